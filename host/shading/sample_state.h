@@ -1,0 +1,64 @@
+// What the host keeps per render thread and per shading sample.
+#pragma once
+
+#include <cstdint>
+
+#include "plugin/renderer.h"
+#include "shading/message_store.h"
+#include "shading/sample_arena.h"
+
+namespace host {
+
+/// The renderable scene (geometry, lights, background, limits), defined by the renderer part of
+/// the host. Samples shaded outside a render have none: their rays miss.
+struct World;
+
+/// One render thread's state, reached once per tile and passed down explicitly.
+struct ThreadContext {
+    explicit ThreadContext(uint8_t threadIndex) : index(threadIndex) {}
+    uint8_t index;
+    SampleArena arena;
+    uint64_t raysTraced = 0;
+};
+
+/// Where a sample comes from, for decorrelating its random numbers.
+struct SampleOrigin {
+    uint32_t pixelX = 0;
+    uint32_t pixelY = 0;
+    uint32_t sampleIndex = 0;
+};
+
+}  // namespace host
+
+/// The renderer-private part of one ShaderGlobals.
+struct HostSample {
+    host::ThreadContext* thread;
+    host::MessageStore messages;
+    const host::World* world;
+    int rayDepth;  ///< 0 for camera samples, +1 per traced bounce
+    host::SampleOrigin origin;
+};
+
+namespace host {
+
+/// Opens a sample on `sg`: fresh messages, a mark in the thread's arena. Closing it rewinds the
+/// arena, releasing the sample's memory and messages at once. Scopes nest (a ray traced from
+/// inside a sample opens one for its hit) and must close in reverse order.
+class SampleScope {
+  public:
+    SampleScope(ThreadContext& thread, ShaderGlobals& sg, const World* world = nullptr,
+                int rayDepth = 0, SampleOrigin origin = {});
+    ~SampleScope() { thread_.arena.rewind(mark_); }
+    SampleScope(const SampleScope&) = delete;
+    SampleScope& operator=(const SampleScope&) = delete;
+
+  private:
+    ThreadContext& thread_;
+    SampleArena::Mark mark_;
+    HostSample sample_;
+};
+
+/// A ShaderGlobals with every field zeroed, the shading normal +Z and no host state.
+ShaderGlobals blankShaderGlobals();
+
+}  // namespace host

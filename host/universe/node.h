@@ -1,0 +1,27 @@
+// A node instance: its type, parameter values, links and the plug-in's local data.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "universe/node_type.h"
+#include "universe/param_value.h"
+
+/// A parameter declared on one node only (for example "environment" on an object).
+struct UserParamEntry {
+    std::string name;
+    host::ParamValue value;
+};
+
+struct Node {
+    const host::NodeType* type = nullptr;
+    std::string name;
+    std::vector<host::ParamValue> values;  ///< one per declared parameter
+    std::vector<Node*> links;              ///< upstream node per parameter, or null
+    std::vector<UserParamEntry> userParams;
+    void* localData = nullptr;
+    bool initialized = false;
+    bool needsUpdate = true;  ///< set by any parameter change; cleared by update
+
+    const UserParamEntry* findUserParam(const std::string& paramName) const;
+};

@@ -1,0 +1,24 @@
+// Loading shader plug-in modules.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "universe/node_type.h"
+
+namespace host {
+
+/// The renderer version this host implements; plug-ins built for another major version are
+/// refused.
+constexpr const char* kHostVersion = "4.1.1.0";
+
+/// dlopens `path`, asks its NodeLoader for node types 0, 1, 2, ... until it answers false, and
+/// registers each. Throws HostError naming the path for a module that will not load, one
+/// without NodeLoader, a version mismatch or a duplicate type name. Modules stay loaded for the
+/// life of the process. Returns the names registered.
+std::vector<std::string> loadPlugin(NodeTypeRegistry& registry, const std::string& path);
+
+/// The library's module in the build tree, or $ORV_PLUGIN_PATH when set.
+std::string defaultPluginPath();
+
+}  // namespace host

@@ -1,0 +1,186 @@
+#include "universe/universe.h"
+
+#include <algorithm>
+#include <thread>
+
+#include "universe/host_error.h"
+#include "universe/plugin_loader.h"
+
+namespace host {
+
+namespace {
+
+Universe* gActiveUniverse = nullptr;
+
+void optionsParameters(ParamList* params, NodeEntry*) {
+    AiNodeParamInt(params, -1, "threads", 0);
+    AiNodeParamInt(params, -1, "xres", 320);
+    AiNodeParamInt(params, -1, "yres", 240);
+    AiNodeParamInt(params, -1, "samples", 4);
+    AiNodeParamInt(params, -1, "rayDepth", 4);
+    AiNodeParamRGB(params, -1, "backgroundColor", 0.0f, 0.0f, 0.0f);
+}
+void nothing(Node*, void*) {}
+void finishNothing(Node*) {}
+void evaluateNothing(Node*, ShaderGlobals*) {}
+const CommonNodeMethods kOptionsCommon = {optionsParameters, nothing, nothing, finishNothing};
+const ShaderNodeMethods kOptionsShader = {evaluateNothing};
+const NodeMethods kOptionsMethods = {&kOptionsCommon, &kOptionsShader};
+
+}  // namespace
+
+Universe* activeUniverse() {
+    return gActiveUniverse;
+}
+
+Universe::Universe() {
+    NodeDescriptor options{};
+    options.nodeKind = kNodeOptions;
+    options.outputType = kTypeNone;
+    options.name = "options";
+    options.methods = &kOptionsMethods;
+    registry_.add(options, "built-in");
+    // The background a missed ray sees; a node of the scene's choosing, or none.
+    const_cast<NodeType*>(registry_.find("options"))
+        ->params.push_back({"background", ParamValue::makeNode(nullptr)});
+    options_ = createNode("options", "options");
+    gActiveUniverse = this;
+}
+
+Universe::~Universe() {
+    finish();
+    if (gActiveUniverse == this) gActiveUniverse = nullptr;
+}
+
+std::vector<std::string> Universe::loadPlugin(const std::string& path) {
+    return host::loadPlugin(registry_, path);
+}
+
+Node* Universe::createNode(std::string_view typeName, const std::string& nodeName) {
+    const NodeType* type = registry_.find(typeName);
+    if (!type) throw HostError("unknown node type '" + std::string(typeName) + "'");
+    if (nodeName.empty()) throw HostError("a node of type '" + type->name + "' needs a name");
+    if (findNode(nodeName)) throw HostError("a node named '" + nodeName + "' already exists");
+    auto node = std::make_unique<Node>();
+    node->type = type;
+    node->name = nodeName;
+    for (const ParamDecl& decl : type->params) node->values.push_back(decl.defaultValue);
+    node->links.assign(type->params.size(), nullptr);
+    nodes_.push_back(std::move(node));
+    return nodes_.back().get();
+}
+
+Node* Universe::findNode(std::string_view nodeName) const {
+    for (const auto& node : nodes_)
+        if (node->name == nodeName) return node.get();
+    return nullptr;
+}
+
+int Universe::paramIndexOrThrow(const Node* node, std::string_view param) const {
+    const int index = node->type->findParam(param);
+    if (index < 0)
+        throw HostError("node '" + node->name + "' (" + node->type->name + ") has no parameter '" +
+                        std::string(param) + "'");
+    return index;
+}
+
+void Universe::setParam(Node* node, std::string_view param, const ParamValue& value) {
+    const int index = paramIndexOrThrow(node, param);
+    const uint8_t wanted = node->type->params[index].defaultValue.type;
+    if (!canConvert(value.type, wanted))
+        throw HostError("parameter '" + std::string(param) + "' of node '" + node->name + "' is " +
+                        typeName(wanted) + ", not " + typeName(value.type));
+    node->values[index] = convert(value, wanted);
+    node->needsUpdate = true;
+}
+
+bool Universe::dependsOn(const Node* node, const Node* upstream) const {
+    if (node == upstream) return true;
+    for (const Node* source : node->links)
+        if (source && dependsOn(source, upstream)) return true;
+    return false;
+}
+
+void Universe::link(Node* target, std::string_view param, Node* source) {
+    const int index = paramIndexOrThrow(target, param);
+    const uint8_t wanted = target->type->params[index].defaultValue.type;
+    if (!source)
+        throw HostError("link to parameter '" + std::string(param) + "' of node '" + target->name +
+                        "' names no node");
+    if (!canConvert(source->type->outputType, wanted))
+        throw HostError("parameter '" + std::string(param) + "' of node '" + target->name +
+                        "' is " + typeName(wanted) + " and cannot take the " +
+                        typeName(source->type->outputType) + " output of node '" + source->name +
+                        "'");
+    if (dependsOn(source, target))
+        throw HostError("linking node '" + source->name + "' into parameter '" +
+                        std::string(param) + "' of node '" + target->name + "' would make a cycle");
+    target->links[index] = source;
+    target->needsUpdate = true;
+}
+
+const char* Universe::intern(const std::string& text) {
+    for (const std::string& kept : strings_)
+        if (kept == text) return kept.c_str();
+    return strings_.emplace_back(text).c_str();
+}
+
+void Universe::setUserParam(Node* node, const std::string& name, const ParamValue& value) {
+    for (UserParamEntry& entry : node->userParams)
+        if (entry.name == name) {
+            entry.value = value;
+            node->needsUpdate = true;
+            return;
+        }
+    node->userParams.push_back({name, value});
+    node->needsUpdate = true;
+}
+
+void Universe::prepare() {
+    for (const auto& node : nodes_)
+        if (!node->initialized) {
+            if (auto init = node->type->methods->common->initialize) init(node.get(), nullptr);
+            node->initialized = true;
+            node->needsUpdate = true;
+        }
+    const bool everything = options_->needsUpdate;
+    // A node whose inputs changed is stale too: its set-up may have read them.
+    bool spread = true;
+    while (spread) {
+        spread = false;
+        for (const auto& node : nodes_) {
+            if (node->needsUpdate) continue;
+            for (const Node* source : node->links)
+                if (everything || (source && source->needsUpdate)) {
+                    node->needsUpdate = true;
+                    spread = true;
+                    break;
+                }
+            if (everything && !node->needsUpdate) node->needsUpdate = spread = true;
+        }
+    }
+    for (const auto& node : nodes_)
+        if (node->needsUpdate) {
+            if (auto update = node->type->methods->common->update) update(node.get(), nullptr);
+            node->needsUpdate = false;
+        }
+}
+
+void Universe::finish() {
+    // Downstream nodes first, in reverse creation order.
+    for (auto it = nodes_.rbegin(); it != nodes_.rend(); ++it) {
+        Node* node = it->get();
+        if (!node->initialized) continue;
+        if (auto done = node->type->methods->common->finish) done(node);
+        node->initialized = false;
+        node->needsUpdate = true;
+    }
+}
+
+int Universe::renderThreads() const {
+    int threads = options_->values[options_->type->findParam("threads")].integer;
+    if (threads <= 0) threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    return std::clamp(threads, 1, 255);
+}
+
+}  // namespace host

@@ -1,0 +1,72 @@
+// The universe: node types, node instances and their links, and the lifecycle that drives them.
+#pragma once
+
+#include <deque>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "universe/node.h"
+#include "universe/node_type.h"
+
+namespace host {
+
+/// Owns every node of one scene. One universe is active at a time (the renderer calls that take
+/// no universe, such as AiUniverseGetOptions, answer from it). Built on one thread; during a
+/// render only the plug-ins' own local data changes.
+class Universe {
+  public:
+    Universe();   ///< registers the options type and becomes the active universe
+    ~Universe();  ///< finishes every initialised node
+    Universe(const Universe&) = delete;
+    Universe& operator=(const Universe&) = delete;
+
+    NodeTypeRegistry& registry() { return registry_; }
+    const NodeTypeRegistry& registry() const { return registry_; }
+    /// Loads a plug-in module into this universe's registry (see loadPlugin).
+    std::vector<std::string> loadPlugin(const std::string& path);
+
+    /// A new node with every parameter at its default. Throws for an unknown type or a name
+    /// already in use.
+    Node* createNode(std::string_view typeName, const std::string& nodeName);
+    Node* findNode(std::string_view nodeName) const;
+    Node* options() const { return options_; }
+    const std::vector<std::unique_ptr<Node>>& nodes() const { return nodes_; }
+
+    /// Sets a parameter by name, widening where allowed (an int to a float, a float to a
+    /// colour). Throws for an unknown name or a type that does not fit. Marks the node for update.
+    void setParam(Node* node, std::string_view param, const ParamValue& value);
+    /// Feeds `param` of `target` from `source`'s output. Throws for an unknown parameter, an
+    /// output type that does not fit, or a link that would close a cycle.
+    void link(Node* target, std::string_view param, Node* source);
+    /// A copy of `text` that lives as long as the universe, for string parameter values.
+    const char* intern(const std::string& text);
+    /// Adds or replaces a user parameter.
+    void setUserParam(Node* node, const std::string& name, const ParamValue& value);
+
+    /// Before a render: initialises new nodes, then updates every node that changed since its
+    /// last update, every node fed (directly or not) by one that changed, and all nodes when the
+    /// options changed.
+    void prepare();
+    /// Finishes every initialised node (also run by the destructor).
+    void finish();
+
+    /// Render threads for the options' "threads": 0 or below means the machine's core count;
+    /// always within 1 .. 255 so that thread indices fit their byte.
+    int renderThreads() const;
+
+  private:
+    int paramIndexOrThrow(const Node* node, std::string_view param) const;
+    bool dependsOn(const Node* node, const Node* upstream) const;
+
+    NodeTypeRegistry registry_;
+    std::vector<std::unique_ptr<Node>> nodes_;
+    Node* options_ = nullptr;
+    std::deque<std::string> strings_;
+};
+
+/// The universe most recently constructed and not yet destroyed, or null.
+Universe* activeUniverse();
+
+}  // namespace host
