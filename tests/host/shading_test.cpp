@@ -1,0 +1,138 @@
+// Per-sample messages and memory, and critical sections.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+#include <vector>
+
+#include "shading/network.h"
+#include "shading/sample_arena.h"
+#include "shading/sample_state.h"
+#include "support/network.h"
+#include "support/test_nodes.h"
+
+namespace {
+
+TEST(Messages, LaterLookUpsInTheSameSampleFindThePointer) {
+    host::ThreadContext thread(0);
+    ShaderGlobals sg = host::blankShaderGlobals();
+    host::SampleScope scope(thread, sg);
+    void* found = nullptr;
+    EXPECT_FALSE(AiMessageGetPtrFunc(&sg, "CF0", &found));
+    EXPECT_EQ(found, nullptr);
+    int a = 0, b = 0;
+    EXPECT_TRUE(AiMessageSetPtrFunc(&sg, "CF0", &a));
+    ASSERT_TRUE(AiMessageGetPtrFunc(&sg, "CF0", &found));
+    EXPECT_EQ(found, &a);
+    // Found by text too, not only by the address of the name.
+    const char name[] = {'C', 'F', '0', '\0'};
+    ASSERT_TRUE(AiMessageGetPtrFunc(&sg, name, &found));
+    EXPECT_EQ(found, &a);
+    AiMessageSetPtrFunc(&sg, "CF0", &b);
+    AiMessageGetPtrFunc(&sg, "CF0", &found);
+    EXPECT_EQ(found, &b);
+}
+
+TEST(Messages, EachSampleAndEachTracedRayStartsFresh) {
+    host::ThreadContext thread(0);
+    int a = 0;
+    ShaderGlobals outer = host::blankShaderGlobals();
+    {
+        host::SampleScope scope(thread, outer);
+        AiMessageSetPtrFunc(&outer, "CF3", &a);
+        ShaderGlobals child = host::blankShaderGlobals();
+        {
+            host::SampleScope nested(thread, child, nullptr, 1);
+            void* found = nullptr;
+            EXPECT_FALSE(AiMessageGetPtrFunc(&child, "CF3", &found));
+            AiMessageSetPtrFunc(&child, "CF4", &a);
+        }
+        void* found = nullptr;
+        EXPECT_TRUE(AiMessageGetPtrFunc(&outer, "CF3", &found));
+        EXPECT_FALSE(AiMessageGetPtrFunc(&outer, "CF4", &found));
+    }
+    ShaderGlobals next = host::blankShaderGlobals();
+    host::SampleScope scope(thread, next);
+    void* found = nullptr;
+    EXPECT_FALSE(AiMessageGetPtrFunc(&next, "CF3", &found));
+}
+
+TEST(Messages, ReachParameterNetworksOfTheSameSample) {
+    test::Network net(false);
+    test::registerTestNodes(net.universe());
+    net.add("test_message_writer", "w");
+    net.prepare();
+    ShaderGlobals sg = host::blankShaderGlobals();
+    host::SampleScope scope(net.thread(0), sg);
+    host::evaluateNode(net.node("w"), &sg);
+    EXPECT_EQ(sg.out.integer, 0);
+    host::evaluateNode(net.node("w"), &sg);
+    EXPECT_EQ(sg.out.integer, 1);
+    void* found = nullptr;
+    ASSERT_TRUE(AiMessageGetPtrFunc(&sg, "probe", &found));
+    EXPECT_EQ(found, net.node("w"));
+}
+
+TEST(SampleMemory, IsAlignedAndRewoundNotFreed) {
+    host::ThreadContext thread(0);
+    // The first sample needs more than one block; later ones of the same size reuse them.
+    size_t warmBlocks = 0;
+    for (int round = 0; round < 3; ++round) {
+        ShaderGlobals sg = host::blankShaderGlobals();
+        host::SampleScope scope(thread, sg);
+        for (int i = 0; i < 3000; ++i) {
+            void* p = AiShaderGlobalsQuickAlloc(&sg, 52);
+            ASSERT_NE(p, nullptr);
+            EXPECT_EQ(reinterpret_cast<uintptr_t>(p) % 16, 0u);
+        }
+        if (round == 0) {
+            warmBlocks = thread.arena.blockCount();
+            EXPECT_GT(warmBlocks, 1u);
+        }
+        EXPECT_EQ(thread.arena.blockCount(), warmBlocks);
+    }
+    host::SampleArena arena(1024);
+    const auto mark = arena.mark();
+    void* first = arena.allocate(100);
+    arena.rewind(mark);
+    EXPECT_EQ(arena.allocate(100), first);
+    EXPECT_NE(arena.allocate(5000), nullptr);  // larger than a block
+}
+
+TEST(CriticalSections, ExcludeOtherThreadsAndMayBeReentered) {
+    CritSec cs;
+    AiCritSecInit(&cs);
+    AiCritSecEnter(&cs);
+    AiCritSecEnter(&cs);  // recursive: the holder may enter again
+    AiCritSecLeave(&cs);
+    AiCritSecLeave(&cs);
+    int counter = 0;
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([&] {
+            for (int i = 0; i < 10000; ++i) {
+                AiCritSecEnter(&cs);
+                ++counter;
+                AiCritSecLeave(&cs);
+            }
+        });
+    for (auto& t : threads) t.join();
+    EXPECT_EQ(counter, 40000);
+    AiCritSecClose(&cs);
+    EXPECT_EQ(cs, nullptr);
+}
+
+TEST(ShaderEvaluate, RunsTheNodeOrWritesBlackForNone) {
+    test::Network net(false);
+    test::registerTestNodes(net.universe());
+    net.add("test_constant", "c");
+    net.prepare();
+    ShaderGlobals sg = host::blankShaderGlobals();
+    host::SampleScope scope(net.thread(0), sg);
+    EXPECT_TRUE(AiShaderEvaluate(net.node("c"), &sg));
+    EXPECT_FLOAT_EQ(sg.out.rgb.g, 0.5f);
+    EXPECT_FALSE(AiShaderEvaluate(nullptr, &sg));
+    EXPECT_EQ(sg.out.rgb.g, 0.0f);
+}
+
+}  // namespace

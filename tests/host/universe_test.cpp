@@ -1,0 +1,173 @@
+// Node types, instances, parameters, links and the lifecycle, as plug-ins rely on them.
+#include <gtest/gtest.h>
+
+#include "shading/network.h"
+#include "support/network.h"
+#include "support/test_nodes.h"
+#include "universe/host_error.h"
+#include "universe/plugin_loader.h"
+
+namespace {
+
+using test::Network;
+
+class UniverseTest : public ::testing::Test {
+  protected:
+    UniverseTest() : net(false) {
+        test::registerTestNodes(net.universe());
+        test::recorderEvents().clear();
+        test::constantEvaluations() = 0;
+    }
+    Network net;
+};
+
+TEST_F(UniverseTest, DeclaredParametersKeepOrderAndDefaults) {
+    const host::NodeType* type = net.universe().registry().find("test_recorder");
+    ASSERT_NE(type, nullptr);
+    ASSERT_EQ(type->params.size(), 3u);
+    EXPECT_EQ(type->params[0].name, "value");
+    EXPECT_EQ(type->params[1].name, "count");
+    EXPECT_EQ(type->params[2].name, "tint");
+    EXPECT_EQ(type->params[1].defaultValue.type, kTypeInt);
+    EXPECT_EQ(type->params[1].defaultValue.integer, 3);
+    EXPECT_FLOAT_EQ(type->params[2].defaultValue.rgb.g, 0.5f);
+    Node* node = net.add("test_recorder", "r");
+    EXPECT_FLOAT_EQ(net.evaluate("r").flt, 0.5f);
+    EXPECT_EQ(node->values[1].integer, 3);
+}
+
+TEST_F(UniverseTest, ParametersAreSetByNameWithTypeChecks) {
+    net.add("test_recorder", "r");
+    net.set("r.value", 2.0f);
+    EXPECT_FLOAT_EQ(net.evaluate("r").flt, 2.0f);
+    net.set("r.value", 7);  // an integer widens to a float
+    EXPECT_FLOAT_EQ(net.evaluate("r").flt, 7.0f);
+    net.set("r.tint", 0.5f);  // a float widens to a grey colour
+    EXPECT_FLOAT_EQ(net.node("r")->values[2].rgb.b, 0.5f);
+    EXPECT_THROW(net.set("r.count", 1.5f), host::HostError);
+    EXPECT_THROW(net.set("r.value", RGB{1, 1, 1}), host::HostError);
+    try {
+        net.set("r.nothing", 1);
+        FAIL();
+    } catch (const host::HostError& e) {
+        EXPECT_NE(std::string(e.what()).find("'nothing'"), std::string::npos) << e.what();
+        EXPECT_NE(std::string(e.what()).find("'r'"), std::string::npos) << e.what();
+    }
+}
+
+TEST_F(UniverseTest, UnknownTypesAndDuplicateNamesAreRefused) {
+    EXPECT_THROW(net.add("no_such_type", "x"), host::HostError);
+    net.add("test_recorder", "r");
+    EXPECT_THROW(net.add("test_constant", "r"), host::HostError);
+}
+
+TEST_F(UniverseTest, LinkedParameterRunsUpstreamAndKeepsCallerOutput) {
+    net.add("test_constant", "c");
+    net.add("test_recorder", "r");
+    net.set("c.color", RGBA{0.2f, 0.4f, 0.6f, 1.0f});
+    net.link("r.tint", "c");
+    net.prepare();
+    ShaderGlobals sg = host::blankShaderGlobals();
+    host::SampleScope scope(net.thread(0), sg);
+    sg.out.rgba = RGBA{9, 9, 9, 9};
+    const RGB tint = AiShaderEvalParamFuncRGB(&sg, net.node("r"), 2);
+    EXPECT_FLOAT_EQ(tint.r, 0.2f);
+    EXPECT_FLOAT_EQ(tint.b, 0.6f);
+    EXPECT_EQ(sg.out.rgba.r, 9.0f);
+    EXPECT_EQ(sg.out.rgba.a, 9.0f);
+    EXPECT_EQ(test::constantEvaluations(), 1);
+    // An unlinked parameter does not run anything.
+    EXPECT_FLOAT_EQ(AiShaderEvalParamFuncFlt(&sg, net.node("r"), 0), 0.5f);
+    EXPECT_EQ(test::constantEvaluations(), 1);
+}
+
+TEST_F(UniverseTest, LinksAreTypeCheckedAndCyclesRejected) {
+    net.add("test_constant", "c");
+    net.add("test_recorder", "a");
+    net.add("test_recorder", "b");
+    EXPECT_THROW(net.link("a.count", "c"), host::HostError);  // colour into an int
+    net.link("a.value", "b");
+    EXPECT_THROW(net.link("b.value", "a"), host::HostError);
+    EXPECT_THROW(net.link("a.value", "a"), host::HostError);
+    EXPECT_THROW(net.link("a.missing", "b"), host::HostError);
+}
+
+TEST_F(UniverseTest, LifecycleInitializesThenUpdatesBeforeEvaluateAndFinishesOnce) {
+    net.add("test_recorder", "r");
+    net.evaluate("r");
+    net.evaluate("r");  // nothing changed: no second update
+    net.set("r.value", 1.0f);
+    net.evaluate("r");
+    net.universe().finish();
+    const std::vector<std::string> expected = {"initialize:r", "update:r", "evaluate:r",
+                                               "evaluate:r",   "update:r", "evaluate:r",
+                                               "finish:r"};
+    EXPECT_EQ(test::recorderEvents(), expected);
+}
+
+TEST_F(UniverseTest, ChangeUpstreamUpdatesDownstreamToo) {
+    net.add("test_recorder", "up");
+    net.add("test_recorder", "down");
+    net.link("down.value", "up");
+    net.prepare();
+    test::recorderEvents().clear();
+    net.set("up.count", 4);
+    net.prepare();
+    const std::vector<std::string> expected = {"update:up", "update:down"};
+    EXPECT_EQ(test::recorderEvents(), expected);
+}
+
+TEST_F(UniverseTest, OptionsUserParametersAndLocalData) {
+    Node* options = AiUniverseGetOptions();
+    ASSERT_EQ(options, net.universe().options());
+    EXPECT_EQ(AiNodeGetInt(options, "threads"), 0);
+    net.setThreads(6);
+    EXPECT_EQ(AiNodeGetInt(options, "threads"), 6);
+    EXPECT_EQ(net.universe().renderThreads(), 6);
+    net.setThreads(-3);
+    EXPECT_GE(net.universe().renderThreads(), 1);
+    net.setThreads(1000);
+    EXPECT_EQ(net.universe().renderThreads(), 255);
+
+    Node* object = net.add("test_recorder", "object");
+    Node* env = net.add("test_constant", "env");
+    EXPECT_EQ(AiNodeLookUpUserParameter(object, "environment"), nullptr);
+    EXPECT_EQ(AiNodeGetPtr(object, "environment"), nullptr);
+    net.universe().setUserParam(object, "environment", host::ParamValue::makeNode(env));
+    net.universe().setUserParam(object, "level", host::ParamValue::makeInt(12));
+    EXPECT_NE(AiNodeLookUpUserParameter(object, "environment"), nullptr);
+    EXPECT_EQ(AiNodeGetPtr(object, "environment"), env);
+    EXPECT_EQ(AiNodeGetInt(object, "level"), 12);
+    EXPECT_EQ(AiNodeGetInt(object, "count"), 3);
+    EXPECT_EQ(AiNodeGetInt(object, "nothing"), 0);
+
+    int data = 0;
+    AiNodeSetLocalData(object, &data);
+    EXPECT_EQ(AiNodeGetLocalData(object), &data);
+}
+
+TEST(PluginLoading, ErrorsNameThePathAndTheReason) {
+    host::Universe universe;
+    try {
+        universe.loadPlugin("/nonexistent/orv_shaders.so");
+        FAIL();
+    } catch (const host::HostError& e) {
+        EXPECT_NE(std::string(e.what()).find("/nonexistent/orv_shaders.so"), std::string::npos);
+    }
+    try {
+        universe.loadPlugin("libm.so.6");  // a real module, but no NodeLoader
+        FAIL();
+    } catch (const host::HostError& e) {
+        EXPECT_NE(std::string(e.what()).find("no NodeLoader"), std::string::npos) << e.what();
+    }
+    const auto names = universe.loadPlugin(host::defaultPluginPath());
+    EXPECT_EQ(names.size(), 8u);
+    try {
+        universe.loadPlugin(host::defaultPluginPath());
+        FAIL();
+    } catch (const host::HostError& e) {
+        EXPECT_NE(std::string(e.what()).find("already registered"), std::string::npos);
+    }
+}
+
+}  // namespace
