@@ -1,26 +1,73 @@
-// orv-info: lists the node types of a plug-in and their parameters.
+// orv-info: the node types a plug-in offers and their parameters, as text, JSON or Markdown.
 #include <CLI/CLI.hpp>
+#include <fstream>
 #include <iostream>
+#include <sstream>
 
 #include "universe/host_error.h"
+#include "universe/node_type_report.h"
 #include "universe/plugin_loader.h"
 #include "universe/universe.h"
 
+namespace {
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path);
+    if (!in) throw host::HostError("cannot read '" + path + "'");
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
-    CLI::App app{"List the node types of a shader plug-in and their parameters"};
+    CLI::App app{"List the node types of a shader plug-in and their parameters."};
     std::string plugin = host::defaultPluginPath();
+    std::string format = "text";
+    std::string updateDoc, checkDoc;
     app.add_option("plugin", plugin, "plug-in module")->capture_default_str();
+    app.add_option("-f,--format", format, "text, json or markdown")
+        ->check(CLI::IsMember({"text", "json", "markdown"}))
+        ->capture_default_str();
+    app.add_option("--update-doc", updateDoc,
+                   "rewrite the generated parameter tables of a Markdown document in place");
+    app.add_option("--check-doc", checkDoc,
+                   "exit 1 when a Markdown document's generated tables are out of date");
     CLI11_PARSE(app, argc, argv);
+
     try {
         host::Universe universe;
         universe.loadPlugin(plugin);
-        for (const host::NodeType* type : universe.registry().all()) {
-            if (type->source != plugin) continue;
-            std::cout << type->name << " (" << host::typeName(type->outputType) << ")\n";
-            for (size_t i = 0; i < type->params.size(); ++i)
-                std::cout << "  " << i << " " << type->params[i].name << " "
-                          << host::typeName(type->params[i].defaultValue.type) << " "
-                          << host::formatValue(type->params[i].defaultValue) << "\n";
+        std::vector<const host::NodeType*> types;
+        for (const host::NodeType* type : universe.registry().all())
+            if (type->source == plugin) types.push_back(type);
+
+        if (!checkDoc.empty()) {
+            const std::string current = readFile(checkDoc);
+            if (host::updateDocument(current, types) != current) {
+                std::cerr << "orv-info: " << checkDoc
+                          << " is out of date; run orv-info --update-doc " << checkDoc << "\n";
+                return 1;
+            }
+            return 0;
+        }
+        if (!updateDoc.empty()) {
+            const std::string updated = host::updateDocument(readFile(updateDoc), types);
+            const std::string temporary = updateDoc + ".tmp";
+            std::ofstream(temporary) << updated;
+            if (std::rename(temporary.c_str(), updateDoc.c_str()) != 0)
+                throw host::HostError("cannot write '" + updateDoc + "'");
+            return 0;
+        }
+        if (format == "json") {
+            std::cout << host::describeJson(types);
+        } else if (format == "markdown") {
+            for (size_t i = 0; i < types.size(); ++i)
+                std::cout << "## " << types[i]->name << "\n\n"
+                          << host::describeMarkdown(*types[i], static_cast<int>(i)) << "\n";
+        } else {
+            std::cout << host::describeText(types);
         }
     } catch (const host::HostError& e) {
         std::cerr << "orv-info: " << e.what() << "\n";

@@ -1,0 +1,27 @@
+// Describing node types and their parameters for people: text, JSON and Markdown.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "universe/node_type.h"
+
+namespace host {
+
+/// "shader", "light", ...
+const char* kindName(int32_t kind);
+
+/// One block per type: index, name, kind, output type, version, then one line per parameter.
+std::string describeText(const std::vector<const NodeType*>& types);
+/// An array of {index, name, kind, output, version, source, parameters: [{index, name, type,
+/// default}]}.
+std::string describeJson(const std::vector<const NodeType*>& types);
+/// The parameter table of one type, as a Markdown table with a one-line header above it.
+std::string describeMarkdown(const NodeType& type, int index);
+
+/// Rewrites every block of `document` that stands between "<!-- orv-info NAME -->" and
+/// "<!-- /orv-info -->" with describeMarkdown of type NAME, leaving all other text as it is.
+/// Throws HostError for a block naming an unknown type or one left open.
+std::string updateDocument(const std::string& document, const std::vector<const NodeType*>& types);
+
+}  // namespace host
