@@ -1,16 +1,90 @@
-// Placeholder until the node lands: no parameters, writes black.
+// orv_radio_station: passes its `color` input through and, while that input is evaluated,
+// broadcasts its tuned slot values on the ten channels of the sample's message store.
+#include <new>
+
 #include "plugin/node_methods.h"
+#include "radio/channel_names.h"
+#include "radio/channel_record.h"
+#include "radio/routing.h"
+#include "radio/station_data.h"
+#include "radio/station_parameters.h"
+#include "radio/station_snapshot.h"
 
 namespace {
-void parameters(ParamList*, NodeEntry*) {}
-void initialize(Node*, void*) {}
-void update(Node*, void*) {}
-void finish(Node*) {}
-void evaluate(Node*, ShaderGlobals* sg) {
-    sg->out.rgba = RGBA{0, 0, 0, 1};
+
+void parameters(ParamList* params, NodeEntry*) {
+    declareStationParameters(params);
 }
+
+void initialize(Node* node, void*) {
+    createStationData(node);
+}
+
+void update(Node* node, void*) {
+    // Never called during an evaluation of the node, so no lock is needed; the next
+    // evaluation repeats the set-up.
+    if (auto* data = static_cast<StationData*>(AiNodeGetLocalData(node)))
+        data->setUp.store(0, std::memory_order_release);
+}
+
+void finish(Node* node) {
+    destroyStationData(static_cast<StationData*>(AiNodeGetLocalData(node)));
+    AiNodeSetLocalData(node, nullptr);
+}
+
+/// Finds channel `c` in the sample, or allocates, clears and publishes its record. A sample
+/// without per-sample memory gets `orphan`, which nobody else can see.
+ChannelRecord* publishIfAbsent(ShaderGlobals* sg, int c, ChannelRecord* orphan) {
+    void* found = nullptr;
+    if (AiMessageGetPtrFunc(sg, channelNames[c], &found) && found)
+        return static_cast<ChannelRecord*>(found);
+    void* memory = AiShaderGlobalsQuickAlloc(sg, sizeof(ChannelRecord));
+    if (!memory) return orphan;
+    ChannelRecord* record = new (memory) ChannelRecord;  // constructed clear
+    AiMessageSetPtrFunc(sg, channelNames[c], record);
+    return record;
+}
+
+void evaluate(Node* node, ShaderGlobals* sg) {
+    auto* data = static_cast<StationData*>(AiNodeGetLocalData(node));
+    if (!data) {  // never initialised: pass the input through, broadcast nothing
+        sg->out.rgba = AiShaderEvalParamFuncRGBA(sg, node, kStationColorParam);
+        return;
+    }
+    ensureStationSetUp(*data, sg, node);
+    const StationSnapshot& setup = data->frequencies;
+
+    // This evaluation's records, held on the stack until it has restored them: a ray traced
+    // from inside the input may shade another sample through this station on this thread,
+    // and that evaluation rewrites the thread's table.
+    ChannelRecord orphan;
+    ChannelRecord* records[kChannelCount];
+    for (int c = 0; c < kChannelCount; ++c) records[c] = publishIfAbsent(sg, c, &orphan);
+    if (data->channelTables) {
+        ThreadChannels& table = data->channelTables[sg->threadIndex];
+        for (int c = 0; c < kChannelCount; ++c) table.records[c] = records[c];
+    }
+
+    // Slot networks see the channels as they are before this station routes.
+    StationSnapshot values;
+    values.readValues(sg, node, setup);
+
+    ChannelRecord saved[kChannelCount];  // constructed clear: a lost channel restores clear
+    for (int c = 0; c < kChannelCount; ++c) {
+        void* found = nullptr;
+        if (AiMessageGetPtrFunc(sg, channelNames[c], &found) && found)
+            saved[c] = *static_cast<const ChannelRecord*>(found);
+    }
+
+    RouteToChannels(records, setup, values);
+    // Registered as RGB, but the slot holds an RGBA and the alpha travels with it.
+    sg->out.rgba = AiShaderEvalParamFuncRGBA(sg, node, kStationColorParam);
+    for (int c = 0; c < kChannelCount; ++c) *records[c] = saved[c];
+}
+
 const CommonNodeMethods kCommon = {parameters, initialize, update, finish};
 const ShaderNodeMethods kShader = {evaluate};
+
 }  // namespace
 
 const NodeMethods kRadioStationMethods = {&kCommon, &kShader};
