@@ -3,6 +3,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "plugin/renderer.h"
 
@@ -21,8 +22,11 @@ class GeometryScene {
     };
 
     /// Builds from every object node of `universe`. Throws HostError for an object that cannot
-    /// be built (a mesh file that does not load, say), naming the object.
-    explicit GeometryScene(const Universe& universe);
+    /// be built (a mesh file that does not load, say), naming the object. Relative mesh paths
+    /// are taken from `meshDirectory` when it is given, else from the working directory.
+    /// Objects without a surface (a radius or size of 0 or less, a zero scale of a sphere) are
+    /// left out: nothing hits them.
+    explicit GeometryScene(const Universe& universe, const std::string& meshDirectory = {});
     ~GeometryScene();
     GeometryScene(const GeometryScene&) = delete;
     GeometryScene& operator=(const GeometryScene&) = delete;
@@ -33,7 +37,11 @@ class GeometryScene {
     /// Any hit with distance in (tnear, tfar). Thread-safe; no allocation.
     bool occluded(const Vector& origin, const Vector& direction, float tnear, float tfar) const;
 
-    struct Impl;
+    /// Number of Embree geometries built (objects left out are not counted).
+    size_t shapeCount() const;
+
+    struct Impl;  ///< host/geometry/embree_scene.h
+    const Impl& internals() const { return *impl_; }
 
   private:
     std::unique_ptr<Impl> impl_;

@@ -19,6 +19,8 @@ struct ThreadContext {
     uint8_t index;
     SampleArena arena;
     uint64_t raysTraced = 0;
+    /// Rays traced or probed, by type bit: camera, shadow, reflected, refracted.
+    uint64_t raysByType[4] = {};
 };
 
 /// Where a sample comes from, for decorrelating its random numbers.
@@ -37,6 +39,7 @@ struct HostSample {
     const host::World* world;
     int rayDepth;  ///< 0 for camera samples, +1 per traced bounce
     host::SampleOrigin origin;
+    uint32_t rayType = kRayCamera;  ///< type code of the ray whose hit this sample shades
 };
 
 namespace host {

@@ -1,0 +1,90 @@
+// Samplers: a scrambled Sobol pattern (sample_sequence.h), walked once per shading sample. The
+// scramble is seeded from the sample's pixel, sample index, ray depth and shading point, so
+// patterns are decorrelated between pixels, samples and bounces, and the same scene renders
+// the same numbers every time.
+#include <cmath>
+#include <cstring>
+#include <new>
+
+#include "api/sample_sequence.h"
+#include "plugin/renderer.h"
+#include "shading/sample_state.h"
+
+struct Sampler {
+    uint32_t samples;     ///< points handed to a camera-depth sample, at least 1
+    uint32_t dimensions;  ///< numbers written per point
+    uint32_t salt;        ///< tells this pattern's scramble from another's
+};
+
+/// Lives in the sample's arena; trivially destructible, released when the sample ends.
+struct SamplerIterator {
+    uint32_t count;  ///< points this walk hands out
+    uint32_t next;   ///< points handed out so far
+    uint32_t dimensions;
+    uint32_t seed;
+};
+
+namespace {
+
+uint32_t floatBits(float f) {
+    uint32_t bits;
+    std::memcpy(&bits, &f, sizeof(bits));
+    return bits;
+}
+
+}  // namespace
+
+extern "C" {
+
+Sampler* AiSampler(int samples, int dimensions) {
+    const uint32_t count = samples < 1 ? 1u : static_cast<uint32_t>(samples);
+    const uint32_t dims = dimensions < 0 ? 0u : static_cast<uint32_t>(dimensions);
+    return new Sampler{count, dims, host::hashCombine(host::hashBits(count), dims)};
+}
+
+SamplerIterator* AiSamplerIterator(const Sampler* sampler, const ShaderGlobals* sg) {
+    // Without a sample's arena there is nowhere to keep a walk: the null iterator hands out
+    // nothing, which the other calls accept.
+    if (!sampler || !sg || !sg->host || !sg->host->thread) return nullptr;
+    const HostSample& sample = *sg->host;
+    void* memory = sample.thread->arena.allocate(sizeof(SamplerIterator));
+    // Deeper rays matter less to the pixel: halve the points per bounce, never below one.
+    const int depth = sample.rayDepth < 0 ? 0 : sample.rayDepth;
+    const uint32_t count = depth >= 31 ? 1u : sampler->samples >> depth;
+    uint32_t seed = sampler->salt;
+    seed = host::hashCombine(seed, sample.origin.pixelX);
+    seed = host::hashCombine(seed, sample.origin.pixelY);
+    seed = host::hashCombine(seed, sample.origin.sampleIndex);
+    seed = host::hashCombine(seed, static_cast<uint32_t>(sample.rayDepth));
+    seed = host::hashCombine(seed, floatBits(sg->point.x));
+    seed = host::hashCombine(seed, floatBits(sg->point.y));
+    seed = host::hashCombine(seed, floatBits(sg->point.z));
+    return new (memory) SamplerIterator{count < 1 ? 1u : count, 0, sampler->dimensions, seed};
+}
+
+bool AiSamplerGetSample(SamplerIterator* iterator, float* sample) {
+    if (!iterator || iterator->next >= iterator->count) return false;
+    const uint32_t i = iterator->next++;
+    if (!sample) return true;
+    const uint32_t seed = iterator->seed;
+    if (iterator->dimensions > 0)
+        sample[0] = host::fractionToFloat(host::owenScramble(host::sobolDimension0(i), seed));
+    if (iterator->dimensions > 1)
+        sample[1] = host::fractionToFloat(
+            host::owenScramble(host::sobolDimension1(i), host::hashCombine(seed, 1u)));
+    // Further dimensions are independent uniform numbers, hashed from the point and dimension.
+    for (uint32_t d = 2; d < iterator->dimensions; ++d)
+        sample[d] = host::fractionToFloat(host::hashCombine(host::hashCombine(seed, d), i));
+    return true;
+}
+
+float AiSamplerGetSampleInvCount(const SamplerIterator* iterator) {
+    if (!iterator || iterator->next == 0) return 0.0f;
+    return 1.0f / static_cast<float>(iterator->next);
+}
+
+void AiSamplerDestroy(Sampler* sampler) {
+    delete sampler;
+}
+
+}  // extern "C"

@@ -1,0 +1,34 @@
+// What a GeometryScene holds, for the geometry code itself and for benchmarks that compare the
+// host's ray calls with Embree's own. Not for shading code: use GeometryScene's interface.
+#pragma once
+
+#include <embree3/rtcore.h>
+
+#include <memory>
+#include <vector>
+
+#include "geometry/affine_transform.h"
+#include "geometry/geometry_scene.h"
+#include "geometry/triangle_mesh.h"
+
+namespace host {
+
+enum class ShapeKind { Triangles, Sphere };
+
+/// One Embree geometry, at the index of its geometry ID. Immutable once the scene is committed.
+struct Shape {
+    ShapeKind kind = ShapeKind::Triangles;
+    Node* object = nullptr;
+    TriangleMesh mesh;           ///< world space (triangles)
+    AffineTransform toWorld{};   ///< sphere
+    AffineTransform toObject{};  ///< sphere
+    double radius = 1.0;         ///< sphere, object space
+};
+
+struct GeometryScene::Impl {
+    RTCDevice device = nullptr;
+    RTCScene scene = nullptr;
+    std::vector<std::unique_ptr<Shape>> shapes;  ///< by Embree geometry ID
+};
+
+}  // namespace host

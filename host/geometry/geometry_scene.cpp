@@ -1,0 +1,304 @@
+#include "geometry/geometry_scene.h"
+
+#include <cmath>
+#include <limits>
+#include <string>
+
+#include "geometry/embree_scene.h"
+#include "geometry/object_types.h"
+#include "geometry/sphere_hit.h"
+#include "universe/host_error.h"
+#include "universe/universe.h"
+
+namespace host {
+
+namespace {
+
+bool finite(const Vector& v) {
+    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
+}
+
+const ParamValue& storedParam(const Node& object, const char* name) {
+    const int index = object.type->findParam(name);
+    if (index < 0)
+        throw HostError("object '" + object.name + "' (" + object.type->name + ") has no \"" +
+                        name + "\"");
+    return object.values[index];
+}
+
+Vector vectorParam(const Node& object, const char* name) {
+    const Vector v = storedParam(object, name).vec;
+    if (!finite(v)) throw HostError("object '" + object.name + "': \"" + name + "\" is not finite");
+    return v;
+}
+
+float floatParam(const Node& object, const char* name) {
+    const float f = storedParam(object, name).flt;
+    if (!std::isfinite(f))
+        throw HostError("object '" + object.name + "': \"" + name + "\" is not finite");
+    return f;
+}
+
+// --- spheres: Embree user geometry, intersected analytically in object space -----------------
+
+void sphereBounds(const RTCBoundsFunctionArguments* args) {
+    const Shape& s = *static_cast<const Shape*>(args->geometryUserPtr);
+    const Vec3d c = s.toWorld.translation;
+    // The image of the sphere reaches r |column j of the linear part| along world axis j.
+    double extent[3];
+    for (int j = 0; j < 3; ++j) {
+        const double a = s.toWorld.linear[0][j], b = s.toWorld.linear[1][j],
+                     d = s.toWorld.linear[2][j];
+        extent[j] = s.radius * std::sqrt(a * a + b * b + d * d);
+    }
+    // Widened by a float's rounding, so that hits on the rim are not culled.
+    const double pad = 1e-6 * (std::fabs(c.x) + std::fabs(c.y) + std::fabs(c.z) + extent[0] +
+                               extent[1] + extent[2]);
+    args->bounds_o->lower_x = static_cast<float>(c.x - extent[0] - pad);
+    args->bounds_o->lower_y = static_cast<float>(c.y - extent[1] - pad);
+    args->bounds_o->lower_z = static_cast<float>(c.z - extent[2] - pad);
+    args->bounds_o->upper_x = static_cast<float>(c.x + extent[0] + pad);
+    args->bounds_o->upper_y = static_cast<float>(c.y + extent[1] + pad);
+    args->bounds_o->upper_z = static_cast<float>(c.z + extent[2] + pad);
+}
+
+bool sphereRayParameter(const Shape& s, const Vec3d& origin, const Vec3d& direction, double tnear,
+                        double tfar, double* t) {
+    return intersectSphere(s.toObject.applyPoint(origin), s.toObject.applyVector(direction),
+                           s.radius, tnear, tfar, t);
+}
+
+void sphereIntersect(const RTCIntersectFunctionNArguments* args) {
+    const Shape& s = *static_cast<const Shape*>(args->geometryUserPtr);
+    const unsigned n = args->N;
+    RTCRayN* ray = RTCRayHitN_RayN(args->rayhit, n);
+    RTCHitN* hit = RTCRayHitN_HitN(args->rayhit, n);
+    for (unsigned i = 0; i < n; ++i) {
+        if (args->valid[i] != -1) continue;
+        const Vec3d o{RTCRayN_org_x(ray, n, i), RTCRayN_org_y(ray, n, i), RTCRayN_org_z(ray, n, i)};
+        const Vec3d d{RTCRayN_dir_x(ray, n, i), RTCRayN_dir_y(ray, n, i), RTCRayN_dir_z(ray, n, i)};
+        double t;
+        if (!sphereRayParameter(s, o, d, RTCRayN_tnear(ray, n, i), RTCRayN_tfar(ray, n, i), &t))
+            continue;
+        RTCRayN_tfar(ray, n, i) = static_cast<float>(t);
+        // The normal is worked out again, more carefully, once the closest hit is known.
+        RTCHitN_Ng_x(hit, n, i) = 0.0f;
+        RTCHitN_Ng_y(hit, n, i) = 0.0f;
+        RTCHitN_Ng_z(hit, n, i) = 1.0f;
+        RTCHitN_u(hit, n, i) = 0.0f;
+        RTCHitN_v(hit, n, i) = 0.0f;
+        RTCHitN_primID(hit, n, i) = args->primID;
+        RTCHitN_geomID(hit, n, i) = args->geomID;
+        RTCHitN_instID(hit, n, i, 0) = args->context->instID[0];
+    }
+}
+
+void sphereOccluded(const RTCOccludedFunctionNArguments* args) {
+    const Shape& s = *static_cast<const Shape*>(args->geometryUserPtr);
+    const unsigned n = args->N;
+    RTCRayN* ray = args->ray;
+    for (unsigned i = 0; i < n; ++i) {
+        if (args->valid[i] != -1) continue;
+        const Vec3d o{RTCRayN_org_x(ray, n, i), RTCRayN_org_y(ray, n, i), RTCRayN_org_z(ray, n, i)};
+        const Vec3d d{RTCRayN_dir_x(ray, n, i), RTCRayN_dir_y(ray, n, i), RTCRayN_dir_z(ray, n, i)};
+        double t;
+        if (sphereRayParameter(s, o, d, RTCRayN_tnear(ray, n, i), RTCRayN_tfar(ray, n, i), &t))
+            RTCRayN_tfar(ray, n, i) = -std::numeric_limits<float>::infinity();
+    }
+}
+
+// --- building ----------------------------------------------------------------------------------
+
+std::string resolvePath(const std::string& file, const std::string& directory) {
+    if (file.empty() || file[0] == '/' || directory.empty()) return file;
+    return directory.back() == '/' ? directory + file : directory + "/" + file;
+}
+
+AffineTransform placement(const Node& object) {
+    return AffineTransform::fromTRS(vectorParam(object, "translate"), vectorParam(object, "rotate"),
+                                    vectorParam(object, "scale"));
+}
+
+std::unique_ptr<Shape> buildShape(const Node& object, const std::string& meshDirectory) {
+    const std::string& type = object.type->name;
+    auto shape = std::make_unique<Shape>();
+    shape->object = const_cast<Node*>(&object);
+    shape->toWorld = placement(object);
+    if (type == "sphere") {
+        shape->kind = ShapeKind::Sphere;
+        shape->radius = floatParam(object, "radius");
+        if (!(shape->radius > 0.0) || !shape->toWorld.invert(&shape->toObject)) return nullptr;
+        return shape;
+    }
+    if (type == "plane") {
+        const float size = floatParam(object, "size");
+        if (!(size > 0.0f)) return nullptr;
+        shape->mesh = planeMesh(size);
+    } else if (type == "box") {
+        shape->mesh = boxMesh();
+    } else if (type == "mesh") {
+        const ParamValue& file = storedParam(object, "file");
+        shape->mesh = loadObjMesh(
+            resolvePath(file.type == kTypeString && file.str ? file.str : "", meshDirectory),
+            object.name);
+    } else {
+        throw HostError("object '" + object.name + "' has the type '" + type +
+                        "', which is not a sphere, plane, box or mesh");
+    }
+    placeMesh(shape->mesh, shape->toWorld);
+    return shape;
+}
+
+RTCGeometry makeEmbreeGeometry(RTCDevice device, Shape& shape) {
+    if (shape.kind == ShapeKind::Sphere) {
+        RTCGeometry geometry = rtcNewGeometry(device, RTC_GEOMETRY_TYPE_USER);
+        rtcSetGeometryUserPrimitiveCount(geometry, 1);
+        rtcSetGeometryUserData(geometry, &shape);
+        rtcSetGeometryBoundsFunction(geometry, sphereBounds, nullptr);
+        rtcSetGeometryIntersectFunction(geometry, sphereIntersect);
+        rtcSetGeometryOccludedFunction(geometry, sphereOccluded);
+        return geometry;
+    }
+    const TriangleMesh& mesh = shape.mesh;
+    RTCGeometry geometry = rtcNewGeometry(device, RTC_GEOMETRY_TYPE_TRIANGLE);
+    // Embree's own buffers carry the padding its vector loads need.
+    auto* vertices = static_cast<float*>(
+        rtcSetNewGeometryBuffer(geometry, RTC_BUFFER_TYPE_VERTEX, 0, RTC_FORMAT_FLOAT3,
+                                3 * sizeof(float), mesh.positions.size()));
+    auto* indices = static_cast<uint32_t*>(
+        rtcSetNewGeometryBuffer(geometry, RTC_BUFFER_TYPE_INDEX, 0, RTC_FORMAT_UINT3,
+                                3 * sizeof(uint32_t), mesh.triangleCount()));
+    if (!vertices || !indices) {
+        rtcReleaseGeometry(geometry);
+        throw HostError("object '" + shape.object->name + "': Embree could not hold its mesh");
+    }
+    for (size_t i = 0; i < mesh.positions.size(); ++i) {
+        vertices[3 * i] = mesh.positions[i].x;
+        vertices[3 * i + 1] = mesh.positions[i].y;
+        vertices[3 * i + 2] = mesh.positions[i].z;
+    }
+    for (size_t i = 0; i < mesh.indices.size(); ++i) indices[i] = mesh.indices[i];
+    return geometry;
+}
+
+void fillTriangleHit(const Shape& shape, unsigned primID, float u, float v,
+                     GeometryScene::Hit* hit) {
+    const TriangleMesh& mesh = shape.mesh;
+    const Vec3d p0 = toVec3d(mesh.positions[mesh.indices[3 * primID]]);
+    const Vec3d p1 = toVec3d(mesh.positions[mesh.indices[3 * primID + 1]]);
+    const Vec3d p2 = toVec3d(mesh.positions[mesh.indices[3 * primID + 2]]);
+    const Vec3d ng = normalized(cross(p1 - p0, p2 - p0));
+    hit->geometricNormal = toVector(ng);
+    hit->shadingNormal = hit->geometricNormal;
+    if (!mesh.cornerNormals.empty()) {
+        const double w = 1.0 - u - v;
+        const Vec3d n = toVec3d(mesh.cornerNormals[3 * primID]) * w +
+                        toVec3d(mesh.cornerNormals[3 * primID + 1]) * u +
+                        toVec3d(mesh.cornerNormals[3 * primID + 2]) * v;
+        // Corners without normals, or normals that cancel, fall back to the face.
+        const Vec3d unit = normalized(n);
+        if (dot(unit, unit) > 0.5) hit->shadingNormal = toVector(unit);
+    }
+}
+
+void fillSphereHit(const Shape& shape, const Vec3d& origin, const Vec3d& direction, double t,
+                   GeometryScene::Hit* hit) {
+    const Vec3d local =
+        shape.toObject.applyPoint(origin) + shape.toObject.applyVector(direction) * t;
+    const Vec3d n = normalized(shape.toObject.applyNormalOfInverse(local));
+    hit->geometricNormal = hit->shadingNormal = toVector(n);
+}
+
+RTCRay makeRay(const Vector& origin, const Vector& direction, float tnear, float tfar) {
+    RTCRay ray;
+    ray.org_x = origin.x;
+    ray.org_y = origin.y;
+    ray.org_z = origin.z;
+    ray.tnear = tnear;
+    ray.dir_x = direction.x;
+    ray.dir_y = direction.y;
+    ray.dir_z = direction.z;
+    ray.time = 0.0f;
+    ray.tfar = tfar;
+    ray.mask = 0xFFFFFFFFu;
+    ray.id = 0;
+    ray.flags = 0;
+    return ray;
+}
+
+bool usable(const Vector& origin, const Vector& direction, float tnear, float tfar) {
+    return finite(origin) && finite(direction) && !std::isnan(tnear) && !std::isnan(tfar) &&
+           tfar > tnear && (direction.x != 0.0f || direction.y != 0.0f || direction.z != 0.0f);
+}
+
+}  // namespace
+
+GeometryScene::GeometryScene(const Universe& universe, const std::string& meshDirectory)
+    : impl_(std::make_unique<Impl>()) {
+    std::vector<std::unique_ptr<Shape>> shapes;
+    for (const auto& node : universe.nodes()) {
+        if (node->type->kind != kNodeShape) continue;
+        if (auto shape = buildShape(*node, meshDirectory)) shapes.push_back(std::move(shape));
+    }
+
+    impl_->device = rtcNewDevice(nullptr);
+    if (!impl_->device) throw HostError("Embree could not start (rtcNewDevice failed)");
+    impl_->scene = rtcNewScene(impl_->device);
+    rtcSetSceneFlags(impl_->scene, RTC_SCENE_FLAG_ROBUST);
+    for (size_t id = 0; id < shapes.size(); ++id) {
+        RTCGeometry geometry = makeEmbreeGeometry(impl_->device, *shapes[id]);
+        rtcCommitGeometry(geometry);
+        rtcAttachGeometryByID(impl_->scene, geometry, static_cast<unsigned>(id));
+        rtcReleaseGeometry(geometry);  // the scene keeps it
+    }
+    impl_->shapes = std::move(shapes);
+    rtcCommitScene(impl_->scene);
+    if (const RTCError error = rtcGetDeviceError(impl_->device); error != RTC_ERROR_NONE)
+        throw HostError("Embree could not build the scene (error " +
+                        std::to_string(static_cast<int>(error)) + ")");
+}
+
+GeometryScene::~GeometryScene() {
+    if (impl_->scene) rtcReleaseScene(impl_->scene);
+    if (impl_->device) rtcReleaseDevice(impl_->device);
+}
+
+size_t GeometryScene::shapeCount() const {
+    return impl_->shapes.size();
+}
+
+bool GeometryScene::intersect(const Vector& origin, const Vector& direction, float tnear,
+                              float tfar, Hit* hit) const {
+    if (!usable(origin, direction, tnear, tfar)) return false;
+    RTCIntersectContext context;
+    rtcInitIntersectContext(&context);
+    RTCRayHit rayhit;
+    rayhit.ray = makeRay(origin, direction, tnear, tfar);
+    rayhit.hit.geomID = RTC_INVALID_GEOMETRY_ID;
+    rayhit.hit.instID[0] = RTC_INVALID_GEOMETRY_ID;
+    rtcIntersect1(impl_->scene, &context, &rayhit);
+    if (rayhit.hit.geomID == RTC_INVALID_GEOMETRY_ID) return false;
+    const Shape& shape = *impl_->shapes[rayhit.hit.geomID];
+    const float t = rayhit.ray.tfar;
+    const Vec3d o = toVec3d(origin), d = toVec3d(direction);
+    hit->distance = t;
+    hit->point = toVector(o + d * static_cast<double>(t));
+    hit->object = shape.object;
+    if (shape.kind == ShapeKind::Sphere)
+        fillSphereHit(shape, o, d, t, hit);
+    else
+        fillTriangleHit(shape, rayhit.hit.primID, rayhit.hit.u, rayhit.hit.v, hit);
+    return true;
+}
+
+bool GeometryScene::occluded(const Vector& origin, const Vector& direction, float tnear,
+                             float tfar) const {
+    if (!usable(origin, direction, tnear, tfar)) return false;
+    RTCIntersectContext context;
+    rtcInitIntersectContext(&context);
+    RTCRay ray = makeRay(origin, direction, tnear, tfar);
+    rtcOccluded1(impl_->scene, &context, &ray);
+    return ray.tfar < 0.0f;
+}
+
+}  // namespace host

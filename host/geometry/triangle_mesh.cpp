@@ -1,0 +1,111 @@
+#include "geometry/triangle_mesh.h"
+
+#include <tiny_obj_loader.h>
+
+#include <utility>
+
+#include "universe/host_error.h"
+
+namespace host {
+
+namespace {
+
+/// One quad as two triangles. cross(u, v) is the outward normal, so the corners
+/// c - u - v, c + u - v, c + u + v, c - u + v run counter-clockwise seen from outside.
+void addQuad(TriangleMesh& mesh, const Vec3d& c, const Vec3d& u, const Vec3d& v) {
+    const uint32_t base = static_cast<uint32_t>(mesh.positions.size());
+    mesh.positions.push_back(toVector(c - u - v));
+    mesh.positions.push_back(toVector(c + u - v));
+    mesh.positions.push_back(toVector(c + u + v));
+    mesh.positions.push_back(toVector(c - u + v));
+    for (uint32_t i : {0u, 1u, 2u, 0u, 2u, 3u}) mesh.indices.push_back(base + i);
+}
+
+}  // namespace
+
+TriangleMesh planeMesh(float size) {
+    TriangleMesh mesh;
+    const double h = 0.5 * static_cast<double>(size);
+    addQuad(mesh, {0, 0, 0}, {0, 0, h}, {h, 0, 0});
+    return mesh;
+}
+
+TriangleMesh boxMesh() {
+    TriangleMesh mesh;
+    const double h = 0.5;
+    addQuad(mesh, {h, 0, 0}, {0, h, 0}, {0, 0, h});
+    addQuad(mesh, {-h, 0, 0}, {0, 0, h}, {0, h, 0});
+    addQuad(mesh, {0, h, 0}, {0, 0, h}, {h, 0, 0});
+    addQuad(mesh, {0, -h, 0}, {h, 0, 0}, {0, 0, h});
+    addQuad(mesh, {0, 0, h}, {h, 0, 0}, {0, h, 0});
+    addQuad(mesh, {0, 0, -h}, {0, h, 0}, {h, 0, 0});
+    return mesh;
+}
+
+TriangleMesh loadObjMesh(const std::string& path, const std::string& objectName) {
+    const std::string where = "object '" + objectName + "': mesh file '" + path + "'";
+    if (path.empty()) throw HostError("object '" + objectName + "': mesh has no \"file\"");
+    tinyobj::attrib_t attrib;
+    std::vector<tinyobj::shape_t> shapes;
+    std::vector<tinyobj::material_t> materials;
+    std::string warn, err;
+    if (!tinyobj::LoadObj(&attrib, &shapes, &materials, &warn, &err, path.c_str(), nullptr, true))
+        throw HostError(where + " does not load" + (err.empty() ? "" : ": " + err));
+
+    TriangleMesh mesh;
+    const size_t vertexCount = attrib.vertices.size() / 3;
+    mesh.positions.reserve(vertexCount);
+    for (size_t i = 0; i < vertexCount; ++i)
+        mesh.positions.push_back({static_cast<float>(attrib.vertices[3 * i]),
+                                  static_cast<float>(attrib.vertices[3 * i + 1]),
+                                  static_cast<float>(attrib.vertices[3 * i + 2])});
+    const size_t normalCount = attrib.normals.size() / 3;
+    bool anyNormal = false;
+    std::vector<Vector> normals;
+    for (const tinyobj::shape_t& shape : shapes) {
+        const std::vector<tinyobj::index_t>& corners = shape.mesh.indices;
+        for (size_t i = 0; i + 2 < corners.size(); i += 3) {
+            bool valid = true;
+            for (size_t k = 0; k < 3; ++k) {
+                const int v = corners[i + k].vertex_index;
+                valid = valid && v >= 0 && static_cast<size_t>(v) < vertexCount;
+            }
+            if (!valid) throw HostError(where + " has a face with a vertex index out of range");
+            for (size_t k = 0; k < 3; ++k) {
+                mesh.indices.push_back(static_cast<uint32_t>(corners[i + k].vertex_index));
+                const int n = corners[i + k].normal_index;
+                if (n >= 0 && static_cast<size_t>(n) < normalCount) {
+                    normals.push_back({static_cast<float>(attrib.normals[3 * n]),
+                                       static_cast<float>(attrib.normals[3 * n + 1]),
+                                       static_cast<float>(attrib.normals[3 * n + 2])});
+                    anyNormal = true;
+                } else {
+                    normals.push_back({0, 0, 0});
+                }
+            }
+        }
+    }
+    if (mesh.indices.empty()) throw HostError(where + " holds no triangle");
+    if (anyNormal) mesh.cornerNormals = std::move(normals);
+    return mesh;
+}
+
+void placeMesh(TriangleMesh& mesh, const AffineTransform& toWorld) {
+    for (Vector& p : mesh.positions) p = toVector(toWorld.applyPoint(toVec3d(p)));
+    AffineTransform toObject;
+    const bool invertible = toWorld.invert(&toObject);
+    for (Vector& n : mesh.cornerNormals) {
+        // A flattened object keeps its corner normals unbent rather than losing them.
+        const Vec3d moved = invertible ? toObject.applyNormalOfInverse(toVec3d(n)) : toVec3d(n);
+        n = toVector(normalized(moved));
+    }
+    if (toWorld.determinant() < 0.0) {
+        for (size_t t = 0; t < mesh.triangleCount(); ++t) {
+            std::swap(mesh.indices[3 * t + 1], mesh.indices[3 * t + 2]);
+            if (!mesh.cornerNormals.empty())
+                std::swap(mesh.cornerNormals[3 * t + 1], mesh.cornerNormals[3 * t + 2]);
+        }
+    }
+}
+
+}  // namespace host
