@@ -1,0 +1,104 @@
+#include "render/bucket_renderer.h"
+
+#include <algorithm>
+#include <chrono>
+#include <vector>
+
+#include "render/integrator.h"
+#include "render/pixel_samples.h"
+#include "render/thread_pool.h"
+#include "shading/sample_state.h"
+
+namespace host {
+
+namespace {
+
+struct Bucket {
+    int x0, y0, x1, y1;
+};
+
+std::vector<Bucket> centreOutBuckets(int width, int height, int size) {
+    std::vector<Bucket> buckets;
+    for (int y = 0; y < height; y += size)
+        for (int x = 0; x < width; x += size)
+            buckets.push_back({x, y, std::min(x + size, width), std::min(y + size, height)});
+    const float cx = width * 0.5f, cy = height * 0.5f;
+    auto distance = [&](const Bucket& b) {
+        const float dx = (b.x0 + b.x1) * 0.5f - cx, dy = (b.y0 + b.y1) * 0.5f - cy;
+        return dx * dx + dy * dy;
+    };
+    std::stable_sort(buckets.begin(), buckets.end(),
+                     [&](const Bucket& a, const Bucket& b) { return distance(a) < distance(b); });
+    return buckets;
+}
+
+}  // namespace
+
+RenderStats renderImage(const World& world, const Camera& camera, const RenderSettings& settings,
+                        ImageBuffer& image, const std::atomic<bool>* stop,
+                        const ProgressFn& progress) {
+    const auto started = std::chrono::steady_clock::now();
+    const std::vector<Bucket> buckets =
+        centreOutBuckets(image.width(), image.height(), std::max(1, settings.bucketSize));
+    const int total = static_cast<int>(buckets.size());
+    const uint32_t spp = static_cast<uint32_t>(std::max(1, settings.samples));
+    const int threads = std::clamp(settings.threads, 1, 255);
+    const float weight = 1.0f / static_cast<float>(spp);
+
+    std::atomic<int> next{0};
+    std::atomic<int> done{0};
+    std::atomic<uint64_t> rays{0};
+    std::atomic<uint64_t> samples{0};
+    std::atomic<bool> stopped{false};
+
+    auto work = [&](int index) {
+        ThreadContext thread(static_cast<uint8_t>(index));
+        uint64_t shaded = 0;
+        for (;;) {
+            if (stop && stop->load(std::memory_order_relaxed)) {
+                stopped.store(true, std::memory_order_relaxed);
+                break;
+            }
+            const int taken = next.fetch_add(1, std::memory_order_relaxed);
+            if (taken >= total) break;
+            const Bucket& b = buckets[static_cast<size_t>(taken)];
+            for (int y = b.y0; y < b.y1; ++y)
+                for (int x = b.x0; x < b.x1; ++x) {
+                    RGBA sum{0, 0, 0, 0};
+                    for (uint32_t s = 0; s < spp; ++s) {
+                        float u, v;
+                        pixelSampleOffset(uint32_t(x), uint32_t(y), s, spp, &u, &v);
+                        const SampleOrigin origin{uint32_t(x), uint32_t(y), s};
+                        const RGBA c =
+                            traceCameraSample(thread, world, camera, origin, x + u, y + v);
+                        sum.r += c.r;
+                        sum.g += c.g;
+                        sum.b += c.b;
+                        sum.a += c.a;
+                    }
+                    image.at(x, y) =
+                        RGBA{sum.r * weight, sum.g * weight, sum.b * weight, sum.a * weight};
+                    shaded += spp;
+                }
+            done.fetch_add(1, std::memory_order_relaxed);
+        }
+        rays.fetch_add(thread.raysTraced, std::memory_order_relaxed);
+        samples.fetch_add(shaded, std::memory_order_relaxed);
+    };
+    auto tick = [&] {
+        if (progress) progress(done.load(std::memory_order_relaxed), total);
+    };
+    runThreads(threads, work, tick);
+
+    RenderStats stats;
+    stats.seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    stats.samples = samples.load();
+    stats.rays = rays.load();
+    stats.threads = threads;
+    stats.buckets = total;
+    stats.stopped = stopped.load() && done.load() < total;
+    return stats;
+}
+
+}  // namespace host

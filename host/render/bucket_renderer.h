@@ -1,0 +1,41 @@
+// Rendering an image in square buckets on all render threads.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+
+#include "render/camera.h"
+#include "render/image_buffer.h"
+#include "render/world.h"
+
+namespace host {
+
+struct RenderSettings {
+    int samples = 1;      ///< camera samples per pixel, 1 or more
+    int threads = 1;      ///< render threads, 1 .. 255; thread indices are 0 .. threads-1
+    int bucketSize = 16;  ///< bucket side in pixels
+};
+
+struct RenderStats {
+    double seconds = 0;
+    uint64_t samples = 0;  ///< camera samples shaded
+    uint64_t rays = 0;     ///< every ray traced, camera rays included, as the threads counted
+    int threads = 0;
+    int buckets = 0;
+    bool stopped = false;  ///< `stop` was raised before the last bucket was done
+};
+
+/// Called on the calling thread about ten times a second with buckets done and in all.
+using ProgressFn = std::function<void(int done, int total)>;
+
+/// Renders `world` through `camera` into `image` (every pixel the box-filtered mean of its
+/// samples). Buckets are taken from the image centre outwards by whichever thread is free; each
+/// thread owns one ThreadContext for the whole render, so its index is stable. The result does
+/// not depend on the thread count. When `stop` becomes true the threads finish the bucket they
+/// are on and the render returns with stats.stopped set and the image incomplete.
+RenderStats renderImage(const World& world, const Camera& camera, const RenderSettings& settings,
+                        ImageBuffer& image, const std::atomic<bool>* stop = nullptr,
+                        const ProgressFn& progress = {});
+
+}  // namespace host

@@ -1,0 +1,191 @@
+#include "render/point_shading.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+#include "scene/param_literal.h"
+#include "shading/network.h"
+#include "shading/sample_state.h"
+#include "universe/host_error.h"
+
+namespace host {
+
+namespace {
+
+using nlohmann::json;
+
+/// Floats printed to 7 significant digits, so 0.8f reads 0.8 and not 0.800000011920929.
+double tidy(float value) {
+    if (!std::isfinite(value)) return value;
+    char text[32];
+    std::snprintf(text, sizeof(text), "%.7g", static_cast<double>(value));
+    return std::strtod(text, nullptr);
+}
+
+json vec(const Vector& v) {
+    return json::array({tidy(v.x), tidy(v.y), tidy(v.z)});
+}
+json rgb(const RGB& c) {
+    return json::array({tidy(c.r), tidy(c.g), tidy(c.b)});
+}
+
+float dot(const Vector& a, const Vector& b) {
+    return a.x * b.x + a.y * b.y + a.z * b.z;
+}
+
+bool reaches(const Node* from, const Node* target) {
+    if (!from) return false;
+    if (from == target) return true;
+    for (const Node* source : from->links)
+        if (reaches(source, target)) return true;
+    return false;
+}
+
+}  // namespace
+
+void completeShadingPoint(ShadingPoint& p) {
+    if (!p.hasGeometricNormal) p.geometricNormal = p.normal;
+    if (!p.hasAlternateNormal) {
+        p.alternateNormal = p.normal;
+        if (dot(p.normal, p.rayDirection) > 0)
+            p.alternateNormal = Vector{-p.normal.x, -p.normal.y, -p.normal.z};
+    }
+}
+
+std::vector<ShadingPoint> readShadingPoints(const json& points, const Scene& scene,
+                                            const std::string& source) {
+    if (!points.is_array())
+        throw HostError(source + ": expected an array of points, found " + quoteJson(points));
+    std::vector<ShadingPoint> read;
+    for (size_t i = 0; i < points.size(); ++i) {
+        const json& entry = points[i];
+        const std::string where = source + ": point " + std::to_string(i);
+        if (!entry.is_object())
+            throw HostError(where + ": expected an object, found " + quoteJson(entry));
+        ShadingPoint p;
+        for (auto it = entry.begin(); it != entry.end(); ++it) {
+            const std::string& key = it.key();
+            ParamValue v;
+            auto vector = [&](Vector* out) {
+                if (!readParamLiteral(it.value(), kTypeVector, &v))
+                    throw HostError(where + ": \"" + key + "\": expected [x, y, z], found " +
+                                    quoteJson(it.value()));
+                *out = v.vec;
+            };
+            if (key == "point") {
+                vector(&p.point);
+            } else if (key == "normal") {
+                vector(&p.normal);
+            } else if (key == "geometricNormal") {
+                vector(&p.geometricNormal);
+                p.hasGeometricNormal = true;
+            } else if (key == "alternateNormal") {
+                vector(&p.alternateNormal);
+                p.hasAlternateNormal = true;
+            } else if (key == "rayDirection") {
+                vector(&p.rayDirection);
+            } else if (key == "lightIntensity") {
+                if (!readParamLiteral(it.value(), kTypeRGB, &v))
+                    throw HostError(where +
+                                    ": \"lightIntensity\": expected [r, g, b] or a "
+                                    "number, found " +
+                                    quoteJson(it.value()));
+                p.lightIntensity = v.rgb;
+            } else if (key == "object") {
+                Node* object = it.value().is_string()
+                                   ? scene.universe->findNode(it.value().get<std::string>())
+                                   : nullptr;
+                if (!object || object->type->kind != kNodeShape)
+                    throw HostError(where +
+                                    ": \"object\": expected the name of an object of "
+                                    "the scene, found " +
+                                    quoteJson(it.value()));
+                p.object = object;
+            } else {
+                throw HostError(where + ": unknown key '" + key +
+                                "'; a point has point, normal, geometricNormal, alternateNormal, "
+                                "rayDirection, lightIntensity and object");
+            }
+        }
+        read.push_back(p);
+    }
+    return read;
+}
+
+bool isLightFilter(const Scene& scene, const Node* node) {
+    for (const SceneLight& light : scene.lights)
+        for (const Node* filter : light.filters)
+            if (filter == node) return true;
+    return false;
+}
+
+Node* objectShadedBy(const Scene& scene, const Node* node) {
+    for (Node* object : scene.objects) {
+        const int shader = object->type->findParam("shader");
+        if (shader >= 0 && reaches(object->values[shader].node, node)) return object;
+        for (const UserParamEntry& user : object->userParams)
+            if (user.value.type == kTypeNode && reaches(user.value.node, node)) return object;
+    }
+    return nullptr;
+}
+
+json outputJson(const ShaderValue& out, uint8_t type) {
+    switch (type) {
+        case kTypeBoolean:
+            return out.boolean;
+        case kTypeInt:
+            return out.integer;
+        case kTypeFloat:
+            return tidy(out.flt);
+        case kTypeRGB:
+            return rgb(out.rgb);
+        case kTypeRGBA:
+            return json::array(
+                {tidy(out.rgba.r), tidy(out.rgba.g), tidy(out.rgba.b), tidy(out.rgba.a)});
+        case kTypeVector:
+            return vec(out.vec);
+        default:
+            return nullptr;
+    }
+}
+
+nlohmann::ordered_json shadePoints(const RenderWorld& world, Node* node, bool asLightFilter,
+                 const std::vector<ShadingPoint>& points, int thread) {
+    ThreadContext context(static_cast<uint8_t>(thread));
+    nlohmann::ordered_json records = nlohmann::ordered_json::array();
+    for (size_t i = 0; i < points.size(); ++i) {
+        ShadingPoint p = points[i];
+        completeShadingPoint(p);
+        ShaderGlobals sg = blankShaderGlobals();
+        sg.point = p.point;
+        sg.normal = p.normal;
+        sg.geometricNormal = p.geometricNormal;
+        sg.alternateNormal = p.alternateNormal;
+        sg.rayDirection = p.rayDirection;
+        sg.object = p.object;
+        sg.lightIntensity = p.lightIntensity;
+        // A fresh sample per point, told apart for the samplers as pixel (i, 0).
+        SampleScope scope(context, sg, &world.world, 0,
+                          SampleOrigin{static_cast<uint32_t>(i), 0, 0});
+        evaluateNode(node, &sg);
+
+        nlohmann::ordered_json record = nlohmann::ordered_json::object();
+        record["node"] = node->name;
+        record["point"] = vec(p.point);
+        record["normal"] = vec(p.normal);
+        record["rayDirection"] = vec(p.rayDirection);
+        record["object"] = p.object ? json(p.object->name) : json(nullptr);
+        if (asLightFilter) {
+            record["lightIntensity"] = rgb(p.lightIntensity);
+            record["filteredIntensity"] = rgb(sg.lightIntensity);
+        } else {
+            record["type"] = typeName(node->type->outputType);
+            record["output"] = outputJson(sg.out, node->type->outputType);
+        }
+        records.push_back(std::move(record));
+    }
+    return records;
+}
+
+}  // namespace host

@@ -1,0 +1,32 @@
+// The World a render traces against, built from a scene once all of it has been read.
+#pragma once
+
+#include <memory>
+
+#include "geometry/geometry_scene.h"
+#include "render/world.h"
+#include "scene/scene.h"
+
+namespace host {
+
+/// Owns the geometry the World points to. Immutable once built; shared by all render threads.
+struct RenderWorld {
+    std::unique_ptr<GeometryScene> geometry;
+    World world;
+};
+
+/// Builds the Embree geometry of every object and the lights with their filters, and takes the
+/// background and ray depth from the options. Throws HostError, prefixed with the scene's file,
+/// for an object whose geometry cannot be built.
+std::unique_ptr<RenderWorld> buildWorld(const Scene& scene);
+
+}  // namespace host
+
+#include "render/camera.h"
+
+namespace host {
+
+/// The scene's camera for an image of width x height pixels.
+Camera sceneCamera(const Scene& scene, int width, int height);
+
+}  // namespace host

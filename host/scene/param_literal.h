@@ -1,0 +1,24 @@
+// JSON literals as parameter values: the one place that knows how each type is written.
+#pragma once
+
+#include <nlohmann/json.hpp>
+#include <string>
+
+#include "universe/param_value.h"
+
+namespace host {
+
+/// Reads `literal` as a value of `type` (bool, int, float, rgb, rgba, vector). A float takes any
+/// number; an int an integral number within 32 bits; rgb and vector an array of 3 numbers or
+/// one number for all three; rgba an array of 4, or of 3 with alpha 1, or one number with alpha
+/// 1; bool only true or false. Answers false for anything else, or for a type not written as a
+/// literal (string, node), leaving `out` as it was.
+bool readParamLiteral(const nlohmann::json& literal, uint8_t type, ParamValue* out);
+
+/// How a literal of `type` is written, for messages: "a number", "an array of 3 numbers", ...
+std::string describeLiteral(uint8_t type);
+
+/// A short rendering of a JSON value for messages, cut to about 40 characters.
+std::string quoteJson(const nlohmann::json& value);
+
+}  // namespace host

@@ -1,0 +1,636 @@
+#include "scene/scene_reader.h"
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "builtin/host_node_types.h"
+#include "scene/closest_name.h"
+#include "scene/json_location.h"
+#include "scene/param_literal.h"
+#include "scene/scene_error.h"
+#include "universe/plugin_loader.h"
+
+namespace host {
+
+namespace {
+
+using nlohmann::json;
+namespace fs = std::filesystem;
+
+/// Past this many problems the rest are most likely consequences of the first ones.
+constexpr size_t kMaxProblems = 50;
+
+enum class Role { Node, Object, Light, Camera, Options };
+
+/// One node of the file awaiting its parameters.
+struct Entity {
+    Role role;
+    const json* body;
+    Node* node = nullptr;
+    std::string label;  ///< "node 'st' (orv_radio_station)", "camera", ...
+};
+
+const char* roleWord(Role role) {
+    switch (role) {
+        case Role::Node:
+            return "node";
+        case Role::Object:
+            return "object";
+        case Role::Light:
+            return "light";
+        case Role::Camera:
+            return "camera";
+        case Role::Options:
+            return "options";
+    }
+    return "node";
+}
+
+/// Keys of an entry that are not parameters of its type.
+std::vector<std::string> reservedKeys(Role role) {
+    switch (role) {
+        case Role::Node:
+            return {"type", "name"};
+        case Role::Object:
+            return {"type", "name", "user"};
+        case Role::Light:
+            return {"type", "name", "filters"};
+        case Role::Camera:
+            return {"type"};
+        case Role::Options:
+            return {};
+    }
+    return {};
+}
+
+bool isFileParam(const std::string& name) {
+    return name == "file" || (name.size() > 4 && name.compare(name.size() - 4, 4, "File") == 0);
+}
+
+float length(const Vector& v) {
+    return std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
+}
+
+class SceneReader {
+  public:
+    SceneReader(std::string fileName, std::string baseDir)
+        : fileName_(std::move(fileName)), baseDir_(std::move(baseDir)) {}
+
+    std::unique_ptr<Scene> read(const std::string& text, const SceneReadOptions& options) {
+        json root = parse(text);
+        if (!root.is_object())
+            fail({fileName_ +
+                  ": a scene is a JSON object with sections options, camera, "
+                  "objects, lights, nodes and plugins; found " +
+                  quoteJson(root)});
+
+        scene_ = std::make_unique<Scene>();
+        scene_->path = fileName_;
+        scene_->universe = std::make_unique<Universe>();
+        universe_ = scene_->universe.get();
+        registerHostNodeTypes(universe_->registry());
+
+        checkSections(root);
+        const size_t before = problems_.size();
+        loadPlugins(root, options);
+        // Without its types the rest of the file would only add noise.
+        if (problems_.size() != before) fail(problems_);
+
+        declareEntities(root);
+        for (Entity& entity : entities_)
+            if (entity.node) readParams(entity);
+        for (Entity& entity : entities_)
+            if (entity.node) readExtras(entity);
+        applyLinks();
+        for (Entity& entity : entities_)
+            if (entity.node) validate(entity);
+        if (!problems_.empty()) fail(problems_);
+        return std::move(scene_);
+    }
+
+  private:
+    [[noreturn]] void fail(std::vector<std::string> problems) {
+        if (problems.size() > kMaxProblems) {
+            const size_t more = problems.size() - kMaxProblems;
+            problems.resize(kMaxProblems);
+            problems.push_back(fileName_ + ": ... and " + std::to_string(more) + " more problems");
+        }
+        throw SceneError(std::move(problems));
+    }
+
+    void problem(const std::string& where, const std::string& what) {
+        problems_.push_back(fileName_ + ": " + (where.empty() ? "" : where + ": ") + what);
+    }
+
+    static std::string suggestion(const std::string& name, const std::vector<std::string>& among) {
+        const std::string close = closestName(name, among);
+        return close.empty() ? "" : " (did you mean '" + close + "'?)";
+    }
+
+    json parse(const std::string& text) {
+        try {
+            return json::parse(text);
+        } catch (const json::parse_error& e) {
+            // e.byte counts from 1 and points at the character that broke the parse.
+            const TextLocation at = locateOffset(text, e.byte > 0 ? e.byte - 1 : 0);
+            std::string reason = e.what();
+            const size_t colon = reason.find(": ", reason.find("column"));
+            if (reason.find("column") != std::string::npos && colon != std::string::npos)
+                reason = reason.substr(colon + 2);
+            else if (const size_t bracket = reason.find("] "); bracket != std::string::npos)
+                reason = reason.substr(bracket + 2);
+            fail({fileName_ + ":" + std::to_string(at.line) + ":" + std::to_string(at.column) +
+                  ": malformed JSON: " + reason});
+        }
+    }
+
+    void checkSections(const json& root) {
+        static const std::vector<std::string> kSections = {"options", "camera", "objects",
+                                                           "lights",  "nodes",  "plugins"};
+        for (auto it = root.begin(); it != root.end(); ++it)
+            if (std::find(kSections.begin(), kSections.end(), it.key()) == kSections.end())
+                problem("", "unknown section '" + it.key() + "'" + suggestion(it.key(), kSections) +
+                                "; a scene has options, camera, objects, lights, nodes, plugins");
+    }
+
+    std::string resolvePath(const std::string& path) const {
+        fs::path p(path);
+        if (p.is_relative()) p = fs::absolute(fs::path(baseDir_) / p);
+        return p.lexically_normal().string();
+    }
+
+    void loadPlugins(const json& root, const SceneReadOptions& options) {
+        std::vector<std::string> modules;
+        if (options.loadDefaultPlugin) modules.push_back(defaultPluginPath());
+        for (const std::string& path : options.plugins) modules.push_back(path);
+        if (root.contains("plugins")) {
+            const json& list = root["plugins"];
+            if (!list.is_array()) {
+                problem("plugins", "expected an array of module paths, found " + quoteJson(list));
+            } else {
+                for (const json& entry : list) {
+                    if (!entry.is_string()) {
+                        problem("plugins", "expected a module path, found " + quoteJson(entry));
+                        continue;
+                    }
+                    const std::string path = resolvePath(entry.get<std::string>());
+                    if (!fs::exists(path)) {
+                        problem("plugins", "no such file '" + entry.get<std::string>() +
+                                               "' (looked for " + path + ")");
+                        continue;
+                    }
+                    modules.push_back(path);
+                }
+            }
+        }
+        for (const std::string& path : modules) {
+            try {
+                universe_->loadPlugin(path);
+            } catch (const HostError& e) {
+                problem("plugin '" + path + "'", e.what());
+            }
+        }
+    }
+
+    std::vector<std::string> typeNames(int32_t kind) const {
+        std::vector<std::string> names;
+        for (const NodeType* type : universe_->registry().all())
+            if (type->kind == kind) names.push_back(type->name);
+        return names;
+    }
+
+    static std::string joined(const std::vector<std::string>& names) {
+        std::string text;
+        for (const std::string& name : names) text += (text.empty() ? "" : ", ") + name;
+        return text;
+    }
+
+    /// The registered type an entry names, or null after reporting why not.
+    const NodeType* entryType(Role role, const json& body, const std::string& where) {
+        int32_t kind = kNodeShader;
+        if (role == Role::Object) kind = kNodeShape;
+        if (role == Role::Light) kind = kNodeLight;
+        if (role == Role::Camera) kind = kNodeCamera;
+        std::string name;
+        if (!body.contains("type")) {
+            if (role != Role::Camera) {
+                problem(where, "needs a \"type\", one of " + joined(typeNames(kind)));
+                return nullptr;
+            }
+            name = "perspective_camera";
+        } else if (!body["type"].is_string()) {
+            problem(where, "\"type\" must be a string, found " + quoteJson(body["type"]));
+            return nullptr;
+        } else {
+            name = body["type"].get<std::string>();
+        }
+        const NodeType* type = universe_->registry().find(name);
+        // Lights and the camera may drop the suffix: "spot", "perspective".
+        if (!type && role == Role::Light) type = universe_->registry().find(name + "_light");
+        if (!type && role == Role::Camera) type = universe_->registry().find(name + "_camera");
+        if (!type) {
+            problem(where, "unknown type '" + name + "'" + suggestion(name, typeNames(kind)) +
+                               "; expected one of " + joined(typeNames(kind)));
+            return nullptr;
+        }
+        if (type->kind != kind) {
+            problem(where, "type '" + name + "' is not " +
+                               (role == Role::Node     ? std::string("a shader")
+                                : role == Role::Object ? std::string("an object type")
+                                : role == Role::Light  ? std::string("a light type")
+                                                       : std::string("a camera type")) +
+                               "; " + roleWord(role) + "s take one of " + joined(typeNames(kind)));
+            return nullptr;
+        }
+        return type;
+    }
+
+    void declareSection(const json& root, const char* section, Role role) {
+        if (!root.contains(section)) return;
+        const json& list = root[section];
+        if (!list.is_array()) {
+            problem(section, std::string("expected an array of ") + roleWord(role) + "s, found " +
+                                 quoteJson(list));
+            return;
+        }
+        for (size_t i = 0; i < list.size(); ++i) {
+            const json& body = list[i];
+            const std::string at = std::string(section) + "[" + std::to_string(i) + "]";
+            if (!body.is_object()) {
+                problem(at, std::string("expected a ") + roleWord(role) + " object, found " +
+                                quoteJson(body));
+                continue;
+            }
+            std::string name;
+            if (body.contains("name")) {
+                if (!body["name"].is_string() || body["name"].get<std::string>().empty()) {
+                    problem(at, "\"name\" must be a non-empty string, found " +
+                                    quoteJson(body["name"]));
+                    continue;
+                }
+                name = body["name"].get<std::string>();
+            } else if (role == Role::Node) {
+                problem(at, "a node needs a \"name\" so that others can link to it");
+                continue;
+            }
+            const std::string where =
+                name.empty() ? at : std::string(roleWord(role)) + " '" + name + "'";
+            const NodeType* type = entryType(role, body, where);
+            if (!type) continue;
+            pending_.push_back({role, &body, nullptr, where});
+            pendingNames_.push_back(name);
+            pendingTypes_.push_back(type);
+        }
+    }
+
+    void declareEntities(const json& root) {
+        if (root.contains("camera") && !root["camera"].is_object())
+            problem("camera", "expected an object, found " + quoteJson(root["camera"]));
+        if (root.contains("options") && !root["options"].is_object())
+            problem("options", "expected an object, found " + quoteJson(root["options"]));
+
+        declareSection(root, "nodes", Role::Node);
+        declareSection(root, "objects", Role::Object);
+        declareSection(root, "lights", Role::Light);
+        static const json kEmpty = json::object();
+        const json& cameraBody =
+            root.contains("camera") && root["camera"].is_object() ? root["camera"] : kEmpty;
+        if (const NodeType* type = entryType(Role::Camera, cameraBody, "camera")) {
+            pending_.push_back({Role::Camera, &cameraBody, nullptr, "camera"});
+            pendingNames_.push_back("");
+            pendingTypes_.push_back(type);
+        }
+
+        // Named entries first, so that generated names never take a name the file uses.
+        for (int pass = 0; pass < 2; ++pass)
+            for (size_t i = 0; i < pending_.size(); ++i) {
+                const bool named = !pendingNames_[i].empty();
+                if (named != (pass == 0)) continue;
+                Entity entity = pending_[i];
+                const NodeType* type = pendingTypes_[i];
+                std::string name = pendingNames_[i];
+                if (!named) name = freeName(entity.role == Role::Camera ? "camera" : type->name);
+                try {
+                    entity.node = universe_->createNode(type->name, name);
+                } catch (const HostError&) {
+                    problem(entity.label, "the name '" + name +
+                                              "' is already taken: nodes, objects and lights "
+                                              "share one set of names");
+                    continue;
+                }
+                if (entity.role != Role::Camera)
+                    entity.label =
+                        std::string(roleWord(entity.role)) + " '" + name + "' (" + type->name + ")";
+                entities_.push_back(entity);
+            }
+
+        static const json kNoOptions = json::object();
+        const json& optionsBody =
+            root.contains("options") && root["options"].is_object() ? root["options"] : kNoOptions;
+        entities_.push_back({Role::Options, &optionsBody, universe_->options(), "options"});
+
+        for (const Entity& entity : entities_) {
+            if (entity.role == Role::Object) scene_->objects.push_back(entity.node);
+            if (entity.role == Role::Light) scene_->lights.push_back({entity.node, {}});
+            if (entity.role == Role::Camera) scene_->camera = entity.node;
+        }
+    }
+
+    std::string freeName(const std::string& stem) const {
+        if (!universe_->findNode(stem)) return stem;
+        for (int n = 1;; ++n) {
+            const std::string name = stem + std::to_string(n);
+            if (!universe_->findNode(name)) return name;
+        }
+    }
+
+    std::vector<std::string> nodeNames() const {
+        std::vector<std::string> names;
+        for (const auto& node : universe_->nodes()) names.push_back(node->name);
+        return names;
+    }
+
+    /// The shader node `name` refers to, or null after reporting why there is none.
+    Node* shaderNamed(const std::string& name, const std::string& where, const std::string& what) {
+        Node* node = universe_->findNode(name);
+        if (!node) {
+            problem(where, what + " names '" + name + "', but the scene has no node of that name" +
+                               suggestion(name, nodeNames()));
+            return nullptr;
+        }
+        if (node->type->kind != kNodeShader) {
+            problem(where, what + " names '" + name + "', which is a " + node->type->name +
+                               ", not a shader node");
+            return nullptr;
+        }
+        return node;
+    }
+
+    void readParams(Entity& entity) {
+        const NodeType& type = *entity.node->type;
+        const std::vector<std::string> reserved = reservedKeys(entity.role);
+        for (auto it = entity.body->begin(); it != entity.body->end(); ++it) {
+            const std::string& key = it.key();
+            if (std::find(reserved.begin(), reserved.end(), key) != reserved.end()) continue;
+            const int index = type.findParam(key);
+            if (index < 0) {
+                std::vector<std::string> known = reserved;
+                for (const ParamDecl& decl : type.params) known.push_back(decl.name);
+                problem(entity.label,
+                        "unknown parameter '" + key + "'" + suggestion(key, known) + "; " +
+                            type.name + " has " +
+                            joined(std::vector<std::string>(
+                                known.begin() + static_cast<long>(reserved.size()), known.end())));
+                continue;
+            }
+            readParam(entity, key, type.params[index].defaultValue.type, it.value());
+        }
+    }
+
+    void readParam(Entity& entity, const std::string& param, uint8_t type, const json& value) {
+        const std::string where = entity.label + ": parameter '" + param + "'";
+        if (value.is_object() && value.contains("link")) {
+            if (value.size() != 1 || !value["link"].is_string()) {
+                problem(where,
+                        "a link is written {\"link\": \"nodeName\"}, found " + quoteJson(value));
+                return;
+            }
+            if (entity.role != Role::Node) {
+                problem(where, std::string("takes a value, not a link: only shader nodes are "
+                                           "evaluated per sample, and this is the ") +
+                                   roleWord(entity.role));
+                return;
+            }
+            links_.push_back({entity.node, param, value["link"].get<std::string>(), where});
+            return;
+        }
+        ParamValue parsed;
+        bool ok = false;
+        if (type == kTypeNode) {
+            if (value.is_null()) {
+                parsed = ParamValue::makeNode(nullptr);
+                ok = true;
+            } else if (value.is_string()) {
+                Node* node = shaderNamed(value.get<std::string>(), where, "the value");
+                if (!node) return;
+                parsed = ParamValue::makeNode(node);
+                ok = true;
+            }
+        } else if (type == kTypeString) {
+            if (value.is_string()) {
+                std::string text = value.get<std::string>();
+                if (isFileParam(param)) {
+                    const std::string path = resolvePath(text);
+                    if (!fs::is_regular_file(path)) {
+                        problem(where, "no such file '" + text + "' (looked for " + path + ")");
+                        return;
+                    }
+                    text = path;
+                }
+                parsed = ParamValue::makeString(universe_->intern(text));
+                ok = true;
+            }
+        } else {
+            ok = readParamLiteral(value, type, &parsed);
+        }
+        if (!ok) {
+            std::string expected = describeLiteral(type);
+            if (entity.role == Role::Node && type != kTypeNode && type != kTypeString)
+                expected += ", or {\"link\": \"nodeName\"}";
+            problem(where, std::string("is ") + typeName(type) + ": expected " + expected +
+                               ", found " + quoteJson(value));
+            return;
+        }
+        try {
+            universe_->setParam(entity.node, param, parsed);
+        } catch (const HostError& e) {
+            problem(where, e.what());
+        }
+    }
+
+    void readExtras(Entity& entity) {
+        if (entity.role == Role::Object && entity.body->contains("user")) readUser(entity);
+        if (entity.role == Role::Light && entity.body->contains("filters")) readFilters(entity);
+    }
+
+    /// User parameters: a string names a node; a whole number is an int, any other number a
+    /// float; true/false a bool; [x, y, z] a vector.
+    void readUser(Entity& entity) {
+        const json& user = (*entity.body)["user"];
+        if (!user.is_object()) {
+            problem(entity.label,
+                    "\"user\" holds user parameters by name, found " + quoteJson(user));
+            return;
+        }
+        for (auto it = user.begin(); it != user.end(); ++it) {
+            const std::string where = entity.label + ": user parameter '" + it.key() + "'";
+            const json& value = it.value();
+            ParamValue parsed;
+            if (value.is_string()) {
+                Node* node = shaderNamed(value.get<std::string>(), where, "the value");
+                if (!node) continue;
+                parsed = ParamValue::makeNode(node);
+            } else if (value.is_boolean()) {
+                parsed = ParamValue::makeBool(value.get<bool>());
+            } else if (value.is_number_integer()) {
+                if (!readParamLiteral(value, kTypeInt, &parsed)) {
+                    problem(where, "does not fit a 32-bit int: " + quoteJson(value));
+                    continue;
+                }
+            } else if (value.is_number()) {
+                parsed = ParamValue::makeFloat(value.get<float>());
+            } else if (!readParamLiteral(value, kTypeVector, &parsed)) {
+                problem(where,
+                        "expected the name of a node, a number, true or false, or "
+                        "[x, y, z]; found " +
+                            quoteJson(value));
+                continue;
+            }
+            universe_->setUserParam(entity.node, it.key(), parsed);
+        }
+    }
+
+    void readFilters(Entity& entity) {
+        const json& list = (*entity.body)["filters"];
+        const std::string where = entity.label + ": \"filters\"";
+        if (!list.is_array()) {
+            problem(where,
+                    "expected an array of light filter node names, found " + quoteJson(list));
+            return;
+        }
+        SceneLight* light = nullptr;
+        for (SceneLight& candidate : scene_->lights)
+            if (candidate.node == entity.node) light = &candidate;
+        for (const json& name : list) {
+            if (!name.is_string()) {
+                problem(where,
+                        "expected the name of a light filter node, found " + quoteJson(name));
+                continue;
+            }
+            if (Node* filter = shaderNamed(name.get<std::string>(), where, "a filter"))
+                light->filters.push_back(filter);
+        }
+    }
+
+    void applyLinks() {
+        for (const PendingLink& link : links_) {
+            Node* source = universe_->findNode(link.source);
+            if (!source) {
+                problem(link.where, "links to '" + link.source +
+                                        "', but the scene has no node of that name" +
+                                        suggestion(link.source, nodeNames()));
+                continue;
+            }
+            if (source->type->kind != kNodeShader) {
+                problem(link.where, "links to '" + link.source + "', which is a " +
+                                        source->type->name + ", not a shader node");
+                continue;
+            }
+            try {
+                universe_->link(link.target, link.param, source);
+            } catch (const HostError& e) {
+                problem(link.where, e.what());
+            }
+        }
+    }
+
+    const ParamValue& stored(const Node* node, const char* param) const {
+        return node->values[node->type->findParam(param)];
+    }
+
+    void checkRange(const Entity& entity, const char* param, double low, double high,
+                    const char* meaning) {
+        if (entity.node->type->findParam(param) < 0) return;
+        const ParamValue& v = stored(entity.node, param);
+        const double x = v.type == kTypeInt ? v.integer : v.flt;
+        if (!(x >= low && x <= high)) {
+            std::ostringstream what;
+            what << "is " << formatValue(v) << "; expected " << meaning;
+            problem(entity.label + ": parameter '" + param + "'", what.str());
+        }
+    }
+
+    void validate(const Entity& entity) {
+        const Node* node = entity.node;
+        switch (entity.role) {
+            case Role::Options:
+                checkRange(entity, "xres", 1, 16384, "a width of 1 to 16384 pixels");
+                checkRange(entity, "yres", 1, 16384, "a height of 1 to 16384 pixels");
+                checkRange(entity, "samples", 1, 65536, "1 or more samples per pixel");
+                checkRange(entity, "threads", 0, 255, "0 (all cores) to 255 threads");
+                checkRange(entity, "rayDepth", 0, 64, "a ray depth of 0 to 64");
+                break;
+            case Role::Camera: {
+                checkRange(entity, "fov", 1e-3, 179.0, "a field of view in (0, 180) degrees");
+                const Vector p = stored(node, "position").vec;
+                const Vector at = stored(node, "lookAt").vec;
+                const Vector up = stored(node, "up").vec;
+                const Vector d{at.x - p.x, at.y - p.y, at.z - p.z};
+                const Vector cross{d.y * up.z - d.z * up.y, d.z * up.x - d.x * up.z,
+                                   d.x * up.y - d.y * up.x};
+                if (!(length(d) > 1e-6f))
+                    problem("camera: parameter 'lookAt'",
+                            "is the camera's position; expected a "
+                            "point to look at elsewhere");
+                else if (!(length(cross) > 1e-6f * length(d) * length(up)))
+                    problem("camera: parameter 'up'",
+                            "is zero or along the view direction; expected a vector across it");
+                break;
+            }
+            case Role::Light:
+                checkRange(entity, "intensity", 0, 1e30, "an intensity of 0 or more");
+                if (node->type->findParam("direction") >= 0) {
+                    if (!(length(stored(node, "direction").vec) > 1e-6f))
+                        problem(entity.label + ": parameter 'direction'",
+                                "is zero; expected the direction the spot points in");
+                    checkRange(entity, "coneAngle", 1e-3, 180, "a cone of (0, 180] degrees");
+                    checkRange(entity, "penumbraAngle", 0, 180, "a soft edge of 0 to 180 degrees");
+                }
+                break;
+            default:
+                break;
+        }
+    }
+
+    struct PendingLink {
+        Node* target;
+        std::string param;
+        std::string source;
+        std::string where;
+    };
+
+    std::string fileName_;
+    std::string baseDir_;
+    std::unique_ptr<Scene> scene_;
+    Universe* universe_ = nullptr;
+    std::vector<std::string> problems_;
+    std::vector<Entity> pending_;
+    std::vector<std::string> pendingNames_;
+    std::vector<const NodeType*> pendingTypes_;
+    std::vector<Entity> entities_;
+    std::vector<PendingLink> links_;
+};
+
+}  // namespace
+
+std::unique_ptr<Scene> readSceneText(const std::string& text, const std::string& fileName,
+                                     const std::string& baseDir, const SceneReadOptions& options) {
+    return SceneReader(fileName, baseDir).read(text, options);
+}
+
+std::unique_ptr<Scene> readSceneFile(const std::string& path, const SceneReadOptions& options) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        const std::string reason = fs::exists(path) ? "cannot be read" : "no such file";
+        throw SceneError({path + ": " + reason});
+    }
+    std::stringstream text;
+    text << in.rdbuf();
+    const fs::path parent = fs::path(path).parent_path();
+    return readSceneText(text.str(), path, parent.empty() ? "." : parent.string(), options);
+}
+
+}  // namespace host

@@ -1,0 +1,44 @@
+// Reading a scene file into a universe, validating all of it before anything renders.
+//
+// A scene file is one JSON object with these sections, all optional:
+//   "options": parameters of the options node (xres, yres, samples, threads, rayDepth,
+//              backgroundColor, background)
+//   "camera":  parameters of a perspective_camera (position, lookAt, up, fov)
+//   "objects": [{"type": "sphere", "name": ..., params..., "user": {"environment": "sky"}}]
+//   "lights":  [{"type": "spot", "name": ..., params..., "filters": ["blocker1", ...]}]
+//   "nodes":   [{"type": "orv_trace", "name": "t", params...}]
+//   "plugins": ["relative/or/absolute/module.so"], loaded after the library's own module
+// Every parameter is looked up in the declared parameter table of its node's type: there is no
+// parsing code per node type. A value is a literal of the parameter's type, the name of a node
+// (node parameters), or, on shader nodes, {"link": "otherNode"} to feed it from that node's
+// output. String parameters called "file" or ending in "File" name files, found relative to the
+// scene file's folder.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "scene/scene.h"
+
+namespace host {
+
+struct SceneReadOptions {
+    /// Load the library's module (host::defaultPluginPath) before the scene's own plug-ins.
+    bool loadDefaultPlugin = true;
+    /// Further modules to load, after the default one and before the scene's.
+    std::vector<std::string> plugins;
+};
+
+/// Reads and validates `path`. Throws SceneError listing every problem found (each message
+/// names the file, the node or object, the parameter and what was expected), or for a file
+/// that cannot be read or is not well-formed JSON (with line and column).
+std::unique_ptr<Scene> readSceneFile(const std::string& path, const SceneReadOptions& options = {});
+
+/// As readSceneFile, from text already in memory. `fileName` is used in messages; relative
+/// paths in the scene are taken from `baseDir`.
+std::unique_ptr<Scene> readSceneText(const std::string& text, const std::string& fileName,
+                                     const std::string& baseDir,
+                                     const SceneReadOptions& options = {});
+
+}  // namespace host

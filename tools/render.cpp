@@ -1,0 +1,161 @@
+// orv-render: renders a scene file to an image.
+#include <unistd.h>
+
+#include <CLI/CLI.hpp>
+#include <atomic>
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+
+#include "render/bucket_renderer.h"
+#include "render/image_output.h"
+#include "render/progress_bar.h"
+#include "render/world_builder.h"
+#include "scene/scene_reader.h"
+#include "universe/host_error.h"
+
+namespace {
+
+// Raised by SIGINT/SIGTERM; the render threads poll it between buckets.
+std::atomic<bool> gStop{false};
+
+extern "C" void onStopSignal(int signal) {
+    gStop.store(true);
+    std::signal(signal, SIG_DFL);  // a second interrupt ends the process at once
+}
+
+/// "12.3 k", "4.56 M": a count or rate with an SI prefix.
+std::string si(double value) {
+    const char* prefix[] = {"", " k", " M", " G", " T"};
+    int i = 0;
+    while (value >= 1000.0 && i < 4) {
+        value /= 1000.0;
+        ++i;
+    }
+    char text[32];
+    std::snprintf(text, sizeof(text), i == 0 ? "%.0f%s" : "%.3g%s", value, prefix[i]);
+    return text;
+}
+
+bool parseResolution(const std::string& text, int* width, int* height) {
+    unsigned w = 0, h = 0;
+    char x = 0, extra = 0;
+    if (std::sscanf(text.c_str(), "%u%c%u%c", &w, &x, &h, &extra) != 3 || (x != 'x' && x != 'X'))
+        return false;
+    if (w < 1 || h < 1 || w > 16384 || h > 16384) return false;
+    *width = static_cast<int>(w);
+    *height = static_cast<int>(h);
+    return true;
+}
+
+void setInt(host::Universe& universe, const char* param, int value) {
+    universe.setParam(universe.options(), param, host::ParamValue::makeInt(value));
+}
+
+int optionInt(const host::Universe& universe, const char* param) {
+    const Node* options = universe.options();
+    return options->values[options->type->findParam(param)].integer;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    CLI::App app{
+        "Render a scene file to an image (OpenEXR linear float or PNG sRGB 8-bit).\n"
+        "With no scene, renders the bundled demo scene."};
+    std::string scenePath = ORV_SOURCE_DIR "/scenes/demo.json";
+    std::string output;
+    std::string resolution;
+    int threads = -1, spp = -1, bucket = 16;
+    bool quiet = false;
+    std::vector<std::string> plugins;
+    app.add_option("scene", scenePath, "scene file (JSON)")->capture_default_str();
+    app.add_option("-o,--output", output,
+                   "image to write, .exr or .png (default: the scene's name, .png, in the current "
+                   "folder)");
+    app.add_option("-t,--threads", threads, "render threads; 0 = all cores (default: the scene's)")
+        ->check(CLI::Range(0, 255));
+    app.add_option("-s,--spp", spp, "camera samples per pixel (default: the scene's)")
+        ->check(CLI::Range(1, 65536));
+    app.add_option("-r,--res", resolution, "image size WxH, e.g. 640x480 (default: the scene's)");
+    app.add_option("--bucket", bucket, "bucket size in pixels")
+        ->check(CLI::Range(1, 1024))
+        ->capture_default_str();
+    app.add_option("--plugin", plugins, "load another plug-in module (repeatable)");
+    app.add_flag("-q,--quiet", quiet, "no progress bar and no summary");
+    CLI11_PARSE(app, argc, argv);
+
+    int width = 0, height = 0;
+    if (!resolution.empty() && !parseResolution(resolution, &width, &height)) {
+        std::cerr << "orv-render: --res " << resolution
+                  << ": expected WIDTHxHEIGHT, each 1 to 16384, e.g. 640x480\n";
+        return 2;
+    }
+    if (output.empty()) output = std::filesystem::path(scenePath).stem().string() + ".png";
+
+    try {
+        host::checkImagePath(output);
+        host::SceneReadOptions readOptions;
+        readOptions.plugins = plugins;
+        std::unique_ptr<host::Scene> scene = host::readSceneFile(scenePath, readOptions);
+        host::Universe& universe = *scene->universe;
+        if (threads >= 0) setInt(universe, "threads", threads);
+        if (spp >= 1) setInt(universe, "samples", spp);
+        if (width > 0) {
+            setInt(universe, "xres", width);
+            setInt(universe, "yres", height);
+        }
+        width = optionInt(universe, "xres");
+        height = optionInt(universe, "yres");
+
+        host::RenderSettings settings;
+        settings.samples = optionInt(universe, "samples");
+        settings.threads = universe.renderThreads();
+        settings.bucketSize = bucket;
+
+        const std::unique_ptr<host::RenderWorld> world = host::buildWorld(*scene);
+        const host::Camera camera = host::sceneCamera(*scene, width, height);
+        universe.prepare();
+
+        if (!quiet)
+            std::fprintf(stderr,
+                         "orv-render: %s: %dx%d, %d spp, %d thread%s, %zu object%s, %zu light%s\n",
+                         scenePath.c_str(), width, height, settings.samples, settings.threads,
+                         settings.threads == 1 ? "" : "s", scene->objects.size(),
+                         scene->objects.size() == 1 ? "" : "s", scene->lights.size(),
+                         scene->lights.size() == 1 ? "" : "s");
+
+        std::signal(SIGINT, onStopSignal);
+        std::signal(SIGTERM, onStopSignal);
+        host::ImageBuffer image(width, height);
+        host::ProgressBar bar(stderr, !quiet && isatty(fileno(stderr)));
+        const host::RenderStats stats =
+            host::renderImage(world->world, camera, settings, image, &gStop,
+                              [&](int done, int total) { bar.update(done, total); });
+        bar.finish();
+        universe.finish();
+
+        if (stats.stopped) {
+            std::fprintf(stderr, "orv-render: stopped; %s left as it was\n", output.c_str());
+            return 130;
+        }
+        host::writeImage(output, image);
+        if (!quiet) {
+            char spent[16];
+            host::formatDuration(stats.seconds, spent, sizeof(spent));
+            const double s = std::max(stats.seconds, 1e-9);
+            std::fprintf(stderr,
+                         "orv-render: %.2f s (%s): %s samples (%s/s), %s rays (%s/s) on %d "
+                         "threads\n",
+                         stats.seconds, spent, si(double(stats.samples)).c_str(),
+                         si(stats.samples / s).c_str(), si(double(stats.rays)).c_str(),
+                         si(stats.rays / s).c_str(), stats.threads);
+        }
+        std::fprintf(stderr, "orv-render: wrote %s\n", output.c_str());
+    } catch (const host::HostError& e) {
+        std::cerr << e.what() << "\n";
+        return 1;
+    }
+    return 0;
+}
