@@ -1,16 +1,68 @@
-// Placeholder until the node lands: no parameters, writes black.
+// orv_blocker: a light filter that multiplies a light sample's intensity by a filter colour
+// inside a placed shape, blending back to the unfiltered light out to a larger copy of it.
+#include <new>
+
+#include "blocker/blocker_data.h"
+#include "blocker/blocker_params.h"
+#include "plugin/float3.h"
 #include "plugin/node_methods.h"
 
 namespace {
-void parameters(ParamList*, NodeEntry*) {}
-void initialize(Node*, void*) {}
-void update(Node*, void*) {}
-void finish(Node*) {}
-void evaluate(Node*, ShaderGlobals* sg) {
-    sg->out.rgba = RGBA{0, 0, 0, 1};
+
+void parameters(ParamList* params, NodeEntry*) {
+    declareBlockerParams(params);
 }
+
+void initialize(Node* node, void*) {
+    // Without memory the node stays inert: its evaluations leave the light as it is.
+    BlockerData* data = new (std::nothrow) BlockerData;
+    if (data) data->ready.store(false, std::memory_order_relaxed);
+    AiNodeSetLocalData(node, data);
+    if (data) AiCritSecInit(&data->lock);
+}
+
+void update(Node* node, void*) {
+    auto* data = static_cast<BlockerData*>(AiNodeGetLocalData(node));
+    if (data) data->ready.store(false, std::memory_order_release);
+}
+
+void finish(Node* node) {
+    auto* data = static_cast<BlockerData*>(AiNodeGetLocalData(node));
+    if (!data) return;
+    AiCritSecClose(&data->lock);
+    delete data;
+    AiNodeSetLocalData(node, nullptr);
+}
+
+void evaluate(Node* node, ShaderGlobals* sg) {
+    auto* data = static_cast<BlockerData*>(AiNodeGetLocalData(node));
+    if (!data) return;
+    if (!data->ready.load(std::memory_order_acquire)) {
+        AiCritSecEnter(&data->lock);
+        if (!data->ready.load(std::memory_order_acquire)) {
+            BlockerParams snapshot;
+            readBlockerParams(node, sg, true, &snapshot);
+            data->setUp(snapshot);
+            data->ready.store(true, std::memory_order_release);
+        }
+        AiCritSecLeave(&data->lock);
+    }
+    // bFilter may be driven per sample, so it is read on every evaluation, muted or not.
+    BlockerParams sample;
+    readBlockerParams(node, sg, false, &sample);
+    const Float3 light(sg->lightIntensity);
+    if (data->muted) return;
+    const float v = data->value(Float3(sg->point));
+    // Where the light passes or is fully filtered it is not blended, so that a NaN or infinite
+    // intensity passes through untouched and is not turned into NaN by a product with 0.
+    if (v == 1.0f) return;
+    const Float3 filtered = mul(light, sample.bFilter);
+    sg->lightIntensity = (v == 0.0f ? filtered : lerp(filtered, light, v)).toRGB();
+}
+
 const CommonNodeMethods kCommon = {parameters, initialize, update, finish};
 const ShaderNodeMethods kShader = {evaluate};
+
 }  // namespace
 
 const NodeMethods kBlockerMethods = {&kCommon, &kShader};

@@ -1,0 +1,52 @@
+// The placed unit shapes of a light blocker: card, sphere, box and cylinder.
+#pragma once
+
+#include <cstdint>
+
+#include "plugin/float3.h"
+#include "plugin/renderer.h"
+
+/// Shape kinds, as the blocker's `bType` gives them. Any other value is all of space.
+enum BlockerKind : int32_t {
+    kBlockerCard = 0,      ///< square in the local XZ plane, side 1, 0.002 thick
+    kBlockerSphere = 1,    ///< radius 1
+    kBlockerBox = 2,       ///< cube of side 1
+    kBlockerCylinder = 3,  ///< along local Y, radius 1, from y = -1 to 1
+};
+
+/// One unit shape placed in world space by scale, then rotation about X, Y and Z (degrees),
+/// then translation. Built once per set-up; read-only, and so shareable, afterwards.
+struct BlockerShape {
+    int32_t kind;
+    int32_t positive;  ///< bPositive as 0 or 1; the shape's operations do not consult it
+    Matrix4 forward;   ///< local to world: S x Rx x Ry x Rz, then the translation
+    Matrix4 inverse;   ///< world to local; all NaN when the placement cannot be inverted
+    Float3 centre;     ///< world position of the local origin
+    Float3 scale;      ///< as given to build; not consulted afterwards
+
+    void build(int32_t kind, bool positive, const Float3& scale, const Float3& rotation,
+               const Float3& translation);
+    /// Whether world point p is inside (a boundary point is). A kind outside 0 .. 3 contains
+    /// every point; a placement that cannot be inverted (a zero or non-finite scale, rotation
+    /// or translation) contains none.
+    bool contains(const Float3& p) const;
+    /// World distance from the centre to the surface along the line from the centre through p.
+    /// p should not be the centre. A placement that cannot be inverted, or a p whose local
+    /// coordinates are not finite, gives 0: a shape that contains nothing has its surface at
+    /// its centre.
+    float surfaceDistance(const Float3& p) const;
+};
+
+/// Where the line through the origin along d crosses the unit cube's surface: the first of the
+/// faces x = -0.5, y = -0.5, z = -0.5, x = 0.5, y = 0.5, z = 0.5 whose hit has both other
+/// coordinates within 0.5. False for a zero d, and when 0.5 / |d| overflows.
+bool boxFaceHit(const Float3& d, Float3* hit);
+/// boxFaceHit's point; when it finds none, d scaled so that its largest component has size 0.5
+/// (the face exact arithmetic accepts), and for a zero or non-finite d the +X face centre: a
+/// point on the surface for every d.
+/// The result may lie on the opposite side of the origin from d.
+Float3 boxHit(const Float3& d);
+/// Where the line through the origin along unit d crosses the unit cylinder's surface: the
+/// bottom cap, else the top cap (each strictly inside the rim), else the side. A d with no XZ
+/// component that misses both caps (only a zero d) gives the side point (1, 0, 0).
+Float3 cylinderHit(const Float3& d);

@@ -1,0 +1,393 @@
+// orv_blocker driven through the host as a light filter: the plug-in is dlopened, and each
+// evaluation gets a shading point and a light intensity and hands back the rewritten intensity.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <map>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "shading/network.h"
+#include "shading/sample_state.h"
+#include "support/network.h"
+#include "universe/node.h"
+
+namespace {
+
+constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
+constexpr float kInf = std::numeric_limits<float>::infinity();
+const RGB kLight{2, 4, 8};
+const RGB kFilter{0.5f, 0.25f, 0};
+
+ShaderGlobals lightSample(Vector point, RGB light) {
+    ShaderGlobals sg = host::blankShaderGlobals();
+    sg.point = point;
+    sg.lightIntensity = light;
+    return sg;
+}
+
+/// (L x F) x (1 - v) + L x v
+RGB blend(RGB light, RGB filter, float v) {
+    return RGB{light.r * filter.r * (1 - v) + light.r * v,
+               light.g * filter.g * (1 - v) + light.g * v,
+               light.b * filter.b * (1 - v) + light.b * v};
+}
+
+void expectRGB(RGB actual, RGB expected, float tolerance = 1e-5f) {
+    EXPECT_NEAR(actual.r, expected.r, tolerance);
+    EXPECT_NEAR(actual.g, expected.g, tolerance);
+    EXPECT_NEAR(actual.b, expected.b, tolerance);
+}
+
+struct Blocker {
+    test::Network net;
+    Blocker() {
+        net.add("orv_blocker", "b");
+        net.set("b.bFilter", kFilter);
+    }
+    RGB at(Vector p, RGB light = kLight) {
+        return net.evaluateGlobals("b", lightSample(p, light)).lightIntensity;
+    }
+    /// Evaluates without the lifecycle, as a render does between updates.
+    RGB atWithoutUpdate(Vector p, RGB light = kLight) {
+        ShaderGlobals sg = lightSample(p, light);
+        host::SampleScope scope(net.thread(0), sg);
+        host::evaluateNode(net.node("b"), &sg);
+        return sg.lightIntensity;
+    }
+};
+
+/// A sphere of radius 1 with its outer copy twice as large, at the origin.
+struct SphereBlocker : Blocker {
+    explicit SphereBlocker(int decayPower, bool positive = true) {
+        net.set("b.bType", 1).set("b.bExtraScale", 2.0f).set("b.bDecayPower", decayPower);
+        net.set("b.bPositive", positive);
+    }
+};
+
+const Vector kDirections[] = {{1, 0, 0}, {0, -1, 0}, {0.6f, 0, 0.8f}, {-0.48f, 0.6f, 0.64f}};
+
+Vector along(Vector unit, float distance) {
+    return Vector{unit.x * distance, unit.y * distance, unit.z * distance};
+}
+
+TEST(BlockerNode, DefaultCardBlocksOnlyItsOwnSlab) {
+    Blocker b;
+    b.net.set("b.bFilter", RGB{0, 0, 0});  // the default
+    for (Vector p : {Vector{0, 0, 0}, Vector{0.5f, 0.001f, -0.5f}, Vector{-0.2f, -0.0009f, 0.4f}})
+        expectRGB(b.at(p), RGB{0, 0, 0}, 0);
+    for (Vector p : {Vector{0, 0.0011f, 0}, Vector{0.51f, 0, 0}, Vector{0, 0, -0.51f},
+                     Vector{0, 0.3f, 0}, Vector{5, 5, 5}})
+        expectRGB(b.at(p), kLight, 0);
+
+    // Around bTransl, and the output slot is not written.
+    b.net.set("b.bTransl", Vector{1, 2, 3});
+    ShaderGlobals sg = lightSample({1.4f, 2.0005f, 2.6f}, kLight);
+    sg.out.rgba = RGBA{7, 7, 7, 7};
+    const ShaderGlobals result = b.net.evaluateGlobals("b", sg);
+    expectRGB(result.lightIntensity, RGB{0, 0, 0}, 0);
+    EXPECT_EQ(result.out.rgba.r, 7);
+    EXPECT_EQ(result.out.rgba.a, 7);
+    expectRGB(b.at({0, 0, 0}), kLight, 0);
+}
+
+TEST(BlockerNode, WhiteFilterLeavesTheLightAsItIs) {
+    for (int kind = 0; kind <= 4; ++kind)
+        for (int decay : {0, 1, 3}) {
+            Blocker b;
+            b.net.set("b.bFilter", RGB{1, 1, 1}).set("b.bType", kind).set("b.bDecayPower", decay);
+            b.net.set("b.bExtraScale", 3.0f).set("b.bScale", Vector{1, 0.5f, 2});
+            for (float d : {0.0f, 0.3f, 0.6f, 1.2f, 2.5f, 9.0f})
+                for (Vector dir : kDirections) expectRGB(b.at(along(dir, d)), kLight);
+        }
+}
+
+TEST(BlockerNode, SphereRampIsLinearBetweenTheShapes) {
+    SphereBlocker b(1);
+    for (Vector dir : kDirections) {
+        expectRGB(b.at(along(dir, 1.25f)), blend(kLight, kFilter, 0.25f));
+        expectRGB(b.at(along(dir, 1.5f)), RGB{kLight.r * (kFilter.r + 1) / 2,
+                                              kLight.g * (kFilter.g + 1) / 2, kLight.b / 2});
+        expectRGB(b.at(along(dir, 2.01f)), kLight, 0);
+        expectRGB(b.at(along(dir, 7)), kLight, 0);
+        expectRGB(b.at(along(dir, 0.99f)), blend(kLight, kFilter, 0), 0);
+        expectRGB(b.at(along(dir, 0.2f)), blend(kLight, kFilter, 0), 0);
+    }
+}
+
+TEST(BlockerNode, NegativeSphereFiltersOutsideAndPassesInside) {
+    SphereBlocker b(1, false);
+    for (Vector dir : kDirections) {
+        expectRGB(b.at(along(dir, 0.5f)), kLight, 0);
+        expectRGB(b.at(along(dir, 2.5f)), blend(kLight, kFilter, 0), 0);
+        expectRGB(b.at(along(dir, 1.25f)), blend(kLight, kFilter, 0.75f));
+        expectRGB(b.at(along(dir, 1.5f)), blend(kLight, kFilter, 0.5f));
+    }
+}
+
+TEST(BlockerNode, DecayPowerThreeTakesTheSquareRootOfTheSCurve) {
+    SphereBlocker b(3);
+    for (Vector dir : kDirections) {
+        expectRGB(b.at(along(dir, 1.5f)), blend(kLight, kFilter, std::sqrt(0.5f)));
+        // A quarter of the way out: smoothstep 0.15625, then its square root.
+        expectRGB(b.at(along(dir, 1.25f)), blend(kLight, kFilter, std::sqrt(0.15625f)));
+    }
+}
+
+TEST(BlockerNode, DecayPowerZeroIsAHardEdgeAtTheInnerShape) {
+    SphereBlocker positive(0);
+    SphereBlocker negative(0, false);
+    for (Vector dir : kDirections) {
+        for (float d : {1.01f, 1.25f, 1.5f, 1.99f, 3.0f}) {
+            expectRGB(positive.at(along(dir, d)), kLight, 0);
+            expectRGB(negative.at(along(dir, d)), blend(kLight, kFilter, 0), 0);
+        }
+        expectRGB(positive.at(along(dir, 0.99f)), blend(kLight, kFilter, 0), 0);
+        expectRGB(negative.at(along(dir, 0.99f)), kLight, 0);
+    }
+}
+
+TEST(BlockerNode, NegativeDecayPowerIsLinearToo) {
+    SphereBlocker linear(1), negative(-1);
+    for (Vector dir : kDirections)
+        for (float d : {0.5f, 1.1f, 1.25f, 1.5f, 1.9f, 2.5f}) {
+            const RGB expected = linear.at(along(dir, d));
+            const RGB actual = negative.at(along(dir, d));
+            EXPECT_EQ(actual.r, expected.r);
+            EXPECT_EQ(actual.g, expected.g);
+            EXPECT_EQ(actual.b, expected.b);
+        }
+}
+
+TEST(BlockerNode, SmallerOuterShapeAloneFiltersWithAHardEdge) {
+    Blocker b;
+    b.net.set("b.bType", 1).set("b.bExtraScale", 0.5f);
+    for (Vector dir : kDirections) {
+        expectRGB(b.at(along(dir, 0.2f)), blend(kLight, kFilter, 0), 0);
+        expectRGB(b.at(along(dir, 0.49f)), blend(kLight, kFilter, 0), 0);
+        for (float d : {0.51f, 0.75f, 0.99f, 1.5f}) expectRGB(b.at(along(dir, d)), kLight, 0);
+    }
+}
+
+TEST(BlockerNode, KindOutsideTheTableFiltersOrPassesEverywhere) {
+    Blocker positive, negative;
+    positive.net.set("b.bType", 4);
+    negative.net.set("b.bType", 4).set("b.bPositive", false);
+    for (Vector p : {Vector{0, 0, 0}, Vector{100, -3, 2}, Vector{0, 0.5f, 0}}) {
+        expectRGB(positive.at(p), blend(kLight, kFilter, 0), 0);
+        expectRGB(negative.at(p), kLight, 0);
+    }
+}
+
+TEST(BlockerNode, FilterColourChangesAtOnceButShapeOnlyAfterAnUpdate) {
+    Blocker b;
+    const Vector onCard{0, 0, 0}, onSphere{0.7f, 0.2f, 0};
+    expectRGB(b.at(onSphere), kLight, 0);  // sets up: the default card does not reach it
+
+    b.net.set("b.bType", 1);
+    expectRGB(b.atWithoutUpdate(onSphere), kLight, 0);
+    expectRGB(b.atWithoutUpdate(onCard), blend(kLight, kFilter, 0), 0);
+    b.net.set("b.bFilter", RGB{1, 0, 1});  // read per sample: no update needed
+    expectRGB(b.atWithoutUpdate(onCard), RGB{kLight.r, 0, kLight.b}, 0);
+
+    b.net.prepare();
+    expectRGB(b.atWithoutUpdate(onSphere), RGB{kLight.r, 0, kLight.b}, 0);
+}
+
+TEST(BlockerNode, NonFiniteLightPassesWhereTheBlockerLetsItThrough) {
+    Blocker b;
+    b.net.set("b.bType", 1).set("b.bExtraScale", 2.0f);
+    const RGB odd{kNaN, kInf, -kInf};
+    const RGB passed = b.at({3, 0, 0}, odd);
+    EXPECT_TRUE(std::isnan(passed.r));
+    EXPECT_EQ(passed.g, kInf);
+    EXPECT_EQ(passed.b, -kInf);
+    // Fully filtered by a non-zero colour, infinity stays infinite rather than turning NaN.
+    b.net.set("b.bFilter", RGB{0.5f, 0.5f, 0.5f});
+    const RGB filtered = b.at({0.1f, 0, 0}, RGB{1, kInf, 1});
+    EXPECT_EQ(filtered.g, kInf);
+    // A NaN filter colour does not reach light the blocker lets through.
+    b.net.set("b.bFilter", RGB{kNaN, kNaN, kInf});
+    expectRGB(b.at({3, 0, 0}), kLight, 0);
+}
+
+TEST(BlockerNode, PlacementThatCannotBeInvertedFiltersNothing) {
+    struct Case {
+        const char* param;
+        host::ParamValue value;
+    };
+    const Case cases[] = {
+        {"b.bScale", test::value(Vector{0, 1, 1})},
+        {"b.bScale", test::value(Vector{1, 1, 0})},
+        {"b.bScale", test::value(Vector{kNaN, 1, 1})},
+        {"b.bScale", test::value(Vector{1, kInf, 1})},
+        {"b.bRot", test::value(Vector{kNaN, 0, 0})},
+        {"b.bRot", test::value(Vector{0, 0, kInf})},
+        {"b.bTransl", test::value(Vector{kInf, 0, 0})},
+        {"b.bTransl", test::value(Vector{0, kNaN, 0})},
+    };
+    for (int kind = 0; kind <= 3; ++kind)
+        for (const Case& c : cases)
+            for (bool positive : {true, false}) {
+                Blocker b;
+                b.net.set("b.bType", kind).set("b.bExtraScale", 2.0f).set("b.bPositive", positive);
+                b.net.setValue(c.param, c.value);
+                const RGB expected = positive ? kLight : blend(kLight, kFilter, 0);
+                for (Vector p :
+                     {Vector{0, 0, 0}, Vector{0.3f, 0, 0}, Vector{1.5f, 0, 0}, Vector{0, 0, 9}})
+                    expectRGB(b.at(p), expected, 0);
+            }
+}
+
+TEST(BlockerNode, DegenerateOuterShapeLeavesNoRamp) {
+    for (float extra : {0.0f, kNaN, kInf, -kInf}) {
+        Blocker b;
+        b.net.set("b.bType", 1).set("b.bExtraScale", extra);
+        for (float d : {0.0f, 0.5f, 1.5f, 3.0f}) expectRGB(b.at({d, 0, 0}), kLight, 0);
+    }
+}
+
+// Counting nodes, one per value type, feed every parameter so that evaluations can be counted.
+std::map<std::string, int>& evaluations() {
+    static std::map<std::string, int> counts;
+    return counts;
+}
+
+template <uint8_t Type>
+void countingParameters(ParamList* params, NodeEntry*) {
+    switch (Type) {
+        case kTypeBoolean:
+            AiNodeParamBool(params, -1, "value", false);
+            break;
+        case kTypeInt:
+            AiNodeParamInt(params, -1, "value", 0);
+            break;
+        case kTypeFloat:
+            AiNodeParamFlt(params, -1, "value", 0);
+            break;
+        case kTypeRGB:
+            AiNodeParamRGB(params, -1, "value", 0, 0, 0);
+            break;
+        default:
+            AiNodeParamVec(params, -1, "value", 0, 0, 0);
+    }
+}
+
+template <uint8_t Type>
+void countingEvaluate(Node* node, ShaderGlobals* sg) {
+    ++evaluations()[node->name];
+    switch (Type) {
+        case kTypeBoolean:
+            sg->out.boolean = AiShaderEvalParamFuncBool(sg, node, 0);
+            break;
+        case kTypeInt:
+            sg->out.integer = AiShaderEvalParamFuncInt(sg, node, 0);
+            break;
+        case kTypeFloat:
+            sg->out.flt = AiShaderEvalParamFuncFlt(sg, node, 0);
+            break;
+        case kTypeRGB:
+            sg->out.rgb = AiShaderEvalParamFuncRGB(sg, node, 0);
+            break;
+        default:
+            sg->out.vec = AiShaderEvalParamFuncVec(sg, node, 0);
+    }
+}
+
+void noLifecycle(Node*, void*) {}
+void noFinish(Node*) {}
+
+template <uint8_t Type>
+void registerCounting(host::Universe& universe, const char* name) {
+    static const CommonNodeMethods common = {countingParameters<Type>, noLifecycle, noLifecycle,
+                                             noFinish};
+    static const ShaderNodeMethods shader = {countingEvaluate<Type>};
+    static const NodeMethods methods = {&common, &shader};
+    NodeDescriptor d{};
+    d.nodeKind = kNodeShader;
+    d.outputType = Type;
+    d.name = name;
+    d.methods = &methods;
+    universe.registry().add(d, "test");
+}
+
+/// A blocker whose nine parameters are each fed by a counting node named after it.
+struct CountedBlocker : Blocker {
+    CountedBlocker(bool mute) {
+        host::Universe& u = net.universe();
+        registerCounting<kTypeBoolean>(u, "count_bool");
+        registerCounting<kTypeInt>(u, "count_int");
+        registerCounting<kTypeFloat>(u, "count_float");
+        registerCounting<kTypeRGB>(u, "count_rgb");
+        registerCounting<kTypeVector>(u, "count_vector");
+        const std::pair<const char*, const char*> feeds[] = {
+            {"mute", "count_bool"},       {"bFilter", "count_rgb"},
+            {"bType", "count_int"},       {"bScale", "count_vector"},
+            {"bRot", "count_vector"},     {"bTransl", "count_vector"},
+            {"bPositive", "count_bool"},  {"bExtraScale", "count_float"},
+            {"bDecayPower", "count_int"},
+        };
+        for (const auto& [param, type] : feeds) {
+            net.add(type, param);
+            net.link(std::string("b.") + param, param);
+        }
+        net.set("mute.value", mute)
+            .set("bFilter.value", kFilter)
+            .set("bScale.value", Vector{1, 1, 1});
+        net.set("bPositive.value", true).set("bExtraScale.value", 1.0f).set("bDecayPower.value", 1);
+        evaluations().clear();
+    }
+};
+
+TEST(BlockerNode, MutedBlockerReadsOnlyMuteAndFilter) {
+    CountedBlocker b(true);
+    for (int i = 0; i < 3; ++i) expectRGB(b.at({0, 0, 0}), kLight, 0);  // on the card
+    const std::map<std::string, int> expected = {{"mute", 1}, {"bFilter", 3}};
+    EXPECT_EQ(evaluations(), expected);
+}
+
+TEST(BlockerNode, SetUpReadsEachParameterOnceAndTheFilterEverySample) {
+    CountedBlocker b(false);
+    for (int i = 0; i < 3; ++i) expectRGB(b.at({0, 0, 0}), blend(kLight, kFilter, 0), 0);
+    std::map<std::string, int> expected = {
+        {"mute", 1},    {"bFilter", 3},   {"bType", 1},       {"bScale", 1},      {"bRot", 1},
+        {"bTransl", 1}, {"bPositive", 1}, {"bExtraScale", 1}, {"bDecayPower", 1},
+    };
+    EXPECT_EQ(evaluations(), expected);
+
+    // An update (here of the upstream node) makes the next evaluation set up again.
+    b.net.set("bRot.value", Vector{0, 0, 90});
+    b.at({0, 0, 0});
+    for (auto& [name, count] : expected) ++count;
+    EXPECT_EQ(evaluations(), expected);
+}
+
+TEST(BlockerNode, ThreadsRacingToSetUpAgree) {
+    SphereBlocker b(2);
+    b.net.prepare();
+    constexpr int kThreads = 4;
+    for (int t = 0; t < kThreads; ++t) b.net.thread(t);
+    std::vector<std::vector<RGB>> results(kThreads);
+    std::vector<std::thread> workers;
+    Node* node = b.net.node("b");
+    for (int t = 0; t < kThreads; ++t)
+        workers.emplace_back([&, t] {
+            for (int i = 0; i < 200; ++i) {
+                ShaderGlobals sg = lightSample({0.01f * i, 0, 0.3f}, kLight);
+                host::SampleScope scope(b.net.thread(t), sg);
+                host::evaluateNode(node, &sg);
+                results[t].push_back(sg.lightIntensity);
+            }
+        });
+    for (std::thread& w : workers) w.join();
+    for (int t = 0; t < kThreads; ++t)
+        for (int i = 0; i < 200; ++i) {
+            const RGB expected = b.at({0.01f * i, 0, 0.3f});
+            EXPECT_EQ(results[t][i].r, expected.r);
+            EXPECT_EQ(results[t][i].g, expected.g);
+        }
+}
+
+}  // namespace
