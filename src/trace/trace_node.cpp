@@ -1,16 +1,83 @@
-// Placeholder until the node lands: no parameters, writes black.
+// orv_trace: casts a ray, or a glossy family of rays in a cone, from the shading point or a
+// custom origin, and reports what it finds: a fixed hit or miss colour, the traced colour, or an
+// environment shader's colour in that direction.
 #include "plugin/node_methods.h"
+#include "trace/cast_trace_ray.h"
+#include "trace/choose_direction.h"
+#include "trace/direction_sampling.h"
+#include "trace/trace_data.h"
+#include "trace/trace_parameters.h"
 
 namespace {
-void parameters(ParamList*, NodeEntry*) {}
-void initialize(Node*, void*) {}
-void update(Node*, void*) {}
-void finish(Node*) {}
-void evaluate(Node*, ShaderGlobals* sg) {
-    sg->out.rgba = RGBA{0, 0, 0, 1};
+
+void parameters(ParamList* params, NodeEntry*) {
+    declareTraceParameters(params);
 }
+
+void initialize(Node* node, void*) {
+    createTraceData(node);
+}
+
+void update(Node* node, void*) {
+    if (auto* data = static_cast<TraceData*>(AiNodeGetLocalData(node)))
+        refreshTraceData(*data, node);
+}
+
+void finish(Node* node) {
+    destroyTraceData(static_cast<TraceData*>(AiNodeGetLocalData(node)));
+    AiNodeSetLocalData(node, nullptr);
+}
+
+/// The family: one ray per sampler point, each weighted by the iterator's inverse count.
+Float3 castFamily(ShaderGlobals* sg, const Node* node, const TraceData& data, const Float3& origin,
+                  const Float3& d, const Float3& onHitColor, const Float3& onNoHitColor) {
+    const Cone cone = coneFromSpread(AiShaderEvalParamFuncFlt(sg, node, kTraceSpread));
+    const Frame frame = frameAround(d);
+    SamplerIterator* iterator = AiSamplerIterator(data.sampler, sg);
+    Float3 sum(0.0f, 0.0f, 0.0f);
+    bool any = false;
+    float u[2];
+    while (AiSamplerGetSample(iterator, u)) {
+        const Float3 local = sampleCone(u[0], u[1], cone.cosMax);
+        Float3 color;
+        castTraceRay(sg, origin, familyDirection(frame, d, local), data, onHitColor, onNoHitColor,
+                     &color);
+        sum += color;
+        any = true;
+    }
+    // An iterator that handed out nothing leaves black, whatever inverse count it reports.
+    if (!any) return sum;
+    return sum * AiSamplerGetSampleInvCount(iterator);
+}
+
+void evaluate(Node* node, ShaderGlobals* sg) {
+    Float3 onHitColor, onNoHitColor, customOrigin, customDirection;
+    onHitColor.setFromColorParam(sg, node, kTraceOnHitColor);
+    onNoHitColor.setFromColorParam(sg, node, kTraceOnNoHitColor);
+    customOrigin.setFromVectorParam(sg, node, kTraceCustomOrigin);
+    customDirection.setFromVectorParam(sg, node, kTraceCustomDirection);
+    const float ior = AiShaderEvalParamFuncFlt(sg, node, kTraceIor);
+
+    auto* data = static_cast<TraceData*>(AiNodeGetLocalData(node));
+    if (!data) {  // never initialised: nothing to cast with
+        sg->out.rgb = RGB{0.0f, 0.0f, 0.0f};
+        return;
+    }
+    ensureTraceSetUp(*data, sg, node);
+
+    const Float3 origin = data->origin == 1 ? customOrigin : Float3(sg->point);
+    const Float3 d = chooseDirection(sg, data->direction, data->rayType, ior, customDirection);
+    Float3 color;
+    if (!data->glossy)
+        castTraceRay(sg, origin, d, *data, onHitColor, onNoHitColor, &color);
+    else
+        color = castFamily(sg, node, *data, origin, d, onHitColor, onNoHitColor);
+    sg->out.rgb = color.toRGB();
+}
+
 const CommonNodeMethods kCommon = {parameters, initialize, update, finish};
 const ShaderNodeMethods kShader = {evaluate};
+
 }  // namespace
 
 const NodeMethods kTraceMethods = {&kCommon, &kShader};

@@ -78,7 +78,7 @@ host::ThreadContext& Network::thread(int index) {
 
 ShaderGlobals Network::evaluateGlobals(const std::string& name, ShaderGlobals sg, int thread) {
     prepare();
-    host::SampleScope scope(this->thread(thread), sg);
+    host::SampleScope scope(this->thread(thread), sg, world_);
     host::evaluateNode(node(name), &sg);
     sg.host = nullptr;  // the sample ends with the scope
     return sg;

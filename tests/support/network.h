@@ -40,6 +40,12 @@ class Network {
     /// "node.param" fed by the output of node `source`.
     Network& link(const std::string& nodeDotParam, const std::string& source);
     Network& setThreads(int threads);
+    /// The world that evaluated samples see (rays then hit its geometry); none by default. The
+    /// world must outlive the evaluations.
+    Network& setWorld(const host::World* world) {
+        world_ = world;
+        return *this;
+    }
 
     /// Runs the lifecycle, then evaluates `name` in a fresh sample on thread `thread`.
     ShaderValue evaluate(const std::string& name, ShaderGlobals sg = host::blankShaderGlobals(),
@@ -54,6 +60,7 @@ class Network {
   private:
     host::Universe universe_;
     std::vector<std::unique_ptr<host::ThreadContext>> threads_;
+    const host::World* world_ = nullptr;
 };
 
 }  // namespace test

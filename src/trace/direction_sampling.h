@@ -1,0 +1,82 @@
+// The glossy family's directions: a cone about the central direction, a frame around it, and
+// the mapping of two uniform numbers to a direction uniform over the cone's spherical cap.
+// Pure functions, in the single and double precision stated for each step, so that results
+// match to the bit on every build.
+#pragma once
+
+#include <algorithm>
+#include <cmath>
+
+#include "plugin/float3.h"
+
+struct Cone {
+    float thetaMax;  ///< half-angle, radians
+    float cosMax;
+};
+
+/// `spread` clamped to [0, 1] is the half-angle in units of 90 degrees: 1 is the hemisphere.
+inline Cone coneFromSpread(float spread) {
+    const float degrees = clamp(spread, 0.0f, 1.0f) * 90.0f;
+    const float thetaMax = degrees * 0.017453292f;
+    return Cone{thetaMax, std::cos(thetaMax)};
+}
+
+/// A vector at right angles to `a`, built on a's smallest component (x before y before z on
+/// a tie), written to *out. Fails, leaving *out alone, when |a.x| + |a.y| + |a.z| < 0.0001.
+inline bool perpendicular(const Float3& a, Float3* out) {
+    const float ax = absf(a.x), ay = absf(a.y), az = absf(a.z);
+    int axis = 0;
+    float m = ax;
+    if (m > ay) {
+        axis = 1;
+        m = ay;
+    }
+    if (m > az) axis = 2;
+    if (ax + ay + az < 0.0001f) return false;
+    switch (axis) {
+        case 0:
+            *out = Float3(0.0f, a.z, -a.y);
+            break;
+        case 1:
+            *out = Float3(a.z, 0.0f, -a.x);
+            break;
+        default:
+            *out = Float3(a.y, -a.x, 0.0f);
+            break;
+    }
+    return true;
+}
+
+/// Tangent and bitangent of the family: with d they are its local x, y and z axes.
+struct Frame {
+    Float3 t;
+    Float3 b;
+};
+
+/// The frame around `d`. A direction too short for perpendicular (a zero or tiny vector) has
+/// no frame: t and b are zero, so every direction of the family collapses onto d.
+inline Frame frameAround(const Float3& d) {
+    Float3 t(0.0f, 0.0f, 0.0f);
+    perpendicular(d, &t);
+    t = normalized(t);
+    const Float3 b = normalized(cross(t, d));
+    return Frame{t, b};
+}
+
+/// A unit direction about +z, uniform over the cap z >= cosMax for u0, u1 uniform in [0, 1).
+inline Float3 sampleCone(float u0, float u1, float cosMax) {
+    const float c = cosMax + (1.0f - cosMax) * u0;
+    const double cd = static_cast<double>(c);
+    // Never below 0, so that numbers outside [0, 1) give a direction rather than a NaN.
+    const double s = std::sqrt(std::max(0.0, 1.0 - cd * cd));
+    const double phi = static_cast<double>(u1 * 6.2831855f);
+    return Float3(static_cast<float>(s * std::cos(phi)), static_cast<float>(s * std::sin(phi)), c);
+}
+
+/// The local direction l in the frame (t, b, d); not normalised again.
+inline Float3 familyDirection(const Frame& frame, const Float3& d, const Float3& l) {
+    const Float3& t = frame.t;
+    const Float3& b = frame.b;
+    return Float3((t.x * l.x + b.x * l.y) + d.x * l.z, (t.y * l.x + b.y * l.y) + d.y * l.z,
+                  (t.z * l.x + b.z * l.y) + d.z * l.z);
+}
