@@ -11,8 +11,8 @@
 #include "render/bucket_renderer.h"
 #include "render/image_output.h"
 #include "render/progress_bar.h"
-#include "render/world_builder.h"
-#include "scene/scene_reader.h"
+#include "render/scene_render.h"
+#include "scene/scene_error.h"
 #include "universe/host_error.h"
 
 namespace {
@@ -47,15 +47,6 @@ bool parseResolution(const std::string& text, int* width, int* height) {
     *width = static_cast<int>(w);
     *height = static_cast<int>(h);
     return true;
-}
-
-void setInt(host::Universe& universe, const char* param, int value) {
-    universe.setParam(universe.options(), param, host::ParamValue::makeInt(value));
-}
-
-int optionInt(const host::Universe& universe, const char* param) {
-    const Node* options = universe.options();
-    return options->values[options->type->findParam(param)].integer;
 }
 
 }  // namespace
@@ -98,43 +89,33 @@ int main(int argc, char** argv) {
         host::checkImagePath(output);
         host::SceneReadOptions readOptions;
         readOptions.plugins = plugins;
-        std::unique_ptr<host::Scene> scene = host::readSceneFile(scenePath, readOptions);
-        host::Universe& universe = *scene->universe;
-        if (threads >= 0) setInt(universe, "threads", threads);
-        if (spp >= 1) setInt(universe, "samples", spp);
-        if (width > 0) {
-            setInt(universe, "xres", width);
-            setInt(universe, "yres", height);
-        }
-        width = optionInt(universe, "xres");
-        height = optionInt(universe, "yres");
-
-        host::RenderSettings settings;
-        settings.samples = optionInt(universe, "samples");
-        settings.threads = universe.renderThreads();
-        settings.bucketSize = bucket;
-
-        const std::unique_ptr<host::RenderWorld> world = host::buildWorld(*scene);
-        const host::Camera camera = host::sceneCamera(*scene, width, height);
-        universe.prepare();
+        host::RenderOverrides overrides;
+        overrides.width = width;
+        overrides.height = height;
+        overrides.samples = spp;
+        overrides.threads = threads;
+        overrides.bucketSize = bucket;
+        host::SceneRender job(scenePath, overrides, readOptions);
+        const host::RenderSettings& settings = job.settings();
+        const host::Scene& scene = job.scene();
+        width = job.width();
+        height = job.height();
 
         if (!quiet)
             std::fprintf(stderr,
                          "orv-render: %s: %dx%d, %d spp, %d thread%s, %zu object%s, %zu light%s\n",
                          scenePath.c_str(), width, height, settings.samples, settings.threads,
-                         settings.threads == 1 ? "" : "s", scene->objects.size(),
-                         scene->objects.size() == 1 ? "" : "s", scene->lights.size(),
-                         scene->lights.size() == 1 ? "" : "s");
+                         settings.threads == 1 ? "" : "s", scene.objects.size(),
+                         scene.objects.size() == 1 ? "" : "s", scene.lights.size(),
+                         scene.lights.size() == 1 ? "" : "s");
 
         std::signal(SIGINT, onStopSignal);
         std::signal(SIGTERM, onStopSignal);
         host::ImageBuffer image(width, height);
         host::ProgressBar bar(stderr, !quiet && isatty(fileno(stderr)));
         const host::RenderStats stats =
-            host::renderImage(world->world, camera, settings, image, &gStop,
-                              [&](int done, int total) { bar.update(done, total); });
+            job.render(image, &gStop, [&](int done, int total) { bar.update(done, total); });
         bar.finish();
-        universe.finish();
 
         if (stats.stopped) {
             std::fprintf(stderr, "orv-render: stopped; %s left as it was\n", output.c_str());
@@ -142,19 +123,21 @@ int main(int argc, char** argv) {
         }
         host::writeImage(output, image);
         if (!quiet) {
-            char spent[16];
-            host::formatDuration(stats.seconds, spent, sizeof(spent));
             const double s = std::max(stats.seconds, 1e-9);
-            std::fprintf(stderr,
-                         "orv-render: %.2f s (%s): %s samples (%s/s), %s rays (%s/s) on %d "
-                         "threads\n",
-                         stats.seconds, spent, si(double(stats.samples)).c_str(),
+            std::fprintf(stderr, "orv-render: done in %.2f s: %s samples (%s/s), %s rays (%s/s)\n",
+                         stats.seconds, si(double(stats.samples)).c_str(),
                          si(stats.samples / s).c_str(), si(double(stats.rays)).c_str(),
-                         si(stats.rays / s).c_str(), stats.threads);
+                         si(stats.rays / s).c_str());
         }
         std::fprintf(stderr, "orv-render: wrote %s\n", output.c_str());
+    } catch (const host::SceneError& e) {
+        std::cerr << e.what() << "\n"
+                  << "orv-render: " << e.problems.size()
+                  << (e.problems.size() == 1 ? " problem" : " problems")
+                  << " in the scene; nothing rendered\n";
+        return 1;
     } catch (const host::HostError& e) {
-        std::cerr << e.what() << "\n";
+        std::cerr << "orv-render: " << e.what() << "\n";
         return 1;
     }
     return 0;

@@ -6,6 +6,7 @@
 #include "render/point_shading.h"
 #include "render/world_builder.h"
 #include "scene/json_location.h"
+#include "scene/scene_error.h"
 #include "scene/scene_reader.h"
 #include "universe/host_error.h"
 
@@ -128,8 +129,14 @@ int main(int argc, char** argv) {
         for (size_t i = 0; i < records.size(); ++i)
             std::cout << records[i].dump() << (i + 1 < records.size() ? ",\n" : "\n");
         std::cout << "]\n";
+    } catch (const host::SceneError& e) {
+        std::cerr << e.what() << "\n"
+                  << "orv-shade: " << e.problems.size()
+                  << (e.problems.size() == 1 ? " problem" : " problems")
+                  << " in the scene; nothing evaluated\n";
+        return 1;
     } catch (const host::HostError& e) {
-        std::cerr << e.what() << "\n";
+        std::cerr << "orv-shade: " << e.what() << "\n";
         return 1;
     }
     return 0;

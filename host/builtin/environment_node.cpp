@@ -2,6 +2,9 @@
 //   mode (int, 1): 0 constant `color`; anything else the gradient from `color` at the horizon
 //   to `zenith` along `up` and `nadir` against it
 //   color (rgb, 0.5)   zenith (rgb, (0.2, 0.4, 0.9))   nadir (rgb, 0.1)   up (vector, (0, 1, 0))
+//   reflect (bool, false): look along the incoming direction mirrored about the shading normal,
+//   as a reflection would. orv_trace's environment lookups hand the shader their direction
+//   already mirrored once, so an environment used there sets this to look along that direction.
 #include "builtin/builtin_methods.h"
 #include "builtin/sky_gradient.h"
 
@@ -9,7 +12,7 @@ namespace host {
 
 namespace {
 
-enum { kMode, kColor, kZenith, kNadir, kUp };
+enum { kMode, kColor, kZenith, kNadir, kUp, kReflect };
 
 void parameters(ParamList* params, NodeEntry*) {
     AiNodeParamInt(params, -1, "mode", 1);
@@ -17,6 +20,7 @@ void parameters(ParamList* params, NodeEntry*) {
     AiNodeParamRGB(params, -1, "zenith", 0.2f, 0.4f, 0.9f);
     AiNodeParamRGB(params, -1, "nadir", 0.1f, 0.1f, 0.1f);
     AiNodeParamVec(params, -1, "up", 0.0f, 1.0f, 0.0f);
+    AiNodeParamBool(params, -1, "reflect", false);
 }
 
 void evaluate(Node* node, ShaderGlobals* sg) {
@@ -29,7 +33,10 @@ void evaluate(Node* node, ShaderGlobals* sg) {
     const RGB zenith = AiShaderEvalParamFuncRGB(sg, node, kZenith);
     const RGB nadir = AiShaderEvalParamFuncRGB(sg, node, kNadir);
     const Vector up = AiShaderEvalParamFuncVec(sg, node, kUp);
-    sg->out.rgb = skyGradient(sg->rayDirection, up, horizon, zenith, nadir);
+    Vector direction = sg->rayDirection;
+    if (AiShaderEvalParamFuncBool(sg, node, kReflect))
+        AiReflect(&sg->rayDirection, &sg->normal, &direction);
+    sg->out.rgb = skyGradient(direction, up, horizon, zenith, nadir);
 }
 
 const CommonNodeMethods kCommon = {parameters, noInitialize, noUpdate, noFinish};

@@ -304,7 +304,9 @@ class SceneReader {
             pendingTypes_.push_back(type);
         }
 
-        // Named entries first, so that generated names never take a name the file uses.
+        // Named entries first, so that generated names never take a name the file uses; the
+        // roles keep the file's order.
+        std::vector<Entity> created(pending_.size());
         for (int pass = 0; pass < 2; ++pass)
             for (size_t i = 0; i < pending_.size(); ++i) {
                 const bool named = !pendingNames_[i].empty();
@@ -324,8 +326,10 @@ class SceneReader {
                 if (entity.role != Role::Camera)
                     entity.label =
                         std::string(roleWord(entity.role)) + " '" + name + "' (" + type->name + ")";
-                entities_.push_back(entity);
+                created[i] = entity;
             }
+        for (const Entity& entity : created)
+            if (entity.node) entities_.push_back(entity);
 
         static const json kNoOptions = json::object();
         const json& optionsBody =

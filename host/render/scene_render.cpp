@@ -1,0 +1,47 @@
+#include "render/scene_render.h"
+
+namespace host {
+
+namespace {
+
+void setInt(Universe& universe, const char* param, int value) {
+    universe.setParam(universe.options(), param, ParamValue::makeInt(value));
+}
+
+int optionInt(const Universe& universe, const char* param) {
+    const Node* options = universe.options();
+    return options->values[options->type->findParam(param)].integer;
+}
+
+}  // namespace
+
+SceneRender::SceneRender(const std::string& scenePath, const RenderOverrides& overrides,
+                         const SceneReadOptions& readOptions)
+    : scene_(readSceneFile(scenePath, readOptions)) {
+    Universe& universe = *scene_->universe;
+    if (overrides.threads >= 0) setInt(universe, "threads", overrides.threads);
+    if (overrides.samples >= 1) setInt(universe, "samples", overrides.samples);
+    if (overrides.width >= 1 && overrides.height >= 1) {
+        setInt(universe, "xres", overrides.width);
+        setInt(universe, "yres", overrides.height);
+    }
+    width_ = optionInt(universe, "xres");
+    height_ = optionInt(universe, "yres");
+    settings_.samples = optionInt(universe, "samples");
+    settings_.threads = universe.renderThreads();
+    settings_.bucketSize = overrides.bucketSize;
+    world_ = buildWorld(*scene_);
+    camera_ = sceneCamera(*scene_, width_, height_);
+    universe.prepare();
+}
+
+SceneRender::~SceneRender() {
+    scene_->universe->finish();
+}
+
+RenderStats SceneRender::render(ImageBuffer& image, const std::atomic<bool>* stop,
+                                const ProgressFn& progress) const {
+    return renderImage(world_->world, camera_, settings_, image, stop, progress);
+}
+
+}  // namespace host

@@ -1,0 +1,51 @@
+// One render of a scene file, from reading it to a finished image: what orv-render runs, and
+// what the image tests run, so that both take the same road.
+#pragma once
+
+#include <atomic>
+#include <memory>
+#include <string>
+
+#include "render/bucket_renderer.h"
+#include "render/world_builder.h"
+#include "scene/scene_reader.h"
+
+namespace host {
+
+/// Values that replace the scene's options; unset ones (0, or -1 for threads) leave them.
+struct RenderOverrides {
+    int width = 0;
+    int height = 0;
+    int samples = 0;
+    int threads = -1;  ///< 0 = all cores
+    int bucketSize = 16;
+};
+
+class SceneRender {
+  public:
+    /// Reads and validates the scene, applies the overrides, builds the world and the camera and
+    /// runs the lifecycle (initialize, update). Throws HostError (SceneError for the file).
+    SceneRender(const std::string& scenePath, const RenderOverrides& overrides = {},
+                const SceneReadOptions& readOptions = {});
+    ~SceneRender();  ///< runs finish on every node
+
+    const Scene& scene() const { return *scene_; }
+    const RenderSettings& settings() const { return settings_; }
+    int width() const { return width_; }
+    int height() const { return height_; }
+
+    /// Renders into `image`, which is width() x height(); see renderImage for `stop` and
+    /// `progress`. May be called again (the nodes stay set up between renders).
+    RenderStats render(ImageBuffer& image, const std::atomic<bool>* stop = nullptr,
+                       const ProgressFn& progress = {}) const;
+
+  private:
+    std::unique_ptr<Scene> scene_;
+    std::unique_ptr<RenderWorld> world_;
+    Camera camera_{};
+    RenderSettings settings_;
+    int width_ = 0;
+    int height_ = 0;
+};
+
+}  // namespace host
