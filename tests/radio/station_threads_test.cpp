@@ -87,6 +87,32 @@ TEST(RadioStationThreads, ThreadsRacingTheFirstEvaluationRunTheSetupOnce) {
     }
 }
 
+TEST(RadioStationThreads, ThreadThatFindsTheFlagSetSeesTheCompleteSetup) {
+    // The second thread takes no lock: only the flag's release and acquire order the set-up's
+    // writes before its reads (the test's own signal is relaxed, so it orders nothing; a thread
+    // sanitizer build checks the rest).
+    RadioNet net;
+    addBroadcast(net);
+    net.setThreads(2);
+    net.prepare();
+    net.thread(0);
+    net.thread(1);
+    std::atomic<int> setUpDone{0};
+    float first = 0, second = 0;
+    std::thread a([&] {
+        first = net.shade("st", 0).rgba.g;
+        setUpDone.store(1, std::memory_order_relaxed);
+    });
+    std::thread b([&] {
+        while (setUpDone.load(std::memory_order_relaxed) == 0) std::this_thread::yield();
+        second = net.shade("st", 1).rgba.g;
+    });
+    a.join();
+    b.join();
+    EXPECT_EQ(first, 0.5f);
+    EXPECT_EQ(second, 0.5f);
+}
+
 TEST(RadioStationThreads, ManyUpdateCyclesReuseTheTablesOfTheFirstSetup) {
     RadioNet net;
     net.add("orv_radio_station", "st");
