@@ -27,8 +27,13 @@ bool finite(const Vector& v) {
     return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
 }
 
+/// max(1, |p.x|, |p.y|, |p.z|), by comparisons that compile inline (fmax is a library call).
 double magnitude(const Vector& p) {
-    return std::fmax(1.0, std::fmax(std::fabs(p.x), std::fmax(std::fabs(p.y), std::fabs(p.z))));
+    const float x = std::fabs(p.x), y = std::fabs(p.y), z = std::fabs(p.z);
+    float m = x > 1.0f ? x : 1.0f;
+    m = y > m ? y : m;
+    m = z > m ? z : m;
+    return m;
 }
 
 const host::World* worldOf(const Ray* ray) {
@@ -93,14 +98,28 @@ void AiMakeRay(Ray* ray, uint32_t type, const Vector* origin, const Vector* dire
     Vector o = origin ? *origin : Vector{0, 0, 0};
     Vector d = direction ? *direction : Vector{0, 0, 0};
     // Unit directions, so that distances along the ray are world distances.
-    const Vec3d unit = host::normalized(host::toVec3d(d));
-    if (finite(d) && std::isfinite(unit.x)) d = host::toVector(unit);
+    const bool usable = finite(o) && finite(d);
+    if (usable) {
+        const double squared = static_cast<double>(d.x) * d.x + static_cast<double>(d.y) * d.y +
+                               static_cast<double>(d.z) * d.z;
+        if (squared > 0.0) {
+            const double r = 1.0 / std::sqrt(squared);
+            d = Vector{static_cast<float>(d.x * r), static_cast<float>(d.y * r),
+                       static_cast<float>(d.z * r)};
+        }
+    }
     // Leave the surface of the sample that casts the ray, on the side the ray heads for.
-    if (parent && parent->object && finite(o) && finite(d)) {
-        const Vec3d ng = host::normalized(host::toVec3d(parent->geometricNormal));
-        if (std::isfinite(ng.x) && host::dot(ng, ng) > 0.5) {
-            const double side = host::dot(host::toVec3d(d), ng) >= 0.0 ? 1.0 : -1.0;
-            o = host::toVector(host::toVec3d(o) + ng * (side * kOriginOffset * magnitude(o)));
+    if (usable && parent && parent->object) {
+        const Vector& n = parent->geometricNormal;
+        const double squared = static_cast<double>(n.x) * n.x + static_cast<double>(n.y) * n.y +
+                               static_cast<double>(n.z) * n.z;
+        if (squared > 0.0 && std::isfinite(squared)) {
+            const double facing = static_cast<double>(d.x) * n.x + static_cast<double>(d.y) * n.y +
+                                  static_cast<double>(d.z) * n.z;
+            const double step = (facing >= 0.0 ? kOriginOffset : -kOriginOffset) * magnitude(o) /
+                                std::sqrt(squared);
+            o = Vector{static_cast<float>(o.x + n.x * step), static_cast<float>(o.y + n.y * step),
+                       static_cast<float>(o.z + n.z * step)};
         }
     }
     *ray = Ray{type, o, d, maxDistance, parent};
