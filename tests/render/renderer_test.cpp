@@ -1,0 +1,149 @@
+// The bucket renderer and image output: reproducible images, stable thread indices, complete
+// files or none.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <filesystem>
+#include <set>
+
+#include "render/image_compare.h"
+#include "render/image_output.h"
+#include "render/scene_render.h"
+#include "universe/host_error.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+const std::string kScenes = ORV_SOURCE_DIR "/scenes";
+
+host::ImageBuffer renderWith(const std::string& scene, int threads, int bucket) {
+    host::RenderOverrides overrides;
+    overrides.width = 48;
+    overrides.height = 36;
+    overrides.samples = 2;
+    overrides.threads = threads;
+    overrides.bucketSize = bucket;
+    host::SceneRender job(scene, overrides);
+    host::ImageBuffer image(job.width(), job.height());
+    const host::RenderStats stats = job.render(image);
+    EXPECT_EQ(stats.samples, 48u * 36u * 2u);
+    EXPECT_EQ(stats.threads, threads);
+    EXPECT_FALSE(stats.stopped);
+    EXPECT_GE(stats.rays, stats.samples);  // at least the camera rays
+    return image;
+}
+
+TEST(BucketRenderer, ImageDoesNotDependOnThreadsOrBuckets) {
+    // The demo has every node type, glossy sampling and per-thread station tables.
+    const std::string scene = kScenes + "/demo.json";
+    const host::ImageBuffer one = renderWith(scene, 1, 16);
+    const host::ImageBuffer two = renderWith(scene, 2, 7);
+    const host::ImageBuffer four = renderWith(scene, 4, 5);
+    int lit = 0;
+    for (int y = 0; y < one.height(); ++y)
+        for (int x = 0; x < one.width(); ++x) {
+            const RGBA a = one.at(x, y), b = two.at(x, y), c = four.at(x, y);
+            ASSERT_EQ(a.r, b.r) << x << "," << y;
+            ASSERT_EQ(a.g, b.g) << x << "," << y;
+            ASSERT_EQ(a.b, c.b) << x << "," << y;
+            ASSERT_EQ(a.a, c.a) << x << "," << y;
+            lit += a.r + a.g + a.b > 0.05f;
+        }
+    EXPECT_GT(lit, one.width() * one.height() / 2);
+}
+
+TEST(BucketRenderer, StopRaisedEarlyEndsTheRender) {
+    host::SceneRender job(kScenes + "/demo.json");
+    host::ImageBuffer image(job.width(), job.height());
+    std::atomic<bool> stop{true};
+    int calls = 0;
+    const host::RenderStats stats = job.render(image, &stop, [&](int, int) { ++calls; });
+    EXPECT_TRUE(stats.stopped);
+    EXPECT_EQ(stats.samples, 0u);
+    EXPECT_GE(calls, 1);  // progress reports at least the end
+}
+
+TEST(BucketRenderer, ProgressReachesEveryBucket) {
+    host::RenderOverrides overrides;
+    overrides.width = 20;
+    overrides.height = 10;
+    overrides.samples = 1;
+    overrides.bucketSize = 4;
+    host::SceneRender job(kScenes + "/host_nodes.json", overrides);
+    host::ImageBuffer image(job.width(), job.height());
+    int lastDone = -1, lastTotal = 0;
+    const host::RenderStats stats = job.render(image, nullptr, [&](int done, int total) {
+        EXPECT_GE(done, lastDone);
+        lastDone = done;
+        lastTotal = total;
+    });
+    EXPECT_EQ(stats.buckets, 15);  // 5 x 3 buckets of 4 pixels
+    EXPECT_EQ(lastTotal, 15);
+    EXPECT_EQ(lastDone, 15);
+}
+
+TEST(BucketRenderer, BackgroundGivesZeroAlpha) {
+    host::RenderOverrides overrides;
+    overrides.width = 16;
+    overrides.height = 16;
+    overrides.samples = 1;
+    host::SceneRender job(kScenes + "/demo.json", overrides);
+    host::ImageBuffer image(16, 16);
+    job.render(image);
+    EXPECT_EQ(image.at(8, 0).a, 0.0f);   // sky at the top
+    EXPECT_EQ(image.at(8, 15).a, 1.0f);  // floor at the bottom
+    EXPECT_GT(image.at(8, 0).b, 0.0f);   // the sky's colour is in the pixel
+}
+
+class ImageFiles : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        dir_ = fs::path(ORV_BINARY_DIR) / "image_output_test";
+        fs::remove_all(dir_);
+    }
+    static host::ImageBuffer ramp() {
+        host::ImageBuffer image(4, 2);
+        for (int y = 0; y < 2; ++y)
+            for (int x = 0; x < 4; ++x) image.at(x, y) = RGBA{x / 3.0f, 0.5f, 2.0f, y * 1.0f};
+        return image;
+    }
+    fs::path dir_;
+};
+
+TEST_F(ImageFiles, ExrKeepsLinearFloatsAndAlpha) {
+    const std::string path = (dir_ / "new" / "ramp.exr").string();
+    host::writeImage(path, ramp());
+    const host::ImageBuffer read = host::readImage(path);
+    EXPECT_FLOAT_EQ(read.at(2, 0).r, 2.0f / 3.0f);
+    EXPECT_FLOAT_EQ(read.at(0, 0).b, 2.0f);  // above 1 is kept
+    EXPECT_FLOAT_EQ(read.at(0, 1).a, 1.0f);
+    EXPECT_FLOAT_EQ(read.at(0, 0).a, 0.0f);
+}
+
+TEST_F(ImageFiles, PngIsSrgbEightBit) {
+    const std::string path = (dir_ / "ramp.png").string();
+    host::writeImage(path, ramp());
+    const host::ImageBuffer read = host::readImage(path);
+    EXPECT_NEAR(read.at(0, 0).g, 188 / 255.0f, 1e-6);  // 0.5 linear, sRGB-encoded
+    EXPECT_NEAR(read.at(0, 0).b, 1.0f, 1e-6);          // clamped
+    EXPECT_EQ(read.at(0, 1).a, 1.0f);                  // no alpha in a PNG
+    EXPECT_EQ(host::compareImages(read, host::quantizeLikePng(ramp()), 1e-6f).failingPixels, 0);
+}
+
+TEST_F(ImageFiles, OnlyTheFinishedImageIsLeft) {
+    const std::string path = (dir_ / "only.png").string();
+    host::writeImage(path, ramp());
+    host::writeImage(path, ramp());  // replacing an existing image
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir_)) names.insert(entry.path().filename());
+    EXPECT_EQ(names, std::set<std::string>{"only.png"});
+}
+
+TEST_F(ImageFiles, UnknownExtensionIsRefusedBeforeRendering) {
+    EXPECT_THROW(host::checkImagePath("out.jpg"), host::HostError);
+    EXPECT_THROW(host::checkImagePath("out"), host::HostError);
+    EXPECT_NO_THROW(host::checkImagePath("OUT.EXR"));
+    EXPECT_THROW(host::writeImage((dir_ / "x.tif").string(), ramp()), host::HostError);
+}
+
+}  // namespace
