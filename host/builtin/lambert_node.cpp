@@ -5,9 +5,6 @@
 
 namespace host {
 
-// TEMPORARY until render/lighting.cpp lands: keeps the host linkable without it.
-RGB directLighting(ShaderGlobals* sg, const RGB& albedo) __attribute__((weak));
-
 namespace {
 
 enum { kColor, kWeight };
@@ -21,7 +18,7 @@ void evaluate(Node* node, ShaderGlobals* sg) {
     const RGB color = AiShaderEvalParamFuncRGB(sg, node, kColor);
     const float weight = AiShaderEvalParamFuncFlt(sg, node, kWeight);
     const RGB albedo{color.r * weight, color.g * weight, color.b * weight};
-    sg->out.rgb = &directLighting ? directLighting(sg, albedo) : albedo;
+    sg->out.rgb = directLighting(sg, albedo);
 }
 
 const CommonNodeMethods kCommon = {parameters, noInitialize, noUpdate, noFinish};
