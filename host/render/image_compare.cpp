@@ -12,8 +12,8 @@ namespace host {
 namespace {
 
 OIIO::ImageBuf toImageBuf(const ImageBuffer& image) {
-    OIIO::ImageSpec spec(image.width(), image.height(), 4, OIIO::TypeDesc::FLOAT);
-    OIIO::ImageBuf buf(spec);
+    OIIO::ImageSpec imageSpec(image.width(), image.height(), 4, OIIO::TypeDesc::FLOAT);
+    OIIO::ImageBuf buf(imageSpec);
     buf.set_pixels(OIIO::ROI::All(), OIIO::TypeDesc::FLOAT, image.data());
     return buf;
 }
@@ -24,13 +24,13 @@ ImageBuffer readImage(const std::string& path) {
     OIIO::ImageBuf buf(path);
     if (!buf.read(0, 0, true, OIIO::TypeDesc::FLOAT))
         throw HostError("cannot read '" + path + "': " + buf.geterror());
-    const OIIO::ImageSpec& spec = buf.spec();
-    ImageBuffer image(spec.width, spec.height);
-    for (int y = 0; y < spec.height; ++y)
-        for (int x = 0; x < spec.width; ++x) {
+    const OIIO::ImageSpec& imageSpec = buf.imageSpec();
+    ImageBuffer image(imageSpec.width, imageSpec.height);
+    for (int y = 0; y < imageSpec.height; ++y)
+        for (int x = 0; x < imageSpec.width; ++x) {
             float c[4] = {0, 0, 0, 1};
-            for (int ch = 0; ch < std::min(4, spec.nchannels); ++ch)
-                c[ch] = buf.getchannel(spec.x + x, spec.y + y, 0, ch);
+            for (int ch = 0; ch < std::min(4, imageSpec.nchannels); ++ch)
+                c[ch] = buf.getchannel(imageSpec.x + x, imageSpec.y + y, 0, ch);
             image.at(x, y) = RGBA{c[0], c[1], c[2], c[3]};
         }
     return image;

@@ -53,12 +53,12 @@ void writeImage(const std::string& path, const ImageBuffer& image) {
     if (!output) throw HostError("cannot write '" + path + "': " + OIIO::geterror());
     const bool png = lowerExtension(path) == ".png";
     // PNG is for looking at: the background shows, so no alpha. EXR keeps coverage in alpha.
-    OIIO::ImageSpec spec(image.width(), image.height(), png ? 3 : 4,
-                         png ? OIIO::TypeDesc::UINT8 : OIIO::TypeDesc::FLOAT);
-    spec.attribute("oiio:ColorSpace", png ? "sRGB" : "Linear");
-    spec.attribute("Software", "orv-render");
+    OIIO::ImageSpec imageSpec(image.width(), image.height(), png ? 3 : 4,
+                              png ? OIIO::TypeDesc::UINT8 : OIIO::TypeDesc::FLOAT);
+    imageSpec.attribute("oiio:ColorSpace", png ? "sRGB" : "Linear");
+    imageSpec.attribute("Software", "orv-render");
 
-    bool ok = output->open(temporary.string(), spec);
+    bool ok = output->open(temporary.string(), imageSpec);
     if (ok) {
         if (png) {
             const size_t pixels = size_t(image.width()) * image.height();
