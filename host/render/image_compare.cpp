@@ -24,7 +24,7 @@ ImageBuffer readImage(const std::string& path) {
     OIIO::ImageBuf buf(path);
     if (!buf.read(0, 0, true, OIIO::TypeDesc::FLOAT))
         throw HostError("cannot read '" + path + "': " + buf.geterror());
-    const OIIO::ImageSpec& imageSpec = buf.spec();
+    const OIIO::ImageSpec& imageSpec = buf.nativespec();
     ImageBuffer image(imageSpec.width, imageSpec.height);
     for (int y = 0; y < imageSpec.height; ++y)
         for (int x = 0; x < imageSpec.width; ++x) {

@@ -151,7 +151,7 @@ json outputJson(const ShaderValue& out, uint8_t type) {
 }
 
 nlohmann::ordered_json shadePoints(const RenderWorld& world, Node* node, bool asLightFilter,
-                 const std::vector<ShadingPoint>& points, int thread) {
+                                   const std::vector<ShadingPoint>& points, int thread) {
     ThreadContext context(static_cast<uint8_t>(thread));
     nlohmann::ordered_json records = nlohmann::ordered_json::array();
     for (size_t i = 0; i < points.size(); ++i) {

@@ -46,7 +46,7 @@ Node* objectShadedBy(const Scene& scene, const Node* node);
 /// `world`, and gives one JSON record per point: the inputs, and "output" (type and value) or,
 /// for a light filter, "filteredIntensity". The caller has run Universe::prepare.
 nlohmann::ordered_json shadePoints(const RenderWorld& world, Node* node, bool asLightFilter,
-                           const std::vector<ShadingPoint>& points, int thread = 0);
+                                   const std::vector<ShadingPoint>& points, int thread = 0);
 
 /// A node's output slot as JSON: a bool, a number, or an array of 3 or 4 numbers by `type`.
 nlohmann::json outputJson(const ShaderValue& out, uint8_t type);
