@@ -10,9 +10,32 @@
 //    the left (v x M), so a translation sits in entries 12, 13 and 14.
 //  - Angles given to the rotation calls are in degrees.
 //  - Calls taking a ShaderGlobals are per-sample: they take no lock and do not touch the heap.
+//
+// Callback order and threading, as plug-ins may rely on them:
+//  - NodeLoader is asked with indices 0, 1, 2, ... until it answers false, before anything else.
+//    It may be asked again at any time and from any thread.
+//  - A type's parameters callback runs once, before any instance of the type exists.
+//  - Per instance: initialize first; update at least once before the first evaluate, and again
+//    whenever the scene changed; finish last. initialize, update and finish of one instance never
+//    overlap each other or an evaluate of that instance.
+//  - evaluate runs concurrently on every render thread, one sample at a time per thread, and may
+//    re-enter the same instance on one thread (a linked parameter, a traced ray, a shader
+//    evaluation whose network reaches the node again).
+//
+// What may be null, and what is normalised:
+//  - AiShaderGlobalsQuickAlloc and AiSamplerIterator may answer null (the sample's memory is
+//    exhausted, or no sample context): a node must fall back, never dereference it.
+//  - AiNodeLookUpUserParameter, AiNodeGetInt and AiNodeGetPtr accept a null node (samples not on
+//    a surface carry a null object) and answer null or 0.
+//  - AiMakeRay normalises the direction; a zero or non-finite origin or direction gives a ray
+//    that hits nothing.
+//  - The sample buffer given to AiSamplerGetSample holds as many floats as the sampler's
+//    dimensions.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <type_traits>
 
 extern "C" {
 
@@ -148,6 +171,9 @@ struct NodeDescriptor {
 
 /// The one symbol a plug-in module exports. Answers false once index passes the last node type.
 typedef bool (*NodeLoaderFn)(int index, NodeDescriptor* descriptor);
+
+/// The entry every plug-in module defines and exports; renderers find it by name with dlsym.
+__attribute__((visibility("default"))) bool NodeLoader(int index, NodeDescriptor* descriptor);
 
 // ---------------------------------------------------------------------------------------------
 // Parameter declaration. `position` is -1 to let the renderer place the parameter; parameters
@@ -292,3 +318,20 @@ void AiSamplerDestroy(Sampler* sampler);
 bool AiShaderEvaluate(Node* node, ShaderGlobals* sg);
 
 }  // extern "C"
+
+// The layout both sides compile against (64-bit platforms): a plug-in and a renderer built by
+// different compilers must agree on every byte of the shared records.
+static_assert(std::is_same<decltype(&NodeLoader), NodeLoaderFn>::value,
+              "NodeLoader must have the type renderers look it up as");
+static_assert(sizeof(RGB) == 12 && sizeof(RGBA) == 16 && sizeof(Vector) == 12, "value types");
+static_assert(offsetof(RGBA, a) == 12 && offsetof(Vector, z) == 8, "value type fields");
+static_assert(sizeof(Matrix4) == 64, "Matrix4 is 16 floats, row by row");
+static_assert(offsetof(NodeDescriptor, nodeKind) == 0 && offsetof(NodeDescriptor, outputType) == 4,
+              "NodeDescriptor kind and output type");
+static_assert(offsetof(NodeDescriptor, name) == 8 && offsetof(NodeDescriptor, methods) == 16 &&
+                  offsetof(NodeDescriptor, version) == 24 && sizeof(NodeDescriptor) == 56,
+              "NodeDescriptor name, methods and version buffer");
+static_assert(sizeof(CommonNodeMethods) == 4 * sizeof(void*) &&
+                  sizeof(ShaderNodeMethods) == sizeof(void*) &&
+                  sizeof(NodeMethods) == 2 * sizeof(void*),
+              "callback tables are plain pointers in order");
