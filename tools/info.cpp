@@ -72,6 +72,12 @@ int main(int argc, char** argv) {
     } catch (const host::HostError& e) {
         std::cerr << "orv-info: " << e.what() << "\n";
         return 1;
+    } catch (const std::bad_alloc&) {
+        std::cerr << "orv-info: out of memory\n";
+        return 1;
+    } catch (const std::exception& e) {
+        std::cerr << "orv-info: " << e.what() << "\n";
+        return 1;
     }
     return 0;
 }

@@ -100,6 +100,8 @@ int main(int argc, char** argv) {
         const host::Scene& scene = job.scene();
         width = job.width();
         height = job.height();
+        for (const std::string& warning : scene.warnings)
+            std::cerr << "orv-render: warning: " << warning << "\n";
 
         if (!quiet)
             std::fprintf(stderr,
@@ -137,6 +139,12 @@ int main(int argc, char** argv) {
                   << " in the scene; nothing rendered\n";
         return 1;
     } catch (const host::HostError& e) {
+        std::cerr << "orv-render: " << e.what() << "\n";
+        return 1;
+    } catch (const std::bad_alloc&) {
+        std::cerr << "orv-render: out of memory\n";
+        return 1;
+    } catch (const std::exception& e) {
         std::cerr << "orv-render: " << e.what() << "\n";
         return 1;
     }

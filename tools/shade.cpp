@@ -1,11 +1,11 @@
 // orv-shade: evaluates one node of a scene at given shading points and prints what it gives.
 #include <CLI/CLI.hpp>
-#include <fstream>
+#include <cmath>
 #include <iostream>
 
 #include "render/point_shading.h"
 #include "render/world_builder.h"
-#include "scene/json_location.h"
+#include "scene/json_reader.h"
 #include "scene/scene_error.h"
 #include "scene/scene_reader.h"
 #include "universe/host_error.h"
@@ -16,16 +16,37 @@ Vector toVector(const std::vector<float>& v) {
     return Vector{v[0], v[1], v[2]};
 }
 
-nlohmann::json readJsonFile(const std::string& path) {
-    std::ifstream in(path);
-    if (!in) throw host::HostError(path + ": cannot be read");
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    try {
-        return nlohmann::json::parse(text);
-    } catch (const nlohmann::json::parse_error& e) {
-        const host::TextLocation at = host::locateOffset(text, e.byte > 0 ? e.byte - 1 : 0);
-        throw host::HostError(path + ":" + std::to_string(at.line) + ":" +
-                              std::to_string(at.column) + ": malformed JSON");
+/// Refuses what no renderer hands a shader: a coordinate no float holds (nan, inf, or a number
+/// past 3.4e38 read as inf), or a zero normal or direction, which gives nothing to shade along.
+/// `where` is empty for the command line, else the point's place in the points file.
+void checkShadingPoint(const host::ShadingPoint& p, const std::string& where) {
+    struct Field {
+        Vector value;
+        const char* option;
+        const char* key;
+        bool isDirection;
+        bool given;
+    };
+    const RGB& light = p.lightIntensity;
+    const Field fields[] = {
+        {p.point, "--point", "point", false, true},
+        {p.normal, "--normal", "normal", true, true},
+        {p.geometricNormal, "--geometric-normal", "geometricNormal", true, p.hasGeometricNormal},
+        {p.alternateNormal, "--alternate-normal", "alternateNormal", true, p.hasAlternateNormal},
+        {p.rayDirection, "--direction", "rayDirection", true, true},
+        {Vector{light.r, light.g, light.b}, "--intensity", "lightIntensity", false, true},
+    };
+    for (const Field& field : fields) {
+        if (!field.given) continue;
+        const Vector& v = field.value;
+        const std::string name =
+            where.empty() ? std::string(field.option) : where + ": \"" + field.key + "\"";
+        const std::string shown = host::formatValue(host::ParamValue::makeVector(v.x, v.y, v.z));
+        if (!std::isfinite(v.x) || !std::isfinite(v.y) || !std::isfinite(v.z))
+            throw host::HostError(name + ": " + shown +
+                                  " is not finite: each number must fit a 32-bit float");
+        if (field.isDirection && v.x == 0 && v.y == 0 && v.z == 0)
+            throw host::HostError(name + ": is zero: a normal or direction needs a length");
     }
 }
 
@@ -96,7 +117,9 @@ int main(int argc, char** argv) {
 
         std::vector<host::ShadingPoint> points;
         if (!pointsFile.empty()) {
-            points = host::readShadingPoints(readJsonFile(pointsFile), *scene, pointsFile);
+            points = host::readShadingPoints(
+                host::parseJsonText(host::readTextFile(pointsFile), pointsFile), *scene,
+                pointsFile);
             for (host::ShadingPoint& p : points)
                 if (!p.object) p.object = object;
         } else {
@@ -120,6 +143,12 @@ int main(int argc, char** argv) {
             points.push_back(p);
         }
 
+        for (size_t i = 0; i < points.size(); ++i)
+            checkShadingPoint(points[i], pointsFile.empty()
+                                             ? std::string()
+                                             : pointsFile + ": point " + std::to_string(i));
+        for (const std::string& warning : scene->warnings)
+            std::cerr << "orv-shade: warning: " << warning << "\n";
         const std::unique_ptr<host::RenderWorld> world = host::buildWorld(*scene);
         scene->universe->prepare();
         const nlohmann::ordered_json records = host::shadePoints(
@@ -136,6 +165,12 @@ int main(int argc, char** argv) {
                   << " in the scene; nothing evaluated\n";
         return 1;
     } catch (const host::HostError& e) {
+        std::cerr << "orv-shade: " << e.what() << "\n";
+        return 1;
+    } catch (const std::bad_alloc&) {
+        std::cerr << "orv-shade: out of memory\n";
+        return 1;
+    } catch (const std::exception& e) {
         std::cerr << "orv-shade: " << e.what() << "\n";
         return 1;
     }

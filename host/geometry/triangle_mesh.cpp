@@ -2,6 +2,13 @@
 
 #include <tiny_obj_loader.h>
 
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <limits>
 #include <utility>
 
 #include "universe/host_error.h"
@@ -19,6 +26,35 @@ void addQuad(TriangleMesh& mesh, const Vec3d& c, const Vec3d& u, const Vec3d& v)
     mesh.positions.push_back(toVector(c + u + v));
     mesh.positions.push_back(toVector(c - u + v));
     for (uint32_t i : {0u, 1u, 2u, 0u, 2u, 3u}) mesh.indices.push_back(base + i);
+}
+
+/// Refuses a vertex position that is not a number a float holds. The OBJ loader reads "nan" as
+/// 0 and 1e39 as infinity without a word, so the positions are read here first, with their
+/// lines; only the three coordinates, since colours or a weight may follow them.
+void checkObjVertices(const std::string& path, const std::string& where) {
+    std::ifstream in(path);
+    if (!in) throw HostError(where + " cannot be read: " + std::strerror(errno));
+    std::string line;
+    for (size_t number = 1; std::getline(in, line); ++number) {
+        const char* at = line.c_str();
+        while (*at == ' ' || *at == '\t') ++at;
+        if (at[0] != 'v' || (at[1] != ' ' && at[1] != '\t')) continue;
+        ++at;
+        for (int axis = 0; axis < 3; ++axis) {
+            while (*at == ' ' || *at == '\t') ++at;
+            if (*at == '\0' || *at == '\r') break;  // too few coordinates: the loader's to judge
+            const char* start = at;
+            while (*at && *at != ' ' && *at != '\t' && *at != '\r') ++at;
+            const std::string token(start, at);
+            char* end = nullptr;
+            const double value = std::strtod(token.c_str(), &end);
+            if (end != token.c_str() + token.size() ||
+                !(std::fabs(value) <= std::numeric_limits<float>::max()))
+                throw HostError(where + ", line " + std::to_string(number) +
+                                ": vertex coordinate '" + token.substr(0, 40) +
+                                "' is not a finite number that a 32-bit float can hold");
+        }
+    }
 }
 
 }  // namespace
@@ -45,6 +81,10 @@ TriangleMesh boxMesh() {
 TriangleMesh loadObjMesh(const std::string& path, const std::string& objectName) {
     const std::string where = "object '" + objectName + "': mesh file '" + path + "'";
     if (path.empty()) throw HostError("object '" + objectName + "': mesh has no \"file\"");
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec))
+        throw HostError(where + " is a folder, not a file");
+    checkObjVertices(path, where);
     tinyobj::attrib_t attrib;
     std::vector<tinyobj::shape_t> shapes;
     std::vector<tinyobj::material_t> materials;

@@ -24,7 +24,8 @@ TriangleMesh planeMesh(float size);
 /// The cube of side 1 about the origin, faces outward.
 TriangleMesh boxMesh();
 /// Loads a Wavefront OBJ (polygons are triangulated). Throws HostError naming `objectName` and
-/// the path when the file does not load or holds no triangle.
+/// the path when the file is a folder, does not load, holds no triangle, or has a vertex that
+/// is not finite as a float (with its line).
 TriangleMesh loadObjMesh(const std::string& path, const std::string& objectName);
 
 /// Moves `mesh` into world space: positions by `toWorld`, normals by the inverse transpose. A

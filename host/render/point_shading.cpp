@@ -68,9 +68,12 @@ std::vector<ShadingPoint> readShadingPoints(const json& points, const Scene& sce
             const std::string& key = it.key();
             ParamValue v;
             auto vector = [&](Vector* out) {
-                if (!readParamLiteral(it.value(), kTypeVector, &v))
-                    throw HostError(where + ": \"" + key + "\": expected [x, y, z], found " +
-                                    quoteJson(it.value()));
+                if (!readParamLiteral(it.value(), kTypeVector, &v)) {
+                    const std::string range = literalRangeProblem(it.value(), kTypeVector);
+                    throw HostError(where + ": \"" + key +
+                                    "\": " + (range.empty() ? "expected [x, y, z], found " : "") +
+                                    quoteJson(it.value()) + (range.empty() ? "" : " " + range));
+                }
                 *out = v.vec;
             };
             if (key == "point") {

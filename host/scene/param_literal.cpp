@@ -7,13 +7,26 @@ namespace host {
 
 namespace {
 
+/// A number as a float, refusing one that a float cannot hold: read as a double first, since a
+/// double beyond the float range would turn into infinity on the way.
+bool readFloat(const nlohmann::json& number, float* out) {
+    if (!number.is_number()) return false;
+    const double d = number.get<double>();
+    if (!(std::fabs(d) <= std::numeric_limits<float>::max())) return false;
+    *out = static_cast<float>(d);
+    return true;
+}
+
 bool readNumbers(const nlohmann::json& literal, size_t count, float* out) {
     if (!literal.is_array() || literal.size() != count) return false;
-    for (size_t i = 0; i < count; ++i) {
-        if (!literal[i].is_number()) return false;
-        out[i] = literal[i].get<float>();
-    }
+    for (size_t i = 0; i < count; ++i)
+        if (!readFloat(literal[i], &out[i])) return false;
     return true;
+}
+
+bool beyondFloat(const nlohmann::json& number) {
+    return number.is_number() &&
+           !(std::fabs(number.get<double>()) <= std::numeric_limits<float>::max());
 }
 
 }  // namespace
@@ -35,13 +48,14 @@ bool readParamLiteral(const nlohmann::json& literal, uint8_t type, ParamValue* o
             return true;
         }
         case kTypeFloat:
-            if (!literal.is_number()) return false;
-            *out = ParamValue::makeFloat(literal.get<float>());
+            if (!readFloat(literal, &v[0])) return false;
+            *out = ParamValue::makeFloat(v[0]);
             return true;
         case kTypeRGB:
         case kTypeVector:
             if (literal.is_number()) {
-                v[0] = v[1] = v[2] = literal.get<float>();
+                if (!readFloat(literal, &v[0])) return false;
+                v[1] = v[2] = v[0];
             } else if (!readNumbers(literal, 3, v)) {
                 return false;
             }
@@ -50,7 +64,8 @@ bool readParamLiteral(const nlohmann::json& literal, uint8_t type, ParamValue* o
             return true;
         case kTypeRGBA:
             if (literal.is_number()) {
-                v[0] = v[1] = v[2] = literal.get<float>();
+                if (!readFloat(literal, &v[0])) return false;
+                v[1] = v[2] = v[0];
             } else if (!readNumbers(literal, 4, v) && !readNumbers(literal, 3, v)) {
                 return false;
             }
@@ -59,6 +74,20 @@ bool readParamLiteral(const nlohmann::json& literal, uint8_t type, ParamValue* o
         default:
             return false;
     }
+}
+
+std::string literalRangeProblem(const nlohmann::json& literal, uint8_t type) {
+    if (type == kTypeInt) {
+        if (literal.is_number() && std::fabs(literal.get<double>()) > 2147483647.0)
+            return "does not fit a 32-bit int";
+        return "";
+    }
+    if (type != kTypeFloat && type != kTypeRGB && type != kTypeRGBA && type != kTypeVector)
+        return "";
+    bool beyond = beyondFloat(literal);
+    if (literal.is_array())
+        for (const nlohmann::json& element : literal) beyond = beyond || beyondFloat(element);
+    return beyond ? "does not fit a 32-bit float (at most 3.4e38 either way)" : "";
 }
 
 std::string describeLiteral(uint8_t type) {
@@ -84,9 +113,47 @@ std::string describeLiteral(uint8_t type) {
     }
 }
 
+namespace {
+
+/// The largest cut at or before `cut` that splits no UTF-8 character.
+size_t utf8Boundary(const std::string& text, size_t cut) {
+    if (cut >= text.size()) return text.size();
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
+    return cut;
+}
+
+/// Appends `value` as JSON to `text` until `text` reaches `budget` bytes. Each level adds at
+/// least one byte, so the recursion is no deeper than the budget however deep the value is.
+void appendJson(const nlohmann::json& value, size_t budget, std::string& text) {
+    if (text.size() >= budget) return;
+    if (value.is_array() || value.is_object()) {
+        text += value.is_array() ? '[' : '{';
+        bool first = true;
+        for (auto it = value.begin(); it != value.end() && text.size() < budget; ++it) {
+            if (!first) text += ',';
+            first = false;
+            if (value.is_object()) {
+                appendJson(it.key(), budget, text);
+                text += ':';
+            }
+            appendJson(it.value(), budget, text);
+        }
+        text += value.is_array() ? ']' : '}';
+    } else if (value.is_string()) {
+        // Only the head of a long string, cut between UTF-8 characters.
+        const std::string& whole = value.get_ref<const std::string&>();
+        text += nlohmann::json(whole.substr(0, utf8Boundary(whole, budget))).dump();
+    } else {
+        text += value.dump();
+    }
+}
+
+}  // namespace
+
 std::string quoteJson(const nlohmann::json& value) {
-    std::string text = value.dump();
-    if (text.size() > 40) text = text.substr(0, 37) + "...";
+    std::string text;
+    appendJson(value, 41, text);
+    if (text.size() > 40) text = text.substr(0, utf8Boundary(text, 37)) + "...";
     return text;
 }
 

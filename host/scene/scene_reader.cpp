@@ -2,13 +2,15 @@
 
 #include <cmath>
 #include <filesystem>
-#include <fstream>
+#include <map>
 #include <nlohmann/json.hpp>
 #include <sstream>
+#include <unordered_map>
 
 #include "builtin/host_node_types.h"
 #include "scene/closest_name.h"
-#include "scene/json_location.h"
+#include "scene/environment_loop.h"
+#include "scene/json_reader.h"
 #include "scene/param_literal.h"
 #include "scene/scene_error.h"
 #include "universe/plugin_loader.h"
@@ -30,7 +32,8 @@ struct Entity {
     Role role;
     const json* body;
     Node* node = nullptr;
-    std::string label;  ///< "node 'st' (orv_radio_station)", "camera", ...
+    std::string label;     ///< "node 'st' (orv_radio_station)", "camera", ...
+    bool refused = false;  ///< some parameter was refused, so others are checked against defaults
 };
 
 const char* roleWord(Role role) {
@@ -70,7 +73,20 @@ bool isFileParam(const std::string& name) {
     return name == "file" || (name.size() > 4 && name.compare(name.size() - 4, 4, "File") == 0);
 }
 
-float length(const Vector& v) {
+/// Vectors in double, so that the squares of finite floats neither overflow nor vanish.
+struct Vec3 {
+    double x, y, z;
+};
+Vec3 widen(const Vector& v) {
+    return {v.x, v.y, v.z};
+}
+Vec3 minus(const Vec3& a, const Vec3& b) {
+    return {a.x - b.x, a.y - b.y, a.z - b.z};
+}
+Vec3 cross(const Vec3& a, const Vec3& b) {
+    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+}
+double length(const Vec3& v) {
     return std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
 }
 
@@ -101,13 +117,19 @@ class SceneReader {
 
         declareEntities(root);
         for (Entity& entity : entities_)
-            if (entity.node) readParams(entity);
+            if (entity.node) {
+                const size_t before = problems_.size();
+                readParams(entity);
+                entity.refused = problems_.size() != before;
+            }
         for (Entity& entity : entities_)
             if (entity.node) readExtras(entity);
         applyLinks();
+        checkEnvironmentLoops();
         for (Entity& entity : entities_)
             if (entity.node) validate(entity);
         if (!problems_.empty()) fail(problems_);
+        finishWarnings();
         return std::move(scene_);
     }
 
@@ -125,25 +147,19 @@ class SceneReader {
         problems_.push_back(fileName_ + ": " + (where.empty() ? "" : where + ": ") + what);
     }
 
-    static std::string suggestion(const std::string& name, const std::vector<std::string>& among) {
+    /// " (did you mean 'x'?)"; nothing once enough problems are found that no more are shown,
+    /// since each suggestion compares against every name.
+    std::string suggestion(const std::string& name, const std::vector<std::string>& among) const {
+        if (problems_.size() >= kMaxProblems) return "";
         const std::string close = closestName(name, among);
         return close.empty() ? "" : " (did you mean '" + close + "'?)";
     }
 
     json parse(const std::string& text) {
         try {
-            return json::parse(text);
-        } catch (const json::parse_error& e) {
-            // e.byte counts from 1 and points at the character that broke the parse.
-            const TextLocation at = locateOffset(text, e.byte > 0 ? e.byte - 1 : 0);
-            std::string reason = e.what();
-            const size_t colon = reason.find(": ", reason.find("column"));
-            if (reason.find("column") != std::string::npos && colon != std::string::npos)
-                reason = reason.substr(colon + 2);
-            else if (const size_t bracket = reason.find("] "); bracket != std::string::npos)
-                reason = reason.substr(bracket + 2);
-            fail({fileName_ + ":" + std::to_string(at.line) + ":" + std::to_string(at.column) +
-                  ": malformed JSON: " + reason});
+            return parseJsonText(text, fileName_);
+        } catch (const HostError& e) {
+            fail({e.what()});
         }
     }
 
@@ -338,20 +354,33 @@ class SceneReader {
 
         for (const Entity& entity : entities_) {
             if (entity.role == Role::Object) scene_->objects.push_back(entity.node);
-            if (entity.role == Role::Light) scene_->lights.push_back({entity.node, {}});
+            if (entity.role == Role::Light) {
+                lightIndex_[entity.node] = scene_->lights.size();
+                scene_->lights.push_back({entity.node, {}});
+            }
             if (entity.role == Role::Camera) scene_->camera = entity.node;
         }
     }
 
-    std::string freeName(const std::string& stem) const {
-        if (!universe_->findNode(stem)) return stem;
-        for (int n = 1;; ++n) {
-            const std::string name = stem + std::to_string(n);
-            if (!universe_->findNode(name)) return name;
+    /// The stem, or the stem with the lowest number after it that is free. Numbers tried once
+    /// are not tried again, so naming n unnamed objects costs n lookups, not n squared.
+    std::string freeName(const std::string& stem) {
+        int& next = nextSuffix_[stem];
+        if (next == 0) {
+            next = 1;
+            if (!universe_->findNode(stem)) return stem;
+        }
+        for (;; ++next) {
+            const std::string name = stem + std::to_string(next);
+            if (!universe_->findNode(name)) {
+                ++next;
+                return name;
+            }
         }
     }
 
     std::vector<std::string> nodeNames() const {
+        if (problems_.size() >= kMaxProblems) return {};
         std::vector<std::string> names;
         for (const auto& node : universe_->nodes()) names.push_back(node->name);
         return names;
@@ -428,8 +457,14 @@ class SceneReader {
                 std::string text = value.get<std::string>();
                 if (isFileParam(param)) {
                     const std::string path = resolvePath(text);
-                    if (!fs::is_regular_file(path)) {
-                        problem(where, "no such file '" + text + "' (looked for " + path + ")");
+                    std::error_code ec;
+                    const fs::file_status status = fs::status(path, ec);
+                    if (!fs::is_regular_file(status)) {
+                        const std::string what =
+                            fs::is_directory(status) ? "'" + text + "' is a folder, not a file"
+                            : fs::exists(status)     ? "'" + text + "' is not a regular file"
+                                                     : "no such file '" + text + "'";
+                        problem(where, what + " (looked for " + path + ")");
                         return;
                     }
                     text = path;
@@ -441,6 +476,12 @@ class SceneReader {
             ok = readParamLiteral(value, type, &parsed);
         }
         if (!ok) {
+            const std::string range = literalRangeProblem(value, type);
+            if (!range.empty()) {
+                problem(where, std::string("is ") + typeName(type) + ": " + quoteJson(value) + " " +
+                                   range);
+                return;
+            }
             std::string expected = describeLiteral(type);
             if (entity.role == Role::Node && type != kTypeNode && type != kTypeString)
                 expected += ", or {\"link\": \"nodeName\"}";
@@ -485,7 +526,13 @@ class SceneReader {
                     continue;
                 }
             } else if (value.is_number()) {
-                parsed = ParamValue::makeFloat(value.get<float>());
+                if (!readParamLiteral(value, kTypeFloat, &parsed)) {
+                    problem(where, quoteJson(value) + " " + literalRangeProblem(value, kTypeFloat));
+                    continue;
+                }
+            } else if (!literalRangeProblem(value, kTypeVector).empty()) {
+                problem(where, quoteJson(value) + " " + literalRangeProblem(value, kTypeVector));
+                continue;
             } else if (!readParamLiteral(value, kTypeVector, &parsed)) {
                 problem(where,
                         "expected the name of a node, a number, true or false, or "
@@ -505,9 +552,7 @@ class SceneReader {
                     "expected an array of light filter node names, found " + quoteJson(list));
             return;
         }
-        SceneLight* light = nullptr;
-        for (SceneLight& candidate : scene_->lights)
-            if (candidate.node == entity.node) light = &candidate;
+        SceneLight* light = &scene_->lights[lightIndex_.at(entity.node)];
         for (const json& name : list) {
             if (!name.is_string()) {
                 problem(where,
@@ -520,6 +565,7 @@ class SceneReader {
     }
 
     void applyLinks() {
+        std::map<std::pair<const Node*, int>, const PendingLink*> madeLinks;
         for (const PendingLink& link : links_) {
             Node* source = universe_->findNode(link.source);
             if (!source) {
@@ -534,10 +580,42 @@ class SceneReader {
                 continue;
             }
             try {
-                universe_->link(link.target, link.param, source);
+                universe_->link(link.target, link.param, source, false);
+                madeLinks.emplace(
+                    std::make_pair(link.target, link.target->type->findParam(link.param)), &link);
             } catch (const HostError& e) {
                 problem(link.where, e.what());
             }
+        }
+        // One walk over the whole network finds every cycle, where a check per link would walk
+        // what feeds each link's source again and again.
+        for (const Universe::CutLink& cut : universe_->cutCycles()) {
+            const PendingLink& link = *madeLinks.at({cut.target, cut.param});
+            problem(link.where, cut.source == cut.target
+                                    ? "links node '" + cut.source->name + "' to itself: a cycle"
+                                    : "links to '" + cut.source->name +
+                                          "', which is fed, directly or not, by node '" +
+                                          cut.target->name + "' itself: a cycle");
+        }
+    }
+
+    /// An object's environment whose network looks up the environment again would, shaded
+    /// on that object, evaluate itself without end.
+    void checkEnvironmentLoops() {
+        EnvironmentLookupFinder finder;
+        for (const Entity& entity : entities_) {
+            if (entity.role != Role::Object) continue;
+            const UserParamEntry* environment = entity.node->findUserParam("environment");
+            if (!environment || environment->value.type != kTypeNode || !environment->value.node)
+                continue;
+            const Node* root = environment->value.node;
+            if (const Node* lookup = finder.find(root))
+                problem(entity.label + ": user parameter 'environment'",
+                        "names '" + root->name + "', whose network holds node '" + lookup->name +
+                            "' (" + lookup->type->name +
+                            ") that looks up this object's environment: shaded on this object "
+                            "it would evaluate '" +
+                            root->name + "' again, a cycle without end");
         }
     }
 
@@ -569,25 +647,35 @@ class SceneReader {
                 break;
             case Role::Camera: {
                 checkRange(entity, "fov", 1e-3, 179.0, "a field of view in (0, 180) degrees");
-                const Vector p = stored(node, "position").vec;
-                const Vector at = stored(node, "lookAt").vec;
-                const Vector up = stored(node, "up").vec;
-                const Vector d{at.x - p.x, at.y - p.y, at.z - p.z};
-                const Vector cross{d.y * up.z - d.z * up.y, d.z * up.x - d.x * up.z,
-                                   d.x * up.y - d.y * up.x};
-                if (!(length(d) > 1e-6f))
+                // With a point refused, the others would be judged against its default.
+                if (entity.refused) break;
+                const Vec3 up = widen(stored(node, "up").vec);
+                const Vec3 d =
+                    minus(widen(stored(node, "lookAt").vec), widen(stored(node, "position").vec));
+                if (!(length(d) > 1e-6))
                     problem("camera: parameter 'lookAt'",
                             "is the camera's position; expected a "
                             "point to look at elsewhere");
-                else if (!(length(cross) > 1e-6f * length(d) * length(up)))
+                else if (!(length(cross(d, up)) > 1e-6 * length(d) * length(up)))
                     problem("camera: parameter 'up'",
                             "is zero or along the view direction; expected a vector across it");
                 break;
             }
+            case Role::Object:
+                checkSize(entity, "radius", "the sphere");
+                checkSize(entity, "size", "the plane");
+                if (node->type->findParam("scale") >= 0) {
+                    const Vector scale = stored(node, "scale").vec;
+                    if (scale.x == 0 || scale.y == 0 || scale.z == 0)
+                        warn("zero scale", entity.label + ": parameter 'scale'",
+                             "is " + formatValue(stored(node, "scale")) +
+                                 ": the object is flattened to nothing along an axis");
+                }
+                break;
             case Role::Light:
                 checkRange(entity, "intensity", 0, 1e30, "an intensity of 0 or more");
                 if (node->type->findParam("direction") >= 0) {
-                    if (!(length(stored(node, "direction").vec) > 1e-6f))
+                    if (!(length(widen(stored(node, "direction").vec)) > 1e-6))
                         problem(entity.label + ": parameter 'direction'",
                                 "is zero; expected the direction the spot points in");
                     checkRange(entity, "coneAngle", 1e-3, 180, "a cone of (0, 180] degrees");
@@ -597,6 +685,52 @@ class SceneReader {
             default:
                 break;
         }
+        warnNegativeColours(entity);
+    }
+
+    /// A radius or side length: negative (or -0) cannot be meant; zero is legal but shows nothing.
+    void checkSize(const Entity& entity, const char* param, const char* object) {
+        if (entity.node->type->findParam(param) < 0) return;
+        const float size = stored(entity.node, param).flt;
+        const std::string where = entity.label + ": parameter '" + param + "'";
+        if (std::signbit(size))
+            problem(where, std::string("is ") +
+                               (size == 0 ? "-0" : formatValue(stored(entity.node, param))) +
+                               "; a size cannot be negative: expected 0 or more");
+        else if (size == 0)
+            warn("zero size", where,
+                 std::string("is 0: ") + object + " has no size and shows nothing");
+    }
+
+    void warnNegativeColours(const Entity& entity) {
+        const Node* node = entity.node;
+        for (size_t i = 0; i < node->values.size(); ++i) {
+            const ParamValue& v = node->values[i];
+            if (node->links[i] || (v.type != kTypeRGB && v.type != kTypeRGBA)) continue;
+            if (v.rgba.r < 0 || v.rgba.g < 0 || v.rgba.b < 0 ||
+                (v.type == kTypeRGBA && v.rgba.a < 0))
+                warn("negative colour",
+                     entity.label + ": parameter '" + node->type->params[i].name + "'",
+                     "is " + formatValue(v) + ": a negative colour takes light away");
+        }
+    }
+
+    /// Odd but legal values are warned about once per kind, at the first place found, with a
+    /// count of the others: a scene of a thousand flat objects gets one line, not a thousand.
+    void warn(const std::string& kind, const std::string& where, const std::string& what) {
+        auto [slot, fresh] = warningKinds_.emplace(kind, WarningKind{scene_->warnings.size(), 0});
+        if (!fresh) {
+            ++slot->second.more;
+            return;
+        }
+        scene_->warnings.push_back(fileName_ + ": " + where + ": " + what);
+    }
+
+    void finishWarnings() {
+        for (const auto& [kind, found] : warningKinds_)
+            if (found.more > 0)
+                scene_->warnings[found.index] +=
+                    " (and " + std::to_string(found.more) + " more like it)";
     }
 
     struct PendingLink {
@@ -616,25 +750,36 @@ class SceneReader {
     std::vector<const NodeType*> pendingTypes_;
     std::vector<Entity> entities_;
     std::vector<PendingLink> links_;
+    std::unordered_map<std::string, int> nextSuffix_;
+    std::unordered_map<const Node*, size_t> lightIndex_;
+    struct WarningKind {
+        size_t index;  ///< in scene_->warnings
+        size_t more;   ///< further places with the same kind of value
+    };
+    std::unordered_map<std::string, WarningKind> warningKinds_;
 };
 
 }  // namespace
 
 std::unique_ptr<Scene> readSceneText(const std::string& text, const std::string& fileName,
                                      const std::string& baseDir, const SceneReadOptions& options) {
-    return SceneReader(fileName, baseDir).read(text, options);
+    try {
+        return SceneReader(fileName, baseDir).read(text, options);
+    } catch (const nlohmann::json::exception& e) {
+        // The reader asks before it takes, so this is a slip of the reader's, still the file's.
+        throw SceneError({fileName + ": cannot be read as a scene: " + e.what()});
+    }
 }
 
 std::unique_ptr<Scene> readSceneFile(const std::string& path, const SceneReadOptions& options) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        const std::string reason = fs::exists(path) ? "cannot be read" : "no such file";
-        throw SceneError({path + ": " + reason});
+    std::string text;
+    try {
+        text = readTextFile(path);
+    } catch (const HostError& e) {
+        throw SceneError({e.what()});
     }
-    std::stringstream text;
-    text << in.rdbuf();
     const fs::path parent = fs::path(path).parent_path();
-    return readSceneText(text.str(), path, parent.empty() ? "." : parent.string(), options);
+    return readSceneText(text, path, parent.empty() ? "." : parent.string(), options);
 }
 
 }  // namespace host

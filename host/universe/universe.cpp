@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <thread>
+#include <unordered_set>
 
 #include "universe/host_error.h"
 #include "universe/plugin_loader.h"
@@ -60,20 +61,20 @@ Node* Universe::createNode(std::string_view typeName, const std::string& nodeNam
     const NodeType* type = registry_.find(typeName);
     if (!type) throw HostError("unknown node type '" + std::string(typeName) + "'");
     if (nodeName.empty()) throw HostError("a node of type '" + type->name + "' needs a name");
-    if (findNode(nodeName)) throw HostError("a node named '" + nodeName + "' already exists");
+    if (names_.count(nodeName)) throw HostError("a node named '" + nodeName + "' already exists");
     auto node = std::make_unique<Node>();
     node->type = type;
     node->name = nodeName;
     for (const ParamDecl& decl : type->params) node->values.push_back(decl.defaultValue);
     node->links.assign(type->params.size(), nullptr);
+    names_.emplace(nodeName, node.get());
     nodes_.push_back(std::move(node));
     return nodes_.back().get();
 }
 
 Node* Universe::findNode(std::string_view nodeName) const {
-    for (const auto& node : nodes_)
-        if (node->name == nodeName) return node.get();
-    return nullptr;
+    const auto found = names_.find(std::string(nodeName));
+    return found == names_.end() ? nullptr : found->second;
 }
 
 int Universe::paramIndexOrThrow(const Node* node, std::string_view param) const {
@@ -95,13 +96,57 @@ void Universe::setParam(Node* node, std::string_view param, const ParamValue& va
 }
 
 bool Universe::dependsOn(const Node* node, const Node* upstream) const {
-    if (node == upstream) return true;
-    for (const Node* source : node->links)
-        if (source && dependsOn(source, upstream)) return true;
+    // A network may share nodes (a diamond reaches its top by 2^depth paths): each is walked once.
+    std::unordered_set<const Node*> seen{node};
+    std::vector<const Node*> pending{node};
+    while (!pending.empty()) {
+        const Node* next = pending.back();
+        pending.pop_back();
+        if (next == upstream) return true;
+        for (const Node* source : next->links)
+            if (source && seen.insert(source).second) pending.push_back(source);
+    }
     return false;
 }
 
-void Universe::link(Node* target, std::string_view param, Node* source) {
+std::vector<Universe::CutLink> Universe::cutCycles() {
+    enum : uint8_t { kUnseen, kOnPath, kDone };
+    std::unordered_map<const Node*, uint8_t> state;
+    state.reserve(nodes_.size());
+    struct Step {
+        Node* node;
+        size_t nextInput;
+    };
+    std::vector<Step> path;
+    std::vector<CutLink> cut;
+    for (const auto& root : nodes_) {
+        if (state[root.get()] != kUnseen) continue;
+        state[root.get()] = kOnPath;
+        path.push_back({root.get(), 0});
+        while (!path.empty()) {
+            Node* node = path.back().node;
+            const size_t input = path.back().nextInput++;
+            if (input == node->links.size()) {
+                state[node] = kDone;
+                path.pop_back();
+                continue;
+            }
+            Node* source = node->links[input];
+            if (!source) continue;
+            uint8_t& seen = state[source];
+            if (seen == kOnPath) {
+                cut.push_back({node, static_cast<int>(input), source});
+                node->links[input] = nullptr;
+            } else if (seen == kUnseen) {
+                seen = kOnPath;
+                path.push_back({source, 0});
+            }
+        }
+    }
+    return cut;
+}
+
+void Universe::link(Node* target, std::string_view param, Node* source, bool checkCycle) {
     const int index = paramIndexOrThrow(target, param);
     const uint8_t wanted = target->type->params[index].defaultValue.type;
     if (!source)
@@ -112,7 +157,7 @@ void Universe::link(Node* target, std::string_view param, Node* source) {
                         "' is " + typeName(wanted) + " and cannot take the " +
                         typeName(source->type->outputType) + " output of node '" + source->name +
                         "'");
-    if (dependsOn(source, target))
+    if (checkCycle && dependsOn(source, target))
         throw HostError("linking node '" + source->name + "' into parameter '" +
                         std::string(param) + "' of node '" + target->name + "' would make a cycle");
     target->links[index] = source;
@@ -120,9 +165,7 @@ void Universe::link(Node* target, std::string_view param, Node* source) {
 }
 
 const char* Universe::intern(const std::string& text) {
-    for (const std::string& kept : strings_)
-        if (kept == text) return kept.c_str();
-    return strings_.emplace_back(text).c_str();
+    return strings_.insert(text).first->c_str();
 }
 
 void Universe::setUserParam(Node* node, const std::string& name, const ParamValue& value) {
