@@ -14,6 +14,7 @@
 #include "render/scene_render.h"
 #include "scene/scene_error.h"
 #include "universe/host_error.h"
+#include "universe/plugin_search.h"
 
 namespace {
 
@@ -55,7 +56,7 @@ int main(int argc, char** argv) {
     CLI::App app{
         "Render a scene file to an image (OpenEXR linear float or PNG sRGB 8-bit).\n"
         "With no scene, renders the bundled demo scene."};
-    std::string scenePath = ORV_SOURCE_DIR "/scenes/demo.json";
+    std::string scenePath = host::dataDir() + "/scenes/demo.json";
     std::string output;
     std::string resolution;
     int threads = -1, spp = -1, bucket = 16;
