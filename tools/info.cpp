@@ -1,5 +1,6 @@
 // orv-info: the node types a plug-in offers and their parameters, as text, JSON or Markdown.
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -7,6 +8,7 @@
 #include "universe/host_error.h"
 #include "universe/node_type_report.h"
 #include "universe/plugin_loader.h"
+#include "universe/plugin_search.h"
 #include "universe/universe.h"
 
 namespace {
@@ -23,10 +25,11 @@ std::string readFile(const std::string& path) {
 
 int main(int argc, char** argv) {
     CLI::App app{"List the node types of a shader plug-in and their parameters."};
-    std::string plugin = host::defaultPluginPath();
+    std::string plugin;
     std::string format = "text";
     std::string updateDoc, checkDoc;
-    app.add_option("plugin", plugin, "plug-in module")->capture_default_str();
+    app.add_option("plugin", plugin,
+                   "plug-in module (default: the bundled one, then those on ORV_PLUGIN_PATH)");
     app.add_option("-f,--format", format, "text, json or markdown")
         ->check(CLI::IsMember({"text", "json", "markdown"}))
         ->capture_default_str();
@@ -38,10 +41,21 @@ int main(int argc, char** argv) {
 
     try {
         host::Universe universe;
+        const bool bundled = plugin.empty();
+        if (bundled) plugin = host::defaultPluginPath();
         universe.loadPlugin(plugin);
+        std::vector<std::string> sources{plugin};
+        // The generated reference documents the bundled module alone.
+        if (bundled && checkDoc.empty() && updateDoc.empty())
+            for (const std::string& module :
+                 host::loadSearchPathPlugins(universe.registry(), [](const std::string& warning) {
+                     std::cerr << "warning: " << warning << "\n";
+                 }))
+                sources.push_back(module);
         std::vector<const host::NodeType*> types;
         for (const host::NodeType* type : universe.registry().all())
-            if (type->source == plugin) types.push_back(type);
+            if (std::find(sources.begin(), sources.end(), type->source) != sources.end())
+                types.push_back(type);
 
         if (!checkDoc.empty()) {
             const std::string current = readFile(checkDoc);

@@ -1,4 +1,5 @@
 // orv-render: renders a scene file to an image.
+#include <strings.h>
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
@@ -14,6 +15,7 @@
 #include "render/scene_render.h"
 #include "scene/scene_error.h"
 #include "universe/host_error.h"
+#include "universe/plugin_search.h"
 
 namespace {
 
@@ -55,9 +57,9 @@ int main(int argc, char** argv) {
     CLI::App app{
         "Render a scene file to an image (OpenEXR linear float or PNG sRGB 8-bit).\n"
         "With no scene, renders the bundled demo scene."};
-    std::string scenePath = ORV_SOURCE_DIR "/scenes/demo.json";
+    std::string scenePath = host::dataDir() + "/scenes/demo.json";
     std::string output;
-    std::string resolution;
+    std::string resolution, crop;
     int threads = -1, spp = -1, bucket = 16;
     bool quiet = false;
     std::vector<std::string> plugins;
@@ -70,6 +72,9 @@ int main(int argc, char** argv) {
     app.add_option("-s,--spp", spp, "camera samples per pixel (default: the scene's)")
         ->check(CLI::Range(1, 65536));
     app.add_option("-r,--res", resolution, "image size WxH, e.g. 640x480 (default: the scene's)");
+    app.add_option("--crop", crop,
+                   "render only pixels X0,Y0,X1,Y1 of the frame (X1, Y1 exclusive), to an .exr "
+                   "whose data window they are; tiles joined give the whole frame exactly");
     app.add_option("--bucket", bucket, "bucket size in pixels")
         ->check(CLI::Range(1, 1024))
         ->capture_default_str();
@@ -83,7 +88,20 @@ int main(int argc, char** argv) {
                   << ": expected WIDTHxHEIGHT, each 1 to 16384, e.g. 640x480\n";
         return 2;
     }
-    if (output.empty()) output = std::filesystem::path(scenePath).stem().string() + ".png";
+    host::PixelWindow window;
+    if (!crop.empty() && !host::parsePixelWindow(crop, &window)) {
+        std::cerr << "orv-render: --crop " << crop
+                  << ": expected X0,Y0,X1,Y1, whole numbers with X0 < X1 and Y0 < Y1\n";
+        return 2;
+    }
+    if (output.empty())
+        output =
+            std::filesystem::path(scenePath).stem().string() + (crop.empty() ? ".png" : ".exr");
+    if (!crop.empty() &&
+        strcasecmp(std::filesystem::path(output).extension().c_str(), ".exr") != 0) {
+        std::cerr << "orv-render: --crop writes an .exr (a PNG has no data window)\n";
+        return 2;
+    }
 
     try {
         host::checkImagePath(output);
@@ -95,6 +113,7 @@ int main(int argc, char** argv) {
         overrides.samples = spp;
         overrides.threads = threads;
         overrides.bucketSize = bucket;
+        overrides.crop = window;
         host::SceneRender job(scenePath, overrides, readOptions);
         const host::RenderSettings& settings = job.settings();
         const host::Scene& scene = job.scene();
@@ -113,7 +132,7 @@ int main(int argc, char** argv) {
 
         std::signal(SIGINT, onStopSignal);
         std::signal(SIGTERM, onStopSignal);
-        host::ImageBuffer image(width, height);
+        host::ImageBuffer image(job.window().width(), job.window().height());
         host::ProgressBar bar(stderr, !quiet && isatty(fileno(stderr)));
         const host::RenderStats stats =
             job.render(image, &gStop, [&](int done, int total) { bar.update(done, total); });
@@ -123,7 +142,7 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "orv-render: stopped; %s left as it was\n", output.c_str());
             return 130;
         }
-        host::writeImage(output, image);
+        host::writeImage(output, image, host::renderFacts(job, stats, scenePath));
         if (!quiet) {
             const double s = std::max(stats.seconds, 1e-9);
             std::fprintf(stderr, "orv-render: done in %.2f s: %s samples (%s/s), %s rays (%s/s)\n",

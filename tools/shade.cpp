@@ -1,9 +1,13 @@
 // orv-shade: evaluates one node of a scene at given shading points and prints what it gives.
 #include <CLI/CLI.hpp>
 #include <cmath>
+#include <cstdio>
+#include <fstream>
 #include <iostream>
 
+#include "render/image_output.h"
 #include "render/point_shading.h"
+#include "render/shade_grid.h"
 #include "render/world_builder.h"
 #include "scene/json_reader.h"
 #include "scene/scene_error.h"
@@ -59,7 +63,8 @@ int main(int argc, char** argv) {
         "per point. Vectors are given as three numbers: --point 1 2 3 or --point 1,2,3."};
     std::string scenePath, nodeName, pointsFile, objectName;
     std::vector<float> point, normal, geometricNormal, alternateNormal, direction, intensity;
-    bool asFilter = false;
+    bool asFilter = false, explain = false;
+    std::string gridCorners, gridResolution, gridImage;
     int thread = 0;
     std::vector<std::string> plugins;
     app.add_option("scene", scenePath, "scene file (JSON)")->required();
@@ -88,7 +93,35 @@ int main(int argc, char** argv) {
         ->check(CLI::Range(0, 254))
         ->capture_default_str();
     app.add_option("--plugin", plugins, "load another plug-in module (repeatable)");
+    app.add_flag("--explain", explain,
+                 "add to each record the tree of nodes evaluated, messages set or looked up and "
+                 "rays cast while shading the point");
+    auto grid = app.add_option("--grid", gridCorners,
+                               "X0,Y0,Z0:X1,Y1,Z1: shade the axis-aligned rectangle between two "
+                               "corners sharing one coordinate, the first at the top-left, and "
+                               "write the values to --image");
+    app.add_option("--res", gridResolution, "grid cells WxH, e.g. 128x128")->needs(grid);
+    app.add_option("--image", gridImage, "grid image: .exr (values as they are) or .png (sRGB)")
+        ->needs(grid);
+    grid->excludes("--points");
     CLI11_PARSE(app, argc, argv);
+    host::ShadeGrid cells;
+    if (!gridCorners.empty()) {
+        char x = 0, extra = 0;
+        if (!host::parseGridCorners(gridCorners, &cells)) {
+            std::cerr << "orv-shade: --grid " << gridCorners
+                      << ": expected X0,Y0,Z0:X1,Y1,Z1 with exactly one coordinate the same in "
+                         "both corners\n";
+            return 2;
+        }
+        if (std::sscanf(gridResolution.c_str(), "%d%c%d%c", &cells.width, &x, &cells.height,
+                        &extra) != 3 ||
+            x != 'x' || cells.width < 1 || cells.height < 1 || cells.width > 4096 ||
+            cells.height > 4096 || gridImage.empty()) {
+            std::cerr << "orv-shade: --grid needs --res WxH (each 1 to 4096) and --image FILE\n";
+            return 2;
+        }
+    }
     if (intensity.size() == 2) {
         std::cerr << "orv-shade: --intensity takes one number or three\n";
         return 2;
@@ -149,10 +182,20 @@ int main(int argc, char** argv) {
                                              : pointsFile + ": point " + std::to_string(i));
         for (const std::string& warning : scene->warnings)
             std::cerr << "orv-shade: warning: " << warning << "\n";
+        if (!gridImage.empty()) host::checkImagePath(gridImage);
         const std::unique_ptr<host::RenderWorld> world = host::buildWorld(*scene);
         scene->universe->prepare();
-        const nlohmann::ordered_json records = host::shadePoints(
-            *world, node, asFilter || host::isLightFilter(*scene, node), points, thread);
+        asFilter = asFilter || host::isLightFilter(*scene, node);
+        if (!gridImage.empty()) {
+            if (normal.empty()) points[0].normal = host::gridNormal(cells);
+            host::writeImage(gridImage,
+                             host::shadeGrid(*world, node, asFilter, points[0], cells, thread));
+            scene->universe->finish();
+            std::cerr << "orv-shade: wrote " << gridImage << "\n";
+            return 0;
+        }
+        const nlohmann::ordered_json records =
+            host::shadePoints(*world, node, asFilter, points, thread, explain);
         scene->universe->finish();
         std::cout << "[\n";
         for (size_t i = 0; i < records.size(); ++i)

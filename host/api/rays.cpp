@@ -7,6 +7,7 @@
 #include "geometry/geometry_scene.h"
 #include "geometry/object_types.h"
 #include "render/world.h"
+#include "shading/explain_recorder.h"
 #include "shading/network.h"
 #include "shading/sample_state.h"
 #include "universe/node.h"
@@ -88,6 +89,16 @@ RGB background(const host::World& world, const Ray& ray, int depth) {
     return sg.out.rgb;
 }
 
+/// A probe as --explain reports it: the nearest object, which an any-hit test does not find.
+void explainProbe(host::ExplainRecorder& explain, const host::GeometryScene* geometry,
+                  const Ray& ray, bool occluded) {
+    host::GeometryScene::Hit nearest{};
+    const bool found = occluded && geometry->intersect(ray.origin, ray.direction, nearDistance(ray),
+                                                       farDistance(ray.maxDistance), &nearest);
+    explain.probe(ray.type, ray.origin, ray.direction, occluded, found ? nearest.object : nullptr,
+                  found ? nearest.distance : 0.0);
+}
+
 }  // namespace
 
 extern "C" {
@@ -130,9 +141,12 @@ bool AiTraceProbe(const Ray* ray, ProbeHit* hit) {
     const host::World* world = worldOf(ray);
     if (!world) return false;
     countRay(*ray);
-    if (!world->geometry || !castable(*ray)) return false;
-    return world->geometry->occluded(ray->origin, ray->direction, nearDistance(*ray),
-                                     farDistance(ray->maxDistance));
+    const bool occluded = world->geometry && castable(*ray) &&
+                          world->geometry->occluded(ray->origin, ray->direction, nearDistance(*ray),
+                                                    farDistance(ray->maxDistance));
+    if (host::ExplainRecorder* explain = host::explainRecorder(ray->parent))
+        explainProbe(*explain, world->geometry, *ray, occluded);
+    return occluded;
 }
 
 bool AiTrace(const Ray* ray, TraceResult* result) {
@@ -145,6 +159,7 @@ bool AiTrace(const Ray* ray, TraceResult* result) {
     const int depth = parent.rayDepth + 1;
     if (depth > world->maxRayDepth || depth > kHardRayDepthLimit || !parent.thread) return false;
     countRay(*ray);
+    const host::ExplainedTrace explained(host::explainRecorder(ray->parent), *ray, r);
 
     host::GeometryScene::Hit hit;
     const bool found = world->geometry && castable(*ray) &&

@@ -65,12 +65,13 @@ RenderStats renderImage(const World& world, const Camera& camera, const RenderSe
             for (int y = b.y0; y < b.y1; ++y)
                 for (int x = b.x0; x < b.x1; ++x) {
                     RGBA sum{0, 0, 0, 0};
+                    const int px = x + settings.originX, py = y + settings.originY;
                     for (uint32_t s = 0; s < spp; ++s) {
                         float u, v;
-                        pixelSampleOffset(uint32_t(x), uint32_t(y), s, spp, &u, &v);
-                        const SampleOrigin origin{uint32_t(x), uint32_t(y), s};
+                        pixelSampleOffset(uint32_t(px), uint32_t(py), s, spp, &u, &v);
+                        const SampleOrigin origin{uint32_t(px), uint32_t(py), s};
                         const RGBA c =
-                            traceCameraSample(thread, world, camera, origin, x + u, y + v);
+                            traceCameraSample(thread, world, camera, origin, px + u, py + v);
                         sum.r += c.r;
                         sum.g += c.g;
                         sum.b += c.b;

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "render/image_spec_facts.h"
 #include "universe/host_error.h"
 
 namespace host {
@@ -38,7 +39,7 @@ float linearToSrgb(float linear) {
     return linear <= 0.0031308f ? 12.92f * linear : 1.055f * std::pow(linear, 1.0f / 2.4f) - 0.055f;
 }
 
-void writeImage(const std::string& path, const ImageBuffer& image) {
+void writeImage(const std::string& path, const ImageBuffer& image, const ImageFacts& facts) {
     checkImagePath(path);
     namespace fs = std::filesystem;
     const fs::path target(path);
@@ -56,7 +57,7 @@ void writeImage(const std::string& path, const ImageBuffer& image) {
     OIIO::ImageSpec imageSpec(image.width(), image.height(), png ? 3 : 4,
                               png ? OIIO::TypeDesc::UINT8 : OIIO::TypeDesc::FLOAT);
     imageSpec.attribute("oiio:ColorSpace", png ? "sRGB" : "Linear");
-    imageSpec.attribute("Software", "orv-render");
+    describeImage(imageSpec, facts);
 
     bool ok = output->open(temporary.string(), imageSpec);
     if (ok) {

@@ -6,6 +6,7 @@
 #include "geometry/affine_transform.h"
 #include "geometry/geometry_scene.h"
 #include "render/world.h"
+#include "shading/explain_recorder.h"
 #include "shading/network.h"
 #include "shading/sample_state.h"
 
@@ -47,7 +48,7 @@ bool isBlack(const RGB& c) {
 
 /// Whether geometry lies between the shading point and the light.
 bool shadowed(const GeometryScene& geometry, const Vec3d& point, const Vector& geometricNormal,
-              const Vec3d& lightPosition, const Vec3d& towardLight) {
+              const Vec3d& lightPosition, const Vec3d& towardLight, ExplainRecorder* explain) {
     Vec3d origin = point;
     const Vec3d ng = normalized(toVec3d(geometricNormal));
     if (dot(ng, ng) > 0.5) {
@@ -58,9 +59,26 @@ bool shadowed(const GeometryScene& geometry, const Vec3d& point, const Vector& g
     const double distance = std::sqrt(dot(toLight, toLight));
     if (!(distance > 0.0) || !std::isfinite(distance)) return false;
     const Vec3d direction = toLight * (1.0 / distance);
-    return geometry.occluded(toVector(origin), toVector(direction), 0.0f,
-                             static_cast<float>(distance));
+    const bool occluded = geometry.occluded(toVector(origin), toVector(direction), 0.0f,
+                                            static_cast<float>(distance));
+    if (explain) {
+        GeometryScene::Hit nearest{};
+        const bool found =
+            occluded && geometry.intersect(toVector(origin), toVector(direction), 0.0f,
+                                           static_cast<float>(distance), &nearest);
+        explain->probe(kRayShadow, toVector(origin), toVector(direction), occluded,
+                       found ? nearest.object : nullptr, found ? nearest.distance : 0.0);
+    }
+    return occluded;
 }
+
+/// Closes a light's record in --explain whichever way its sample ends.
+struct ExplainedLight {
+    ExplainRecorder* explain;
+    ~ExplainedLight() {
+        if (explain) explain->closeLight();
+    }
+};
 
 }  // namespace
 
@@ -72,6 +90,7 @@ RGB directLighting(ShaderGlobals* sg, const RGB& albedo) {
     const RGB keptLight = sg->lightIntensity;
     const Vec3d point = toVec3d(sg->point);
     const Vec3d normal = normalized(toVec3d(sg->normal));
+    ExplainRecorder* explain = explainRecorder(sg);
 
     for (const Light& light : world.lights) {
         const Vec3d position = toVec3d(light.position);
@@ -90,12 +109,15 @@ RGB directLighting(ShaderGlobals* sg, const RGB& albedo) {
         sg->lightIntensity = RGB{static_cast<float>(light.color.r * scale),
                                  static_cast<float>(light.color.g * scale),
                                  static_cast<float>(light.color.b * scale)};
+        if (explain)
+            explain->openLight(light.node, int(&light - world.lights.data()), sg->lightIntensity);
+        const ExplainedLight explainedLight{explain};
         for (Node* filter : light.filters)
             if (filter) evaluateNode(filter, sg);
         const RGB filtered = sg->lightIntensity;
         if (isBlack(filtered)) continue;
         if (world.geometry &&
-            shadowed(*world.geometry, point, sg->geometricNormal, position, towardLight))
+            shadowed(*world.geometry, point, sg->geometricNormal, position, towardLight, explain))
             continue;
 
         const float weight = static_cast<float>(cosine / kPi);

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "render/explain_report.h"
 #include "scene/param_literal.h"
 #include "shading/network.h"
 #include "shading/sample_state.h"
@@ -153,25 +154,37 @@ json outputJson(const ShaderValue& out, uint8_t type) {
     }
 }
 
+void shadePoint(ThreadContext& thread, const RenderWorld& world, Node* node,
+                const ShadingPoint& point, const SampleOrigin& origin, ShaderGlobals* sg) {
+    ShadingPoint p = point;
+    completeShadingPoint(p);
+    *sg = blankShaderGlobals();
+    sg->point = p.point;
+    sg->normal = p.normal;
+    sg->geometricNormal = p.geometricNormal;
+    sg->alternateNormal = p.alternateNormal;
+    sg->rayDirection = p.rayDirection;
+    sg->object = p.object;
+    sg->lightIntensity = p.lightIntensity;
+    SampleScope scope(thread, *sg, &world.world, 0, origin);
+    evaluateNode(node, sg);
+    sg->host = nullptr;  // the sample ends with the scope
+}
+
 nlohmann::ordered_json shadePoints(const RenderWorld& world, Node* node, bool asLightFilter,
-                                   const std::vector<ShadingPoint>& points, int thread) {
+                                   const std::vector<ShadingPoint>& points, int thread,
+                                   bool explain) {
     ThreadContext context(static_cast<uint8_t>(thread));
+    ExplainRecorder recorder;
+    if (explain) context.explain = &recorder;
     nlohmann::ordered_json records = nlohmann::ordered_json::array();
     for (size_t i = 0; i < points.size(); ++i) {
         ShadingPoint p = points[i];
         completeShadingPoint(p);
-        ShaderGlobals sg = blankShaderGlobals();
-        sg.point = p.point;
-        sg.normal = p.normal;
-        sg.geometricNormal = p.geometricNormal;
-        sg.alternateNormal = p.alternateNormal;
-        sg.rayDirection = p.rayDirection;
-        sg.object = p.object;
-        sg.lightIntensity = p.lightIntensity;
+        ShaderGlobals sg;
+        recorder.clear();
         // A fresh sample per point, told apart for the samplers as pixel (i, 0).
-        SampleScope scope(context, sg, &world.world, 0,
-                          SampleOrigin{static_cast<uint32_t>(i), 0, 0});
-        evaluateNode(node, &sg);
+        shadePoint(context, world, node, p, SampleOrigin{static_cast<uint32_t>(i), 0, 0}, &sg);
 
         nlohmann::ordered_json record = nlohmann::ordered_json::object();
         record["node"] = node->name;
@@ -186,6 +199,7 @@ nlohmann::ordered_json shadePoints(const RenderWorld& world, Node* node, bool as
             record["type"] = typeName(node->type->outputType);
             record["output"] = outputJson(sg.out, node->type->outputType);
         }
+        if (explain) record["explain"] = explainJson(recorder, asLightFilter);
         records.push_back(std::move(record));
     }
     return records;

@@ -8,6 +8,7 @@
 
 #include "render/world_builder.h"
 #include "scene/scene.h"
+#include "shading/sample_state.h"
 
 namespace host {
 
@@ -44,9 +45,18 @@ Node* objectShadedBy(const Scene& scene, const Node* node);
 
 /// Evaluates `node` once per point, each in a fresh sample on render thread `thread` with
 /// `world`, and gives one JSON record per point: the inputs, and "output" (type and value) or,
-/// for a light filter, "filteredIntensity". The caller has run Universe::prepare.
+/// for a light filter, "filteredIntensity"; with `explain`, also "explain", the tree of
+/// evaluations, messages and rays made (explain_report.h). The caller has run
+/// Universe::prepare.
 nlohmann::ordered_json shadePoints(const RenderWorld& world, Node* node, bool asLightFilter,
-                                   const std::vector<ShadingPoint>& points, int thread = 0);
+                                   const std::vector<ShadingPoint>& points, int thread = 0,
+                                   bool explain = false);
+
+/// Evaluates `node` at `point` (completed by completeShadingPoint) in a fresh sample on
+/// `thread`, told apart for the samplers by `origin`, and leaves its results in `sg`: the
+/// output slot and, for a light filter, the light intensity.
+void shadePoint(ThreadContext& thread, const RenderWorld& world, Node* node,
+                const ShadingPoint& point, const SampleOrigin& origin, ShaderGlobals* sg);
 
 /// A node's output slot as JSON: a bool, a number, or an array of 3 or 4 numbers by `type`.
 nlohmann::json outputJson(const ShaderValue& out, uint8_t type);

@@ -27,6 +27,12 @@ SceneRender::SceneRender(const std::string& scenePath, const RenderOverrides& ov
     }
     width_ = optionInt(universe, "xres");
     height_ = optionInt(universe, "yres");
+    window_ = overrides.crop.empty() ? PixelWindow{0, 0, width_, height_} : overrides.crop;
+    checkWindowInFrame(window_, width_, height_,
+                       "--crop " + std::to_string(window_.x0) + "," + std::to_string(window_.y0) +
+                           "," + std::to_string(window_.x1) + "," + std::to_string(window_.y1));
+    settings_.originX = window_.x0;
+    settings_.originY = window_.y0;
     settings_.samples = optionInt(universe, "samples");
     settings_.threads = universe.renderThreads();
     settings_.bucketSize = overrides.bucketSize;

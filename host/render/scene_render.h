@@ -7,6 +7,7 @@
 #include <string>
 
 #include "render/bucket_renderer.h"
+#include "render/crop_window.h"
 #include "render/world_builder.h"
 #include "scene/scene_reader.h"
 
@@ -19,12 +20,14 @@ struct RenderOverrides {
     int samples = 0;
     int threads = -1;  ///< 0 = all cores
     int bucketSize = 16;
+    PixelWindow crop;  ///< the window of the frame to render; empty: all of it
 };
 
 class SceneRender {
   public:
     /// Reads and validates the scene, applies the overrides, builds the world and the camera and
-    /// runs the lifecycle (initialize, update). Throws HostError (SceneError for the file).
+    /// runs the lifecycle (initialize, update). Throws HostError (SceneError for the file, a
+    /// HostError for a crop outside the frame).
     SceneRender(const std::string& scenePath, const RenderOverrides& overrides = {},
                 const SceneReadOptions& readOptions = {});
     ~SceneRender();  ///< runs finish on every node
@@ -33,8 +36,10 @@ class SceneRender {
     const RenderSettings& settings() const { return settings_; }
     int width() const { return width_; }
     int height() const { return height_; }
+    /// The pixels rendered: the crop, or the whole width() x height() frame.
+    const PixelWindow& window() const { return window_; }
 
-    /// Renders into `image`, which is width() x height(); see renderImage for `stop` and
+    /// Renders into `image`, which is the size of window(); see renderImage for `stop` and
     /// `progress`. May be called again (the nodes stay set up between renders).
     RenderStats render(ImageBuffer& image, const std::atomic<bool>* stop = nullptr,
                        const ProgressFn& progress = {}) const;
@@ -46,6 +51,7 @@ class SceneRender {
     RenderSettings settings_;
     int width_ = 0;
     int height_ = 0;
+    PixelWindow window_;
 };
 
 }  // namespace host

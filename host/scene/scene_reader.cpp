@@ -1,6 +1,7 @@
 #include "scene/scene_reader.h"
 
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <map>
 #include <nlohmann/json.hpp>
@@ -180,7 +181,15 @@ class SceneReader {
 
     void loadPlugins(const json& root, const SceneReadOptions& options) {
         std::vector<std::string> modules;
-        if (options.loadDefaultPlugin) modules.push_back(defaultPluginPath());
+        if (options.loadDefaultPlugin) {
+            loadModules({defaultPluginPath()});
+            try {
+                loadSearchPathPlugins(universe_->registry(),
+                                      options.warn ? options.warn : warnOnStderr);
+            } catch (const HostError& e) {
+                problem("ORV_PLUGIN_PATH", e.what());
+            }
+        }
         for (const std::string& path : options.plugins) modules.push_back(path);
         if (root.contains("plugins")) {
             const json& list = root["plugins"];
@@ -202,6 +211,10 @@ class SceneReader {
                 }
             }
         }
+        loadModules(modules);
+    }
+
+    void loadModules(const std::vector<std::string>& modules) {
         for (const std::string& path : modules) {
             try {
                 universe_->loadPlugin(path);
@@ -209,6 +222,10 @@ class SceneReader {
                 problem("plugin '" + path + "'", e.what());
             }
         }
+    }
+
+    static void warnOnStderr(const std::string& warning) {
+        std::fprintf(stderr, "warning: %s\n", warning.c_str());
     }
 
     std::vector<std::string> typeNames(int32_t kind) const {

@@ -20,12 +20,16 @@
 #include <vector>
 
 #include "scene/scene.h"
+#include "universe/plugin_search.h"
 
 namespace host {
 
 struct SceneReadOptions {
-    /// Load the library's module (host::defaultPluginPath) before the scene's own plug-ins.
+    /// Load the library's module (host::defaultPluginPath) and then the modules on
+    /// $ORV_PLUGIN_PATH before the scene's own plug-ins.
     bool loadDefaultPlugin = true;
+    /// Told about each module on $ORV_PLUGIN_PATH that is skipped; unset: printed on stderr.
+    WarningFn warn;
     /// Further modules to load, after the default one and before the scene's.
     std::vector<std::string> plugins;
 };

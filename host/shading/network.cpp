@@ -1,11 +1,15 @@
 #include "shading/network.h"
 
+#include "shading/explain_recorder.h"
 #include "universe/node.h"
 
 namespace host {
 
 void evaluateNode(Node* node, ShaderGlobals* sg) {
+    ExplainRecorder* explain = explainRecorder(sg);
+    if (explain) explain->enterNode(node, *sg);
     node->type->methods->shader->evaluate(node, sg);
+    if (explain) explain->leaveNode(*sg);
 }
 
 ParamValue evaluateParam(ShaderGlobals* sg, const Node* node, int index, uint8_t type) {

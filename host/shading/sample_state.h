@@ -13,6 +13,8 @@ namespace host {
 /// the host. Samples shaded outside a render have none: their rays miss.
 struct World;
 
+class ExplainRecorder;  // shading/explain_recorder.h
+
 /// One render thread's state, reached once per tile and passed down explicitly.
 struct ThreadContext {
     explicit ThreadContext(uint8_t threadIndex) : index(threadIndex) {}
@@ -21,6 +23,8 @@ struct ThreadContext {
     uint64_t raysTraced = 0;
     /// Rays traced or probed, by type bit: camera, shadow, reflected, refracted.
     uint64_t raysByType[4] = {};
+    /// Set only while orv-shade --explain shades a point on this thread; null in renders.
+    ExplainRecorder* explain = nullptr;
 };
 
 /// Where a sample comes from, for decorrelating its random numbers.

@@ -2,9 +2,8 @@
 
 #include <dlfcn.h>
 
-#include <cstdlib>
-
 #include "universe/host_error.h"
+#include "universe/plugin_search.h"
 
 namespace host {
 
@@ -40,9 +39,7 @@ std::vector<std::string> loadPlugin(NodeTypeRegistry& registry, const std::strin
 }
 
 std::string defaultPluginPath() {
-    if (const char* fromEnvironment = std::getenv("ORV_PLUGIN_PATH"))
-        if (*fromEnvironment) return fromEnvironment;
-    return std::string(ORV_PLUGIN_DIR) + "/orv_shaders.so";
+    return hostLibraryDir() + "/orv_shaders.so";
 }
 
 }  // namespace host

@@ -18,7 +18,7 @@ constexpr const char* kHostVersion = "4.1.1.0";
 /// life of the process. Returns the names registered.
 std::vector<std::string> loadPlugin(NodeTypeRegistry& registry, const std::string& path);
 
-/// The library's module in the build tree, or $ORV_PLUGIN_PATH when set.
+/// The bundled module: orv_shaders.so beside the host library (see plugin_search.h).
 std::string defaultPluginPath();
 
 }  // namespace host

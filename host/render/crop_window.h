@@ -1,0 +1,23 @@
+// A window of pixels inside a frame: what one farm machine renders of a shared frame.
+#pragma once
+
+#include <string>
+
+namespace host {
+
+/// Pixels [x0, x1) x [y0, y1) of a frame, counted from its top-left corner.
+struct PixelWindow {
+    int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+    int width() const { return x1 - x0; }
+    int height() const { return y1 - y0; }
+    bool empty() const { return x1 <= x0 || y1 <= y0; }
+};
+
+/// Reads "X0,Y0,X1,Y1" (four whole numbers, X1 > X0 and Y1 > Y0); false for anything else.
+bool parsePixelWindow(const std::string& text, PixelWindow* window);
+
+/// Throws HostError, naming the window as `flag` gave it, unless it lies inside a frame of
+/// width x height.
+void checkWindowInFrame(const PixelWindow& window, int width, int height, const std::string& flag);
+
+}  // namespace host

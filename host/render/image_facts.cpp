@@ -1,0 +1,48 @@
+#include <filesystem>
+#include <map>
+
+#include "render/image_spec_facts.h"
+#include "render/scene_render.h"
+
+namespace host {
+
+ImageFacts renderFacts(const SceneRender& job, const RenderStats& stats,
+                       const std::string& scenePath) {
+    ImageFacts facts;
+    facts.frameWidth = job.width();
+    facts.frameHeight = job.height();
+    facts.originX = job.window().x0;
+    facts.originY = job.window().y0;
+    facts.scene = scenePath;
+    facts.samples = job.settings().samples;
+    facts.threads = stats.threads;
+    facts.seconds = stats.seconds;
+    std::map<std::string, std::string> versions;  // by module, each once
+    for (const NodeType* type : job.scene().universe->registry().all())
+        if (type->source != "built-in") versions.emplace(type->source, type->version);
+    for (const auto& [module, version] : versions)
+        facts.plugins += (facts.plugins.empty() ? "" : ", ") +
+                         std::filesystem::path(module).filename().string() + " " + version;
+    return facts;
+}
+
+void describeImage(OIIO::ImageSpec& spec, const ImageFacts& facts) {
+    if (facts.frameWidth > 0 && facts.frameHeight > 0) {
+        spec.x = facts.originX;
+        spec.y = facts.originY;
+        spec.full_x = spec.full_y = 0;
+        spec.full_width = facts.frameWidth;
+        spec.full_height = facts.frameHeight;
+    }
+    spec.attribute("Software", "orv_shaders " ORV_VERSION);
+    if (facts.scene.empty()) return;
+    spec.attribute("orv:scene", facts.scene);
+    spec.attribute("orv:resolution",
+                   std::to_string(spec.full_width) + "x" + std::to_string(spec.full_height));
+    spec.attribute("orv:samples", facts.samples);
+    spec.attribute("orv:threads", facts.threads);
+    spec.attribute("orv:renderTime", static_cast<float>(facts.seconds));
+    spec.attribute("orv:plugins", facts.plugins);
+}
+
+}  // namespace host

@@ -1,0 +1,27 @@
+// What a rendered image says about itself beyond its pixels: where it sits in its frame (a
+// crop's data window) and the facts of the render, stored as metadata in the file.
+#pragma once
+
+#include <string>
+
+namespace host {
+
+class SceneRender;
+struct RenderStats;
+
+struct ImageFacts {
+    int frameWidth = 0, frameHeight = 0;  ///< the full frame; 0: the image is the whole frame
+    int originX = 0, originY = 0;         ///< where the image's top-left pixel sits in the frame
+    std::string scene;                    ///< the scene file; empty: no render facts are written
+    int samples = 0;                      ///< camera samples per pixel
+    int threads = 0;                      ///< render threads
+    double seconds = 0;                   ///< render time
+    std::string
+        plugins;  ///< each loaded module's file name and the renderer version it was built for
+};
+
+/// The facts of `job`'s render of `scenePath`, the frame and the crop it rendered.
+ImageFacts renderFacts(const SceneRender& job, const RenderStats& stats,
+                       const std::string& scenePath);
+
+}  // namespace host

@@ -1,0 +1,15 @@
+// ImageFacts onto an OpenImageIO image spec, for the image writer.
+#pragma once
+
+#include <OpenImageIO/imageio.h>
+
+#include "render/image_facts.h"
+
+namespace host {
+
+/// Sets the spec's data window inside its display window and, when `facts` names a scene, the
+/// render's facts as "orv:" attributes (scene, resolution, samples, threads, renderTime,
+/// plugins) and "Software" with the version of orv-render.
+void describeImage(OIIO::ImageSpec& spec, const ImageFacts& facts);
+
+}  // namespace host

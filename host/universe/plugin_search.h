@@ -1,0 +1,37 @@
+// Where the host finds its plug-ins and data: beside its own library, and on ORV_PLUGIN_PATH.
+//
+// Nothing of the source or build tree is compiled in. An installed tree (and the build tree,
+// which has the same layout) keeps the host library and the bundled module together in
+// <prefix>/lib/orv_shaders and the data in <prefix>/share/orv_shaders, so the whole prefix may
+// be moved anywhere.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "universe/node_type.h"
+
+namespace host {
+
+/// Told one line per module skipped, naming it and why.
+using WarningFn = std::function<void(const std::string&)>;
+
+/// The folder of the loaded host library, resolved at run time.
+std::string hostLibraryDir();
+
+/// The bundled data folder (scenes, the node reference), relative to the host library.
+std::string dataDir();
+
+/// Every regular file named *.so in the folders of `pathList` (separated by ':'), folder by
+/// folder in the given order and by name within a folder. Empty entries and folders that do not
+/// exist are passed over.
+std::vector<std::string> modulesOnPath(const std::string& pathList);
+
+/// Loads into `registry` each module on $ORV_PLUGIN_PATH that exports NodeLoader, skipping a
+/// file that is already loaded and files that are not plug-ins. A module that fails to load is
+/// skipped and `warn` told its path and the reason. Throws HostError naming both modules when
+/// one offers a node type that another has registered. Returns the modules loaded.
+std::vector<std::string> loadSearchPathPlugins(NodeTypeRegistry& registry, const WarningFn& warn);
+
+}  // namespace host

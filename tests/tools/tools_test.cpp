@@ -1,0 +1,176 @@
+// The tools end to end, as a user runs them: farm tiles joined with oiiotool, --explain and
+// --grid of orv-shade.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <nlohmann/json.hpp>
+
+#include "render/image_compare.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using nlohmann::json;
+
+const std::string kBin = ORV_BINARY_DIR "/bin/";
+const std::string kDemo = ORV_SOURCE_DIR "/scenes/demo.json";
+
+struct ToolRun {
+    int status;
+    std::string output;  ///< stdout, then stderr when asked for with 2>&1
+};
+
+ToolRun run(const std::string& command) {
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return {-1, ""};
+    std::string out;
+    char buffer[4096];
+    while (size_t n = fread(buffer, 1, sizeof(buffer), pipe)) out.append(buffer, n);
+    const int status = pclose(pipe);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
+}
+
+class ToolsTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        std::string pattern = (fs::temp_directory_path() / "orv_tools_XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        dir_ = pattern;
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+    std::string file(const std::string& name) const { return (dir_ / name).string(); }
+    fs::path dir_;
+};
+
+/// The first event in `tree` (depth first) for which `match` holds, or null.
+const json* findEvent(const json& tree, const std::function<bool(const json&)>& match) {
+    if (match(tree)) return &tree;
+    if (tree.contains("calls"))
+        for (const json& call : tree["calls"])
+            if (const json* found = findEvent(call, match)) return found;
+    return nullptr;
+}
+
+TEST_F(ToolsTest, FourCropsJoinedWithOiiotoolEqualTheWholeFrame) {
+    // An odd frame split off the 16-pixel buckets, so tiles cut through buckets.
+    const std::string render = kBin + "orv-render " + kDemo + " -q --res 37x29 --spp 2 ";
+    ASSERT_EQ(run(render + "-o " + file("full.exr")).status, 0);
+    const char* crops[] = {"0,0,20,13", "20,0,37,13", "0,13,20,29", "20,13,37,29"};
+    std::string join = "oiiotool";
+    for (int i = 0; i < 4; ++i) {
+        const std::string tile = file("tile" + std::to_string(i) + ".exr");
+        const ToolRun tiled = run(render + "--threads " + std::to_string(1 + i) + " --crop " +
+                                  crops[i] + " -o " + tile + " 2>&1");
+        ASSERT_EQ(tiled.status, 0) << tiled.output;
+        join += " " + tile + (i > 0 ? " --add" : "");
+    }
+    const ToolRun joined = run(join + " -o " + file("joined.exr") + " 2>&1");
+    ASSERT_EQ(joined.status, 0) << joined.output;
+
+    const host::ImageBuffer full = host::readImage(file("full.exr"));
+    const host::ImageBuffer tiles = host::readImage(file("joined.exr"));
+    ASSERT_EQ(tiles.width(), 37);
+    ASSERT_EQ(tiles.height(), 29);
+    for (int y = 0; y < 29; ++y)
+        for (int x = 0; x < 37; ++x) {
+            const RGBA a = full.at(x, y), b = tiles.at(x, y);
+            ASSERT_TRUE(a.r == b.r && a.g == b.g && a.b == b.b && a.a == b.a) << x << "," << y;
+        }
+
+    // A tile is its window of the frame, and says how it was made.
+    const std::string info = run("oiiotool --info -v " + file("tile3.exr")).output;
+    EXPECT_NE(info.find("pixel data origin: x=20, y=13"), std::string::npos) << info;
+    EXPECT_NE(info.find("full/display size: 37 x 29"), std::string::npos) << info;
+    EXPECT_NE(info.find("orv:samples: 2"), std::string::npos) << info;
+    EXPECT_NE(info.find("orv:threads: 4"), std::string::npos) << info;
+    EXPECT_NE(info.find("orv:plugins: \"orv_shaders.so 4.1.1.0\""), std::string::npos) << info;
+}
+
+TEST_F(ToolsTest, CropOutsideTheFrameIsRefusedBeforeRendering) {
+    const ToolRun refused =
+        run(kBin + "orv-render " + kDemo + " -q --res 37x29 --crop 20,13,38,29 -o " +
+            file("tile.exr") + " 2>&1");
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.output.find("outside the 37x29 frame"), std::string::npos) << refused.output;
+    EXPECT_FALSE(fs::exists(file("tile.exr")));
+}
+
+TEST_F(ToolsTest, ExplainShowsWhatAReceiverHeardAndWhatRaysFound) {
+    const ToolRun radio =
+        run(kBin + "orv-shade " + kDemo + " --node radioSurface -P 0,1,0 --explain");
+    ASSERT_EQ(radio.status, 0) << radio.output;
+    const json tree = json::parse(radio.output)[0]["explain"];
+    EXPECT_EQ(tree["node"], "radioSurface");
+    // The receiver is evaluated inside the inner station's input and heard its channel.
+    const json* inner =
+        findEvent(tree, [](const json& e) { return e.value("node", "") == "innerStation"; });
+    ASSERT_NE(inner, nullptr);
+    const json* teal =
+        findEvent(*inner, [](const json& e) { return e.value("node", "") == "rxTeal"; });
+    ASSERT_NE(teal, nullptr) << inner->dump();
+    ASSERT_TRUE(teal->contains("calls")) << teal->dump();
+    const json& lookup = (*teal)["calls"][0];
+    EXPECT_EQ(lookup["kind"], "lookup");
+    EXPECT_TRUE(lookup["found"].get<bool>()) << lookup.dump();
+    EXPECT_EQ(lookup["message"].get<std::string>().substr(0, 2), "CF");
+
+    const ToolRun probe =
+        run(kBin + "orv-shade " + kDemo + " --node probe -P 0,1.5,0 -N 0,1,0 -I 0,-1,0 --explain");
+    ASSERT_EQ(probe.status, 0) << probe.output;
+    const json ray = json::parse(probe.output)[0]["explain"]["calls"][0];
+    EXPECT_EQ(ray["cast"], "probe");
+    EXPECT_EQ(ray["hit"], "probeBall");
+    EXPECT_GT(ray["distance"].get<double>(), 0.0);
+
+    // A lit surface: each light sample with its filter's result, then its shadow ray.
+    const ToolRun lit = run(kBin + "orv-shade " + kDemo +
+                            " --node floorSurface -P 0.2,0,1.8 -N 0,1,0 -I 0,-1,0 --explain");
+    ASSERT_EQ(lit.status, 0) << lit.output;
+    const json lighting = json::parse(lit.output)[0]["explain"];
+    const json* key =
+        findEvent(lighting, [](const json& e) { return e.value("light", "") == "key"; });
+    ASSERT_NE(key, nullptr);
+    EXPECT_EQ((*key)["calls"][0]["node"], "shadowCard");
+    EXPECT_EQ((*key)["calls"][0]["filteredIntensity"], (*key)["filteredIntensity"]);
+    EXPECT_NE((*key)["filteredIntensity"], (*key)["intensity"]);
+    EXPECT_EQ((*key)["calls"].back()["ray"], "shadow");
+}
+
+TEST_F(ToolsTest, GridPixelsAreThePointsAtTheCellCentres) {
+    // 5 x 3 cells over x in [-1, 4], z in [-2, 1] of the floor: cell centres at whole and half
+    // units, the first corner at the top-left.
+    const std::string scene = ORV_SOURCE_DIR "/scenes/blocker.json";
+    json points = json::array();
+    for (int row = 0; row < 3; ++row)
+        for (int column = 0; column < 5; ++column)
+            points.push_back({{"point", {-0.5 + column, 0, -1.5 + row}},
+                              {"normal", {0, 1, 0}},
+                              {"lightIntensity", 2}});
+    std::ofstream(file("points.json")) << points.dump();
+    for (const std::string node : {"ball", "white"}) {
+        const std::string shade = kBin + "orv-shade " + scene + " --node " + node + " -L 2 ";
+        const ToolRun grid =
+            run(shade + "--grid -1,0,-2:4,0,1 --res 5x3 --image " + file("grid.exr") + " 2>&1");
+        ASSERT_EQ(grid.status, 0) << grid.output;
+        const ToolRun each = run(shade + "--points " + file("points.json"));
+        ASSERT_EQ(each.status, 0) << each.output;
+        const json records = json::parse(each.output);
+        const host::ImageBuffer image = host::readImage(file("grid.exr"));
+        ASSERT_EQ(image.width(), 5);
+        ASSERT_EQ(image.height(), 3);
+        for (int i = 0; i < 15; ++i) {
+            const json& record = records[i];
+            const json& value = record.contains("filteredIntensity") ? record["filteredIntensity"]
+                                                                     : record["output"];
+            const RGBA pixel = image.at(i % 5, i / 5);
+            EXPECT_NEAR(pixel.r, value[0].get<double>(), 1e-6) << node << " cell " << i;
+            EXPECT_NEAR(pixel.b, value[2].get<double>(), 1e-6) << node << " cell " << i;
+        }
+    }
+}
+
+}  // namespace
