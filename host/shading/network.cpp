@@ -1,15 +1,41 @@
 #include "shading/network.h"
 
+#include <cstdio>
+
 #include "shading/explain_recorder.h"
+#include "shading/sample_state.h"
 #include "universe/node.h"
 
 namespace host {
 
+namespace {
+
+/// Nesting of evaluations on samples without host state (shaded outside any sample scope).
+thread_local int tUnscopedEvaluations = 0;
+
+void refuseTooDeep(Node* node, ShaderGlobals* sg) {
+    sg->out.rgba = RGBA{0.0f, 0.0f, 0.0f, 1.0f};
+    if (!node->nestingWarned.exchange(true, std::memory_order_relaxed))
+        std::fprintf(stderr,
+                     "warning: node '%s' (%s): evaluations nest more than %d deep in one sample "
+                     "(a network that reaches itself through a renderer call?); answered black\n",
+                     node->name.c_str(), node->type->name.c_str(), kMaxNestedEvaluations);
+}
+
+}  // namespace
+
 void evaluateNode(Node* node, ShaderGlobals* sg) {
+    int& nesting = sg->host ? sg->host->evaluations : tUnscopedEvaluations;
+    if (nesting >= kMaxNestedEvaluations) {
+        refuseTooDeep(node, sg);
+        return;
+    }
+    ++nesting;
     ExplainRecorder* explain = explainRecorder(sg);
     if (explain) explain->enterNode(node, *sg);
     node->type->methods->shader->evaluate(node, sg);
     if (explain) explain->leaveNode(*sg);
+    --nesting;
 }
 
 ParamValue evaluateParam(ShaderGlobals* sg, const Node* node, int index, uint8_t type) {

@@ -6,7 +6,15 @@
 
 namespace host {
 
-/// Runs `node`'s evaluate on `sg`; its result is left in sg->out.
+/// Evaluations that may be under way at once in one sample, one inside the other, counting
+/// linked parameters and shaders evaluated through renderer calls. A ray traced from inside a
+/// sample shades its hit in a new sample, so the stack is bounded by this times the ray depth.
+constexpr int kMaxNestedEvaluations = 64;
+
+/// Runs `node`'s evaluate on `sg`; its result is left in sg->out. An evaluation nested deeper
+/// than kMaxNestedEvaluations (a network that reaches itself through a renderer call, or a
+/// link chain that long) is not run: it answers opaque black, and the node's first such
+/// evaluation prints one warning. No lock, no allocation.
 void evaluateNode(Node* node, ShaderGlobals* sg);
 
 /// This sample's value of parameter `index`, as the parameter's declared type. A linked

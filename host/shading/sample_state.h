@@ -44,6 +44,7 @@ struct HostSample {
     int rayDepth;  ///< 0 for camera samples, +1 per traced bounce
     host::SampleOrigin origin;
     uint32_t rayType = kRayCamera;  ///< type code of the ray whose hit this sample shades
+    int evaluations = 0;            ///< node evaluations under way in this sample, nested
 };
 
 namespace host {

@@ -1,6 +1,7 @@
 // A node instance: its type, parameter values, links and the plug-in's local data.
 #pragma once
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,8 @@ struct Node {
     void* localData = nullptr;
     bool initialized = false;
     bool needsUpdate = true;  ///< set by any parameter change; cleared by update
+    /// Set by the first evaluation refused for nesting too deep, so the warning is printed once.
+    std::atomic<bool> nestingWarned{false};
 
     const UserParamEntry* findUserParam(const std::string& paramName) const;
 };

@@ -45,12 +45,22 @@ Universe::Universe() {
     const_cast<NodeType*>(registry_.find("options"))
         ->params.push_back({"background", ParamValue::makeNode(nullptr)});
     options_ = createNode("options", "options");
+    previous_ = gActiveUniverse;
     gActiveUniverse = this;
 }
 
 Universe::~Universe() {
     finish();
-    if (gActiveUniverse == this) gActiveUniverse = nullptr;
+    // Out of the chain of live universes, wherever this one stands in it.
+    if (gActiveUniverse == this) {
+        gActiveUniverse = previous_;
+        return;
+    }
+    for (Universe* later = gActiveUniverse; later; later = later->previous_)
+        if (later->previous_ == this) {
+            later->previous_ = previous_;
+            return;
+        }
 }
 
 std::vector<std::string> Universe::loadPlugin(const std::string& path) {

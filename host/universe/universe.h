@@ -14,12 +14,13 @@
 namespace host {
 
 /// Owns every node of one scene. One universe is active at a time (the renderer calls that take
-/// no universe, such as AiUniverseGetOptions, answer from it). Built on one thread; during a
-/// render only the plug-ins' own local data changes.
+/// no universe, such as AiUniverseGetOptions, answer from it): the newest one alive. Universes
+/// nest: destroying one makes the one active before it active again. Built on one thread;
+/// during a render only the plug-ins' own local data changes.
 class Universe {
   public:
     Universe();   ///< registers the options type and becomes the active universe
-    ~Universe();  ///< finishes every initialised node
+    ~Universe();  ///< finishes every initialised node; the previous universe is active again
     Universe(const Universe&) = delete;
     Universe& operator=(const Universe&) = delete;
 
@@ -79,6 +80,7 @@ class Universe {
     std::unordered_map<std::string, Node*> names_;
     Node* options_ = nullptr;
     std::unordered_set<std::string> strings_;  ///< elements never move, so c_str() stays put
+    Universe* previous_ = nullptr;  ///< active before this one was made
 };
 
 /// The universe most recently constructed and not yet destroyed, or null.

@@ -15,6 +15,30 @@ bool traceAlong(ShaderGlobals* sg, uint32_t code, const Vector& origin, const Ve
     return hit;
 }
 
+/// One environment lookup under way in a sample, on the stack of the node making it. The
+/// sample's message under kLookupMessage points at the innermost, each at the one it is inside.
+struct EnvironmentLookup {
+    const Node* environment;
+    const EnvironmentLookup* outer;
+};
+constexpr const char* kLookupMessage = "orv_trace:environment";
+
+/// Evaluates `environment` on sg unless this sample is already inside a lookup of it: the same
+/// shader on the same sample would reach this lookup again, for ever. A traced ray's hit is a
+/// sample of its own, so nesting through rays is never taken for a loop.
+bool evaluateEnvironment(ShaderGlobals* sg, Node* environment) {
+    void* found = nullptr;
+    AiMessageGetPtrFunc(sg, kLookupMessage, &found);
+    const auto* outer = static_cast<const EnvironmentLookup*>(found);
+    for (const EnvironmentLookup* l = outer; l; l = l->outer)
+        if (l->environment == environment) return false;
+    EnvironmentLookup lookup{environment, outer};
+    AiMessageSetPtrFunc(sg, kLookupMessage, &lookup);
+    AiShaderEvaluate(environment, sg);
+    AiMessageSetPtrFunc(sg, kLookupMessage, const_cast<EnvironmentLookup*>(outer));
+    return true;
+}
+
 }  // namespace
 
 bool castTraceRay(ShaderGlobals* sg, const Float3& origin, const Float3& direction,
@@ -43,9 +67,10 @@ bool castTraceRay(ShaderGlobals* sg, const Float3& origin, const Float3& directi
             }
             const Vector kept = sg->rayDirection;
             AiReflect(&d, &sg->normal, &sg->rayDirection);
-            AiShaderEvaluate(data.environment, sg);
+            const bool looked = evaluateEnvironment(sg, data.environment);
             sg->rayDirection = kept;
-            color->set(sg->out.rgb);
+            // A lookup that would loop is answered as one with no environment.
+            *color = looked ? Float3(sg->out.rgb) : onNoHitColor;
             return false;
         }
         default:

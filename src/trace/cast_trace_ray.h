@@ -16,7 +16,8 @@ static_assert(static_cast<double>(static_cast<float>(1.0e12)) == kTraceMaxDistan
 ///     a hit when onHitOverride is set and by onNoHitColor on a miss when onNoHitOverride is.
 ///  3: the environment node evaluated on sg with its incoming direction, for that evaluation
 ///     only, set to the mirror of `direction` about the shading normal; always false. With no
-///     environment node nothing is evaluated and the colour is onNoHitColor.
+///     environment node, or inside an evaluation of the same node on the same sample (a
+///     network that reaches itself), nothing is evaluated and the colour is onNoHitColor.
 ///  Any other value casts nothing: onNoHitColor, false.
 bool castTraceRay(ShaderGlobals* sg, const Float3& origin, const Float3& direction,
                   const TraceData& data, const Float3& onHitColor, const Float3& onNoHitColor,

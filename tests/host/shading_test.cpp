@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -133,6 +134,48 @@ TEST(ShaderEvaluate, RunsTheNodeOrWritesBlackForNone) {
     EXPECT_FLOAT_EQ(sg.out.rgb.g, 0.5f);
     EXPECT_FALSE(AiShaderEvaluate(nullptr, &sg));
     EXPECT_EQ(sg.out.rgb.g, 0.0f);
+}
+
+/// A chain of `length` test_constant nodes "c0" <- "c1" <- ..., each colour fed by the one
+/// before; c0 keeps its own colour. Evaluating the last runs `length` evaluations nested.
+void chain(test::Network& net, int length) {
+    net.add("test_constant", "c0");
+    for (int i = 1; i < length; ++i) {
+        net.add("test_constant", "c" + std::to_string(i));
+        net.link("c" + std::to_string(i) + ".color", "c" + std::to_string(i - 1));
+    }
+}
+
+TEST(NestingBound, ChainAtTheBoundRunsWholeAndOneBeyondAnswersBlackWithOneWarning) {
+    {
+        test::Network net(false);
+        test::registerTestNodes(net.universe());
+        chain(net, host::kMaxNestedEvaluations);
+        ::testing::internal::CaptureStderr();
+        const RGB whole = net.evaluate("c" + std::to_string(host::kMaxNestedEvaluations - 1)).rgb;
+        EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+        EXPECT_FLOAT_EQ(whole.b, 0.75f);
+    }
+    test::Network net(false);
+    test::registerTestNodes(net.universe());
+    chain(net, host::kMaxNestedEvaluations + 1);
+    const std::string last = "c" + std::to_string(host::kMaxNestedEvaluations);
+    net.prepare();
+    ShaderGlobals sg = host::blankShaderGlobals();
+    host::SampleScope scope(net.thread(0), sg);
+    ::testing::internal::CaptureStderr();
+    host::evaluateNode(net.node(last), &sg);
+    const RGBA cut = sg.out.rgba;
+    host::evaluateNode(net.node(last), &sg);
+    const std::string warnings = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(cut.b, 0.0f);
+    EXPECT_EQ(cut.a, 1.0f);
+    // The innermost node is the one refused, and it is named once however often it is.
+    EXPECT_NE(warnings.find("node 'c0'"), std::string::npos) << warnings;
+    EXPECT_EQ(warnings.find("warning", 1), std::string::npos) << warnings;
+    // Every evaluation, refused or not, unwinds its count: the same sample goes on as new.
+    host::evaluateNode(net.node("c1"), &sg);
+    EXPECT_FLOAT_EQ(sg.out.rgba.b, 0.75f);
 }
 
 }  // namespace

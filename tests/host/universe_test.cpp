@@ -1,6 +1,8 @@
 // Node types, instances, parameters, links and the lifecycle, as plug-ins rely on them.
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "shading/network.h"
 #include "support/network.h"
 #include "support/test_nodes.h"
@@ -144,6 +146,22 @@ TEST_F(UniverseTest, OptionsUserParametersAndLocalData) {
     int data = 0;
     AiNodeSetLocalData(object, &data);
     EXPECT_EQ(AiNodeGetLocalData(object), &data);
+}
+
+TEST(UniverseNesting, DestroyingANewerUniverseReactivatesTheOneBefore) {
+    host::Universe outer;
+    {
+        host::Universe inner;
+        EXPECT_EQ(AiUniverseGetOptions(), inner.options());
+    }
+    EXPECT_EQ(AiUniverseGetOptions(), outer.options());
+    // Out of order: the middle one goes first, then the newest; the oldest is active again.
+    auto middle = std::make_unique<host::Universe>();
+    auto newest = std::make_unique<host::Universe>();
+    middle.reset();
+    EXPECT_EQ(host::activeUniverse(), newest.get());
+    newest.reset();
+    EXPECT_EQ(host::activeUniverse(), &outer);
 }
 
 TEST(PluginLoading, ErrorsNameThePathAndTheReason) {

@@ -299,6 +299,39 @@ TEST_F(TraceEnvironmentTest, NoEnvironmentOnTheFirstObjectGivesTheNoHitColourUnt
     EXPECT_RGB(scene.color("tr", onObject("a")), 0.1f, 0.2f, 0.9f);
 }
 
+TEST_F(TraceEnvironmentTest, LookupThatReachesItselfAnswersTheNoHitColour) {
+    // The object's environment is a network that looks the same environment up again.
+    scene.shader("envNet", RGB{0, 0, 0});
+    net().add("orv_trace", "inner");
+    net().set("inner.rayType", 3).set("inner.onNoHitColor", RGB{0.6f, 0.6f, 0.6f});
+    net().link("envNet.color", "inner");
+    userEnvironment("c", "envNet");
+    ::testing::internal::CaptureStderr();
+    EXPECT_RGB(scene.color("tr", onObject("c")), 0.6f, 0.6f, 0.6f);
+    // The environment that is the trace node itself.
+    userEnvironment("c", "tr");
+    touch();
+    net().set("tr.onNoHitColor", RGB{0.3f, 0.3f, 0.3f});
+    EXPECT_RGB(scene.color("tr", onObject("c")), 0.3f, 0.3f, 0.3f);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "") << "the host's bound was not needed";
+}
+
+TEST_F(TraceEnvironmentTest, SameLookupInsideATracedRaysHitIsNoLoop) {
+    // tr looks up envNet, whose traced ray hits the ball, shaded by tr again with envNet: the
+    // hit is a new sample, so each level looks up again, down to the ray depth, where the ray
+    // misses and brings back its no-hit colour.
+    scene.shader("envNet", RGB{0, 0, 0});
+    net().add("orv_trace", "ray");
+    net().set("ray.rayType", 1).set("ray.origin", 1).set("ray.direction", 3);
+    net().set("ray.customDirection", Vector{0, 0, -1}).set("ray.onNoHitOverride", true);
+    net().set("ray.onNoHitColor", RGB{0.25f, 0.5f, 0.75f});
+    net().link("envNet.color", "ray");
+    scene.setNode("ball.shader", "tr");
+    userEnvironment("c", "envNet");
+    net().set("tr.onNoHitColor", RGB{0.3f, 0.3f, 0.3f});
+    EXPECT_RGB(scene.color("tr", onObject("c")), 0.25f, 0.5f, 0.75f);
+}
+
 // --- glossy families ---------------------------------------------------------------------------
 
 TEST_F(TraceNodeTest, FamilyNeedsOneSampleOrMoreAndSpreadOfAtLeastAThousandth) {
