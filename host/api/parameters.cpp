@@ -1,4 +1,7 @@
 // Parameter declaration and per-sample parameter evaluation.
+#include <cstdio>
+#include <cstdlib>
+
 #include "plugin/renderer.h"
 #include "shading/network.h"
 #include "universe/node.h"
@@ -10,6 +13,31 @@ void declare(ParamList* params, const char* name, const ParamValue& value) {
     // Positions other than -1 are not used by any plug-in; parameters go in declaration order.
     params->type->params.push_back({name, value});
 }
+
+#ifdef ORV_CHECK_PARAM_READS
+/// Checked builds stop at a read that cannot be what the node meant: an index the node does not
+/// have, or a call of a type the declared one does not widen to (a float read of a colour). A
+/// parameter index that drifts from its declaration then fails the test that reaches it, where
+/// the plain build would quietly shade with a zero.
+void checkRead(const Node* node, int index, uint8_t type, const char* call) {
+    if (!node) return;
+    const auto& declared = node->type->params;
+    if (index < 0 || static_cast<size_t>(index) >= declared.size()) {
+        std::fprintf(stderr, "%s: node '%s' (%s) has no parameter %d: it declares %zu\n", call,
+                     node->name.c_str(), node->type->name.c_str(), index, declared.size());
+        std::abort();
+    }
+    const host::ParamDecl& param = declared[static_cast<size_t>(index)];
+    if (host::canConvert(param.defaultValue.type, type)) return;
+    std::fprintf(stderr, "%s: parameter '%s' (%d) of node '%s' (%s) is declared %s, read as %s\n",
+                 call, param.name.c_str(), index, node->name.c_str(), node->type->name.c_str(),
+                 host::typeName(param.defaultValue.type), host::typeName(type));
+    std::abort();
+}
+#else
+inline void checkRead(const Node*, int, uint8_t, const char*) {}
+#endif
+
 }  // namespace
 
 extern "C" {
@@ -34,21 +62,27 @@ void AiNodeParamVec(ParamList* params, int, const char* name, float x, float y, 
 }
 
 bool AiShaderEvalParamFuncBool(ShaderGlobals* sg, const Node* node, int index) {
+    checkRead(node, index, kTypeBoolean, __func__);
     return host::evaluateParam(sg, node, index, kTypeBoolean).boolean;
 }
 int AiShaderEvalParamFuncInt(ShaderGlobals* sg, const Node* node, int index) {
+    checkRead(node, index, kTypeInt, __func__);
     return host::evaluateParam(sg, node, index, kTypeInt).integer;
 }
 float AiShaderEvalParamFuncFlt(ShaderGlobals* sg, const Node* node, int index) {
+    checkRead(node, index, kTypeFloat, __func__);
     return host::evaluateParam(sg, node, index, kTypeFloat).flt;
 }
 RGB AiShaderEvalParamFuncRGB(ShaderGlobals* sg, const Node* node, int index) {
+    checkRead(node, index, kTypeRGB, __func__);
     return host::evaluateParam(sg, node, index, kTypeRGB).rgb;
 }
 RGBA AiShaderEvalParamFuncRGBA(ShaderGlobals* sg, const Node* node, int index) {
+    checkRead(node, index, kTypeRGBA, __func__);
     return host::evaluateParam(sg, node, index, kTypeRGBA).rgba;
 }
 Vector AiShaderEvalParamFuncVec(ShaderGlobals* sg, const Node* node, int index) {
+    checkRead(node, index, kTypeVector, __func__);
     return host::evaluateParam(sg, node, index, kTypeVector).vec;
 }
 

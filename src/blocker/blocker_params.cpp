@@ -1,15 +1,7 @@
 #include "blocker/blocker_params.h"
 
 void declareBlockerParams(ParamList* params) {
-    AiNodeParamBool(params, -1, "mute", false);
-    AiNodeParamRGB(params, -1, "bFilter", 0.0f, 0.0f, 0.0f);
-    AiNodeParamInt(params, -1, "bType", 0);
-    AiNodeParamVec(params, -1, "bScale", 1.0f, 1.0f, 1.0f);
-    AiNodeParamVec(params, -1, "bRot", 0.0f, 0.0f, 0.0f);
-    AiNodeParamVec(params, -1, "bTransl", 0.0f, 0.0f, 0.0f);
-    AiNodeParamBool(params, -1, "bPositive", true);
-    AiNodeParamFlt(params, -1, "bExtraScale", 1.0f);
-    AiNodeParamInt(params, -1, "bDecayPower", 1);
+    declareParams(params, kBlockerParams);
 }
 
 void readBlockerParams(const Node* node, ShaderGlobals* sg, bool once, BlockerParams* params) {

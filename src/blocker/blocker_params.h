@@ -4,20 +4,32 @@
 #include <cstdint>
 
 #include "plugin/float3.h"
+#include "plugin/parameter_table.h"
 #include "plugin/renderer.h"
 
-/// Parameter indices, in declaration order: part of the node's interface.
-enum BlockerParam : int {
-    kParamMute = 0,
-    kParamFilter = 1,
-    kParamType = 2,
-    kParamScale = 3,
-    kParamRot = 4,
-    kParamTransl = 5,
-    kParamPositive = 6,
-    kParamExtraScale = 7,
-    kParamDecayPower = 8,
+/// The parameters in declaration order, which is part of the node's interface: the index of a
+/// row is the index evaluation reads it back by.
+constexpr ParamSpec kBlockerParams[] = {
+    boolParam("mute", false),
+    rgbParam("bFilter", 0.0f, 0.0f, 0.0f),
+    intParam("bType", 0),
+    vectorParam("bScale", 1.0f, 1.0f, 1.0f),
+    vectorParam("bRot", 0.0f, 0.0f, 0.0f),
+    vectorParam("bTransl", 0.0f, 0.0f, 0.0f),
+    boolParam("bPositive", true),
+    floatParam("bExtraScale", 1.0f),
+    intParam("bDecayPower", 1),
 };
+
+constexpr int kParamMute = paramIndex(kBlockerParams, "mute", kTypeBoolean);
+constexpr int kParamFilter = paramIndex(kBlockerParams, "bFilter", kTypeRGB);
+constexpr int kParamType = paramIndex(kBlockerParams, "bType", kTypeInt);
+constexpr int kParamScale = paramIndex(kBlockerParams, "bScale", kTypeVector);
+constexpr int kParamRot = paramIndex(kBlockerParams, "bRot", kTypeVector);
+constexpr int kParamTransl = paramIndex(kBlockerParams, "bTransl", kTypeVector);
+constexpr int kParamPositive = paramIndex(kBlockerParams, "bPositive", kTypeBoolean);
+constexpr int kParamExtraScale = paramIndex(kBlockerParams, "bExtraScale", kTypeFloat);
+constexpr int kParamDecayPower = paramIndex(kBlockerParams, "bDecayPower", kTypeInt);
 
 /// One snapshot of the parameters, on the evaluating thread's stack. Only the fields that
 /// readBlockerParams filled hold values.
@@ -33,7 +45,7 @@ struct BlockerParams {
     int32_t bDecayPower;  ///< 0 no ramp, 1 (or below) linear, 2 and up an s-curve
 };
 
-/// Declares the nine parameters with their defaults.
+/// Declares kBlockerParams.
 void declareBlockerParams(ParamList* params);
 
 /// once: mute, and unless it is set bType, bScale, bRot, bTransl, bPositive, bExtraScale and

@@ -1,20 +1,22 @@
 // The five receivers: each returns the value of its kind that the station around it broadcasts
 // on its channel, or its own value when nothing of that kind is broadcast there.
 #include "plugin/node_methods.h"
+#include "plugin/parameter_table.h"
 #include "radio/channel_names.h"
 #include "radio/channel_record.h"
 
 namespace {
 
-// Parameter indices, shared by the five: the own value, then the channel's frequency.
-constexpr int kValueParam = 0;
-constexpr int kFrequencyParam = 1;
+// Each kind's table holds its own value and then the channel's frequency; the reads below find
+// their indices in it by name and type.
+constexpr ParamSpec kFrequency = intParam("frequency", 0);
 
 struct ColorKind {
     using Value = RGBA;
-    static void declare(ParamList* p) { AiNodeParamRGBA(p, -1, "color", 1.0f, 1.0f, 1.0f, 1.0f); }
+    static constexpr ParamSpec params[] = {rgbaParam("color", 1.0f, 1.0f, 1.0f, 1.0f), kFrequency};
+    static constexpr int valueParam = paramIndex(params, "color", kTypeRGBA);
     static Value read(ShaderGlobals* sg, const Node* n) {
-        return AiShaderEvalParamFuncRGBA(sg, n, kValueParam);
+        return AiShaderEvalParamFuncRGBA(sg, n, valueParam);
     }
     static bool carried(const ChannelRecord& r) { return r.hasColor != 0; }
     static Value field(const ChannelRecord& r) { return r.color; }
@@ -24,9 +26,10 @@ struct ColorKind {
 
 struct ScalarKind {
     using Value = float;
-    static void declare(ParamList* p) { AiNodeParamFlt(p, -1, "scalar", 0.0f); }
+    static constexpr ParamSpec params[] = {floatParam("scalar", 0.0f), kFrequency};
+    static constexpr int valueParam = paramIndex(params, "scalar", kTypeFloat);
     static Value read(ShaderGlobals* sg, const Node* n) {
-        return AiShaderEvalParamFuncFlt(sg, n, kValueParam);
+        return AiShaderEvalParamFuncFlt(sg, n, valueParam);
     }
     static bool carried(const ChannelRecord& r) { return r.hasScalar != 0; }
     static Value field(const ChannelRecord& r) { return r.scalar; }
@@ -35,9 +38,10 @@ struct ScalarKind {
 
 struct IntegerKind {
     using Value = int32_t;
-    static void declare(ParamList* p) { AiNodeParamInt(p, -1, "integer", 0); }
+    static constexpr ParamSpec params[] = {intParam("integer", 0), kFrequency};
+    static constexpr int valueParam = paramIndex(params, "integer", kTypeInt);
     static Value read(ShaderGlobals* sg, const Node* n) {
-        return AiShaderEvalParamFuncInt(sg, n, kValueParam);
+        return AiShaderEvalParamFuncInt(sg, n, valueParam);
     }
     static bool carried(const ChannelRecord& r) { return r.hasInteger != 0; }
     static Value field(const ChannelRecord& r) { return r.integer; }
@@ -46,9 +50,10 @@ struct IntegerKind {
 
 struct BooleanKind {
     using Value = bool;
-    static void declare(ParamList* p) { AiNodeParamBool(p, -1, "boolean", false); }
+    static constexpr ParamSpec params[] = {boolParam("boolean", false), kFrequency};
+    static constexpr int valueParam = paramIndex(params, "boolean", kTypeBoolean);
     static Value read(ShaderGlobals* sg, const Node* n) {
-        return AiShaderEvalParamFuncBool(sg, n, kValueParam);
+        return AiShaderEvalParamFuncBool(sg, n, valueParam);
     }
     static bool carried(const ChannelRecord& r) { return r.hasBoolean != 0; }
     // Any nonzero byte reads as true, so the output byte is always 0 or 1.
@@ -58,9 +63,10 @@ struct BooleanKind {
 
 struct VectorKind {
     using Value = Vector;
-    static void declare(ParamList* p) { AiNodeParamVec(p, -1, "vector", 1.0f, 1.0f, 1.0f); }
+    static constexpr ParamSpec params[] = {vectorParam("vector", 1.0f, 1.0f, 1.0f), kFrequency};
+    static constexpr int valueParam = paramIndex(params, "vector", kTypeVector);
     static Value read(ShaderGlobals* sg, const Node* n) {
-        return AiShaderEvalParamFuncVec(sg, n, kValueParam);
+        return AiShaderEvalParamFuncVec(sg, n, valueParam);
     }
     static bool carried(const ChannelRecord& r) { return r.hasVector != 0; }
     static Value field(const ChannelRecord& r) { return r.vector; }
@@ -69,8 +75,7 @@ struct VectorKind {
 
 template <typename Kind>
 void parameters(ParamList* params, NodeEntry*) {
-    Kind::declare(params);
-    AiNodeParamInt(params, -1, "frequency", 0);
+    declareParams(params, Kind::params);
 }
 
 void nothing(Node*, void*) {}
@@ -79,6 +84,7 @@ void finishNothing(Node*) {}
 template <typename Kind>
 void evaluate(Node* node, ShaderGlobals* sg) {
     // Both reads on every call, so networks behind either run whatever the channel carries.
+    constexpr int kFrequencyParam = paramIndex(Kind::params, "frequency", kTypeInt);
     const int frequency = AiShaderEvalParamFuncInt(sg, node, kFrequencyParam);
     typename Kind::Value result = Kind::read(sg, node);
     // 0 is untuned; frequencies outside 1 .. 10 name no channel and are treated alike.

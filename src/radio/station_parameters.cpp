@@ -2,59 +2,27 @@
 
 #include <sstream>
 
-namespace {
-
-enum class Kind { Color, Scalar, Integer, Boolean, Vector };
-
-struct KindNames {
-    Kind kind;
-    const char* plural;    ///< value parameters: plural + slot
-    const char* singular;  ///< frequency parameters: singular + slot + "Freq"
-};
-
-const KindNames kKinds[] = {{Kind::Color, "colors", "color"},
-                            {Kind::Scalar, "scalars", "scalar"},
-                            {Kind::Integer, "integers", "integer"},
-                            {Kind::Boolean, "booleans", "boolean"},
-                            {Kind::Vector, "vectors", "vector"}};
-
-void declareValue(ParamList* params, Kind kind, const char* name) {
-    switch (kind) {
-        case Kind::Color:
-            AiNodeParamRGBA(params, -1, name, 1.0f, 1.0f, 1.0f, 1.0f);
-            break;
-        case Kind::Scalar:
-            AiNodeParamFlt(params, -1, name, 0.0f);
-            break;
-        case Kind::Integer:
-            AiNodeParamInt(params, -1, name, 0);
-            break;
-        case Kind::Boolean:
-            AiNodeParamBool(params, -1, name, false);
-            break;
-        case Kind::Vector:
-            AiNodeParamVec(params, -1, name, 0.0f, 0.0f, 0.0f);
-            break;
-    }
-}
-
-}  // namespace
-
 void declareStationParameters(ParamList* params) {
-    AiNodeParamRGBA(params, -1, "color", 1.0f, 1.0f, 1.0f, 1.0f);
+    declareParam(params, kStationInput);
     // Runs once per node type, so the stream's allocations are of no concern. The renderer
     // copies each name as it is declared.
     std::ostringstream name;
-    for (const KindNames& kind : kKinds) {
+    for (const StationSlotKind& kind : kStationSlotKinds) {
         for (int i = 0; i < kStationSlots; ++i) {
             name.str("");
             name << kind.plural << i;
-            declareValue(params, kind.kind, name.str().c_str());
+            declareParam(params, kind.value, name.str().c_str());
         }
         for (int i = 0; i < kStationSlots; ++i) {
             name.str("");
             name << kind.singular << i << "Freq";
-            AiNodeParamInt(params, -1, name.str().c_str(), 0);
+            declareParam(params, kStationFrequency, name.str().c_str());
         }
     }
 }
+
+namespace station_parameters_detail {
+int slotKindNotInTable() {
+    return -1;
+}
+}  // namespace station_parameters_detail

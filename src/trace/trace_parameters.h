@@ -1,25 +1,39 @@
-// The parameters of orv_trace, by index. Their declaration order is the node's interface:
-// evaluation reads each one back by the index it was declared at.
+// The parameters of orv_trace. Their declaration order is the node's interface: evaluation reads
+// each one back by the index it was declared at.
 #pragma once
 
+#include "plugin/parameter_table.h"
 #include "plugin/renderer.h"
 
-enum TraceParam : int {
-    kTraceRayType = 0,  ///< int 0: 0 probe, 1 traced (code 4), 2 traced (code 8), 3 environment
-    kTraceOnHitOverride = 1,    ///< bool false
-    kTraceOnHitColor = 2,       ///< rgb (0, 1, 0)
-    kTraceOnNoHitOverride = 3,  ///< bool false
-    kTraceOnNoHitColor = 4,     ///< rgb (1, 0, 0)
-    kTraceOrigin = 5,           ///< int 0: 1 customOrigin, anything else the shading point
-    kTraceCustomOrigin = 6,     ///< vector (0, 0, 0)
-    kTraceDirection = 7,        ///< int 0: 0 incoming, 1 mirror, 2 refraction, 3 customDirection
-    kTraceCustomDirection = 8,  ///< vector (0, 0, 0)
-    kTraceIor = 9,              ///< float 1
-    kTraceGlossy = 10,          ///< bool false
-    kTraceSamples = 11,         ///< int 4
-    kTraceSpread = 12,          ///< float 0.1: cone half-angle, 1 = 90 degrees
-    kTraceParamCount = 13,
+constexpr ParamSpec kTraceParams[] = {
+    intParam("rayType", 0),  ///< 0 probe, 1 traced (code 4), 2 traced (code 8), 3 environment
+    boolParam("onHitOverride", false),
+    rgbParam("onHitColor", 0.0f, 1.0f, 0.0f),
+    boolParam("onNoHitOverride", false),
+    rgbParam("onNoHitColor", 1.0f, 0.0f, 0.0f),
+    intParam("origin", 0),  ///< 1 customOrigin, anything else the shading point
+    vectorParam("customOrigin", 0.0f, 0.0f, 0.0f),
+    intParam("direction", 0),  ///< 0 incoming, 1 mirror, 2 refraction, 3 customDirection
+    vectorParam("customDirection", 0.0f, 0.0f, 0.0f),
+    floatParam("ior", 1.0f),
+    boolParam("glossy", false),
+    intParam("samples", 4),
+    floatParam("spread", 0.1f),  ///< cone half-angle, 1 = 90 degrees
 };
 
-/// Declares the thirteen parameters, in index order.
+constexpr int kTraceRayType = paramIndex(kTraceParams, "rayType", kTypeInt);
+constexpr int kTraceOnHitOverride = paramIndex(kTraceParams, "onHitOverride", kTypeBoolean);
+constexpr int kTraceOnHitColor = paramIndex(kTraceParams, "onHitColor", kTypeRGB);
+constexpr int kTraceOnNoHitOverride = paramIndex(kTraceParams, "onNoHitOverride", kTypeBoolean);
+constexpr int kTraceOnNoHitColor = paramIndex(kTraceParams, "onNoHitColor", kTypeRGB);
+constexpr int kTraceOrigin = paramIndex(kTraceParams, "origin", kTypeInt);
+constexpr int kTraceCustomOrigin = paramIndex(kTraceParams, "customOrigin", kTypeVector);
+constexpr int kTraceDirection = paramIndex(kTraceParams, "direction", kTypeInt);
+constexpr int kTraceCustomDirection = paramIndex(kTraceParams, "customDirection", kTypeVector);
+constexpr int kTraceIor = paramIndex(kTraceParams, "ior", kTypeFloat);
+constexpr int kTraceGlossy = paramIndex(kTraceParams, "glossy", kTypeBoolean);
+constexpr int kTraceSamples = paramIndex(kTraceParams, "samples", kTypeInt);
+constexpr int kTraceSpread = paramIndex(kTraceParams, "spread", kTypeFloat);
+
+/// Declares kTraceParams, in index order.
 void declareTraceParameters(ParamList* params);

@@ -83,6 +83,29 @@ TEST_F(UniverseTest, LinkedParameterRunsUpstreamAndKeepsCallerOutput) {
     EXPECT_EQ(test::constantEvaluations(), 1);
 }
 
+TEST_F(UniverseTest, ReadsMayWidenButAReadOfAnotherTypeStopsACheckedBuild) {
+    Node* r = net.add("test_recorder", "r");
+    net.prepare();
+    ShaderGlobals sg = host::blankShaderGlobals();
+    host::SampleScope scope(net.thread(0), sg);
+    // Widening reads are legal in every build: the int `count` as a float, `tint` with alpha.
+    EXPECT_EQ(AiShaderEvalParamFuncFlt(&sg, r, 1), 3.0f);
+    EXPECT_EQ(AiShaderEvalParamFuncRGBA(&sg, r, 2).a, 1.0f);
+    EXPECT_EQ(AiShaderEvalParamFuncVec(&sg, r, 2).y, 0.5f);
+#ifdef ORV_CHECK_PARAM_READS
+    EXPECT_DEATH(AiShaderEvalParamFuncFlt(&sg, r, 2),
+                 "AiShaderEvalParamFuncFlt: parameter 'tint' \\(2\\) of node 'r' "
+                 "\\(test_recorder\\) is declared rgb, read as float");
+    EXPECT_DEATH(AiShaderEvalParamFuncInt(&sg, r, 0), "'value'.* declared float, read as int");
+    EXPECT_DEATH(AiShaderEvalParamFuncBool(&sg, r, 3),
+                 "node 'r' \\(test_recorder\\) has no parameter 3: it declares 3");
+#else
+    // The plain build answers such a read with zero.
+    EXPECT_EQ(AiShaderEvalParamFuncFlt(&sg, r, 2), 0.0f);
+    EXPECT_EQ(AiShaderEvalParamFuncBool(&sg, r, 3), false);
+#endif
+}
+
 TEST_F(UniverseTest, LinksAreTypeCheckedAndCyclesRejected) {
     net.add("test_constant", "c");
     net.add("test_recorder", "a");

@@ -1,0 +1,37 @@
+#include "plugin/parameter_table.h"
+
+void declareParam(ParamList* params, const ParamSpec& spec, const char* name) {
+    if (!name) name = spec.name;
+    const float* v = spec.values;
+    switch (spec.type) {
+        case kTypeBoolean:
+            AiNodeParamBool(params, -1, name, spec.integer != 0);
+            break;
+        case kTypeInt:
+            AiNodeParamInt(params, -1, name, spec.integer);
+            break;
+        case kTypeFloat:
+            AiNodeParamFlt(params, -1, name, v[0]);
+            break;
+        case kTypeRGB:
+            AiNodeParamRGB(params, -1, name, v[0], v[1], v[2]);
+            break;
+        case kTypeRGBA:
+            AiNodeParamRGBA(params, -1, name, v[0], v[1], v[2], v[3]);
+            break;
+        case kTypeVector:
+            AiNodeParamVec(params, -1, name, v[0], v[1], v[2]);
+            break;
+        default:
+            break;
+    }
+}
+
+namespace parameter_table_detail {
+int parameterNotInTable() {
+    return -1;
+}
+int parameterDeclaredWithAnotherType() {
+    return -1;
+}
+}  // namespace parameter_table_detail
