@@ -165,6 +165,11 @@ TEST_F(TraceNodeTest, DirectionModesChooseTheCentralDirection) {
     EXPECT_RGB(scene.color("tr", sg), 1, 0, 0);
     net().set("tr.direction", 3).set("tr.customDirection", Vector{0, 0, -7});
     EXPECT_RGB(scene.color("tr", sg), 0, 1, 0);
+    // However long or short, a finite custom direction is a direction.
+    for (float length : {1e20f, 1e-24f}) {
+        net().set("tr.customDirection", Vector{0, 0, -length});
+        EXPECT_RGB(scene.color("tr", sg), 0, 1, 0) << length;
+    }
     net().set("tr.customDirection", Vector{0, 0, 0});
     EXPECT_RGB(scene.color("tr", sg), 1, 0, 0) << "a zero direction misses";
 }
