@@ -37,7 +37,7 @@ void finish(Node* node) {
 void evaluate(Node* node, ShaderGlobals* sg) {
     auto* data = static_cast<BlockerData*>(AiNodeGetLocalData(node));
     if (!data) return;
-    runOneTimeSetup(
+    OneTimeSetup(
         data->ready, data->lock,
         [&] {
             BlockerParams snapshot;

@@ -28,7 +28,7 @@ inline void invalidateSetup(SetupFlag& done) {
 /// using it as soon as it has. The flag is therefore tested again after the reads, and a set-up
 /// finished meanwhile is left as it is instead of being rebuilt under their feet.
 template <typename Read, typename Build>
-void runOneTimeSetup(SetupFlag& done, CritSec& lock, Read&& read, Build&& build) {
+void OneTimeSetup(SetupFlag& done, CritSec& lock, Read&& read, Build&& build) {
     if (done.load(std::memory_order_acquire) != 0) return;
     AiCritSecEnter(&lock);
     if (done.load(std::memory_order_acquire) == 0) {

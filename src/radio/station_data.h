@@ -30,7 +30,7 @@ StationSnapshot readStationSetup(ShaderGlobals* sg, const Node* node);
 /// The one-time set-up, under the lock, for the sample that triggers it; free of locks once
 /// done.
 inline void ensureStationSetUp(StationData& data, ShaderGlobals* sg, const Node* node) {
-    runOneTimeSetup(
+    OneTimeSetup(
         data.setUp, data.lock, [&] { return readStationSetup(sg, node); },
         [&](const StationSnapshot& frequencies) { data.frequencies = frequencies; });
 }

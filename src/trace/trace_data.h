@@ -61,7 +61,7 @@ void applyTraceSettings(TraceData& data, const TraceSettings& settings, const Sh
 /// The one-time set-up: the settings of the sample that triggers it, read under the lock; free
 /// of locks once done.
 inline void ensureTraceSetUp(TraceData& data, ShaderGlobals* sg, const Node* node) {
-    runOneTimeSetup(
+    OneTimeSetup(
         data.ready, data.lock, [&] { return readTraceSettings(sg, node); },
         [&](const TraceSettings& settings) { applyTraceSettings(data, settings, sg); });
 }
