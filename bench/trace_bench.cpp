@@ -134,7 +134,7 @@ void BM_Embree(benchmark::State& state) {
     Bench bench(static_cast<int>(state.range(0)), state.range(1) != 0);
     std::vector<std::vector<Ray>> rays;
     for (int i = 0; i < kSamples; ++i) rays.push_back(bench.raysOf(i, bench.net.thread(0)));
-    RTCScene scene = bench.geometry->internals().scene;
+    RTCScene scene = bench.geometry->internals().scene.get();
     int i = 0;
     for (auto _ : state) {
         for (const Ray& r : rays[i]) {

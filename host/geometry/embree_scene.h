@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "geometry/affine_transform.h"
+#include "geometry/embree_device.h"
 #include "geometry/geometry_scene.h"
 #include "geometry/triangle_mesh.h"
 
@@ -25,10 +26,13 @@ struct Shape {
     double radius = 1.0;         ///< sphere, object space
 };
 
+/// Released in reverse: the scene, then the shapes its geometries point at, then the device.
+/// Whatever a failed build had made is released with it.
 struct GeometryScene::Impl {
-    RTCDevice device = nullptr;
-    RTCScene scene = nullptr;
+    EmbreeDevice device;
     std::vector<std::unique_ptr<Shape>> shapes;  ///< by Embree geometry ID
+    EmbreeScene scene;
+    explicit Impl(const char* config) : device(config) {}
 };
 
 }  // namespace host

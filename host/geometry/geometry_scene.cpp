@@ -158,29 +158,29 @@ std::unique_ptr<Shape> buildShape(const Node& object, const std::string& meshDir
     return shape;
 }
 
-RTCGeometry makeEmbreeGeometry(RTCDevice device, Shape& shape) {
+EmbreeGeometry makeEmbreeGeometry(RTCDevice device, Shape& shape) {
     if (shape.kind == ShapeKind::Sphere) {
-        RTCGeometry geometry = rtcNewGeometry(device, RTC_GEOMETRY_TYPE_USER);
-        rtcSetGeometryUserPrimitiveCount(geometry, 1);
-        rtcSetGeometryUserData(geometry, &shape);
-        rtcSetGeometryBoundsFunction(geometry, sphereBounds, nullptr);
-        rtcSetGeometryIntersectFunction(geometry, sphereIntersect);
-        rtcSetGeometryOccludedFunction(geometry, sphereOccluded);
+        EmbreeGeometry geometry(rtcNewGeometry(device, RTC_GEOMETRY_TYPE_USER));
+        if (!geometry) return geometry;
+        rtcSetGeometryUserPrimitiveCount(geometry.get(), 1);
+        rtcSetGeometryUserData(geometry.get(), &shape);
+        rtcSetGeometryBoundsFunction(geometry.get(), sphereBounds, nullptr);
+        rtcSetGeometryIntersectFunction(geometry.get(), sphereIntersect);
+        rtcSetGeometryOccludedFunction(geometry.get(), sphereOccluded);
         return geometry;
     }
     const TriangleMesh& mesh = shape.mesh;
-    RTCGeometry geometry = rtcNewGeometry(device, RTC_GEOMETRY_TYPE_TRIANGLE);
+    EmbreeGeometry geometry(rtcNewGeometry(device, RTC_GEOMETRY_TYPE_TRIANGLE));
+    if (!geometry) return geometry;
     // Embree's own buffers carry the padding its vector loads need.
     auto* vertices = static_cast<float*>(
-        rtcSetNewGeometryBuffer(geometry, RTC_BUFFER_TYPE_VERTEX, 0, RTC_FORMAT_FLOAT3,
+        rtcSetNewGeometryBuffer(geometry.get(), RTC_BUFFER_TYPE_VERTEX, 0, RTC_FORMAT_FLOAT3,
                                 3 * sizeof(float), mesh.positions.size()));
     auto* indices = static_cast<uint32_t*>(
-        rtcSetNewGeometryBuffer(geometry, RTC_BUFFER_TYPE_INDEX, 0, RTC_FORMAT_UINT3,
+        rtcSetNewGeometryBuffer(geometry.get(), RTC_BUFFER_TYPE_INDEX, 0, RTC_FORMAT_UINT3,
                                 3 * sizeof(uint32_t), mesh.triangleCount()));
-    if (!vertices || !indices) {
-        rtcReleaseGeometry(geometry);
-        throw HostError("object '" + shape.object->name + "': Embree could not hold its mesh");
-    }
+    // Embree has reported why (to the device's error record) when a buffer is missing.
+    if (!vertices || !indices) return nullptr;
     for (size_t i = 0; i < mesh.positions.size(); ++i) {
         vertices[3 * i] = mesh.positions[i].x;
         vertices[3 * i + 1] = mesh.positions[i].y;
@@ -243,34 +243,31 @@ bool usable(const Vector& origin, const Vector& direction, float tnear, float tf
 }  // namespace
 
 GeometryScene::GeometryScene(const Universe& universe, const std::string& meshDirectory)
-    : impl_(std::make_unique<Impl>()) {
-    std::vector<std::unique_ptr<Shape>> shapes;
+    : impl_(std::make_unique<Impl>(kDeviceConfig)) {
+    EmbreeDevice& device = impl_->device;
+    impl_->scene.reset(rtcNewScene(device.get()));
+    device.check("making a scene");
+    RTCScene scene = impl_->scene.get();
+    rtcSetSceneFlags(scene, RTC_SCENE_FLAG_ROBUST);
     for (const auto& node : universe.nodes()) {
         if (node->type->kind != kNodeShape) continue;
-        if (auto shape = buildShape(*node, meshDirectory)) shapes.push_back(std::move(shape));
+        std::unique_ptr<Shape> shape = buildShape(*node, meshDirectory);
+        if (!shape) continue;
+        const auto id = static_cast<unsigned>(impl_->shapes.size());
+        Shape& kept = *impl_->shapes.emplace_back(std::move(shape));
+        const EmbreeGeometry geometry = makeEmbreeGeometry(device.get(), kept);
+        const std::string what = "building object '" + node->name + "'";
+        device.check(what);
+        if (!geometry) throw HostError("Embree failed while " + what);
+        rtcCommitGeometry(geometry.get());
+        rtcAttachGeometryByID(scene, geometry.get(), id);  // the scene keeps its own reference
+        device.check(what);
     }
-
-    impl_->device = rtcNewDevice(kDeviceConfig);
-    if (!impl_->device) throw HostError("Embree could not start (rtcNewDevice failed)");
-    impl_->scene = rtcNewScene(impl_->device);
-    rtcSetSceneFlags(impl_->scene, RTC_SCENE_FLAG_ROBUST);
-    for (size_t id = 0; id < shapes.size(); ++id) {
-        RTCGeometry geometry = makeEmbreeGeometry(impl_->device, *shapes[id]);
-        rtcCommitGeometry(geometry);
-        rtcAttachGeometryByID(impl_->scene, geometry, static_cast<unsigned>(id));
-        rtcReleaseGeometry(geometry);  // the scene keeps it
-    }
-    impl_->shapes = std::move(shapes);
-    rtcCommitScene(impl_->scene);
-    if (const RTCError error = rtcGetDeviceError(impl_->device); error != RTC_ERROR_NONE)
-        throw HostError("Embree could not build the scene (error " +
-                        std::to_string(static_cast<int>(error)) + ")");
+    rtcCommitScene(scene);
+    device.check("building the scene of " + std::to_string(impl_->shapes.size()) + " objects");
 }
 
-GeometryScene::~GeometryScene() {
-    if (impl_->scene) rtcReleaseScene(impl_->scene);
-    if (impl_->device) rtcReleaseDevice(impl_->device);
-}
+GeometryScene::~GeometryScene() = default;
 
 size_t GeometryScene::shapeCount() const {
     return impl_->shapes.size();
@@ -285,7 +282,7 @@ bool GeometryScene::intersect(const Vector& origin, const Vector& direction, flo
     rayhit.ray = makeRay(origin, direction, tnear, tfar);
     rayhit.hit.geomID = RTC_INVALID_GEOMETRY_ID;
     rayhit.hit.instID[0] = RTC_INVALID_GEOMETRY_ID;
-    rtcIntersect1(impl_->scene, &context, &rayhit);
+    rtcIntersect1(impl_->scene.get(), &context, &rayhit);
     if (rayhit.hit.geomID == RTC_INVALID_GEOMETRY_ID) return false;
     const Shape& shape = *impl_->shapes[rayhit.hit.geomID];
     const float t = rayhit.ray.tfar;
@@ -306,7 +303,7 @@ bool GeometryScene::occluded(const Vector& origin, const Vector& direction, floa
     RTCIntersectContext context;
     rtcInitIntersectContext(&context);
     RTCRay ray = makeRay(origin, direction, tnear, tfar);
-    rtcOccluded1(impl_->scene, &context, &ray);
+    rtcOccluded1(impl_->scene.get(), &context, &ray);
     return ray.tfar < 0.0f;
 }
 

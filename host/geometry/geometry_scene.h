@@ -22,7 +22,8 @@ class GeometryScene {
     };
 
     /// Builds from every object node of `universe`. Throws HostError for an object that cannot
-    /// be built (a mesh file that does not load, say), naming the object. Relative mesh paths
+    /// be built (a mesh file that does not load, say, or Embree's own failure, with its
+    /// reason), naming the object; what was built so far is released. Relative mesh paths
     /// are taken from `meshDirectory` when it is given, else from the working directory.
     /// Objects without a surface (a radius or size of 0 or less, a zero scale of a sphere) are
     /// left out: nothing hits them.

@@ -71,13 +71,14 @@ Node* Universe::createNode(std::string_view typeName, const std::string& nodeNam
     const NodeType* type = registry_.find(typeName);
     if (!type) throw HostError("unknown node type '" + std::string(typeName) + "'");
     if (nodeName.empty()) throw HostError("a node of type '" + type->name + "' needs a name");
-    if (names_.count(nodeName)) throw HostError("a node named '" + nodeName + "' already exists");
+    const auto [slot, fresh] = names_.try_emplace(nodeName, nullptr);
+    if (!fresh) throw HostError("a node named '" + nodeName + "' already exists");
     auto node = std::make_unique<Node>();
     node->type = type;
     node->name = nodeName;
     for (const ParamDecl& decl : type->params) node->values.push_back(decl.defaultValue);
     node->links.assign(type->params.size(), nullptr);
-    names_.emplace(nodeName, node.get());
+    slot->second = node.get();
     nodes_.push_back(std::move(node));
     return nodes_.back().get();
 }

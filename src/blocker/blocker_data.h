@@ -1,26 +1,23 @@
 // The local data of one blocker instance: its set-up state and its two shapes.
 #pragma once
 
-#include <atomic>
-
 #include "blocker/blocker_params.h"
 #include "blocker/blocker_shape.h"
+#include "plugin/one_time_setup.h"
 #include "plugin/renderer.h"
 
-/// Created by initialize, freed by finish. Written only by setUp, under `lock`, before `ready`
-/// is set with release ordering; evaluations that find `ready` set (acquire) only read it.
+/// Created by initialize, freed by finish. Written only by setUp, in the one-time set-up under
+/// `lock`, before `ready` is set; evaluations that find `ready` set only read it.
 struct BlockerData {
-    std::atomic<bool> ready;  ///< set up since the last initialize or update
-    bool muted;               ///< `mute` as the last set-up read it
-    BlockerParams params;     ///< the last set-up that was not muted
-    CritSec lock;             ///< taken by the set-up only
-    BlockerShape inner;       ///< from bScale
-    BlockerShape outer;       ///< from bScale x bExtraScale
+    SetupFlag ready{0};      ///< set up since the last initialize or update
+    bool muted;              ///< `mute` as the last set-up read it
+    BlockerParams params;    ///< the last set-up that was not muted
+    CritSec lock = nullptr;  ///< taken by the set-up only
+    BlockerShape inner;      ///< from bScale
+    BlockerShape outer;      ///< from bScale x bExtraScale
 
     /// Applies a snapshot read with once = true. A muted snapshot leaves params and shapes.
     void setUp(const BlockerParams& snapshot);
     /// 0 where the light is fully filtered, 1 where it passes unchanged, for world point p.
     float value(const Float3& p) const;
 };
-
-static_assert(sizeof(std::atomic<bool>) == 1, "the set-up flag is one byte");

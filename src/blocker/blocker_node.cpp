@@ -6,6 +6,7 @@
 #include "blocker/blocker_params.h"
 #include "plugin/float3.h"
 #include "plugin/node_methods.h"
+#include "plugin/one_time_setup.h"
 
 namespace {
 
@@ -16,14 +17,13 @@ void parameters(ParamList* params, NodeEntry*) {
 void initialize(Node* node, void*) {
     // Without memory the node stays inert: its evaluations leave the light as it is.
     BlockerData* data = new (std::nothrow) BlockerData;
-    if (data) data->ready.store(false, std::memory_order_relaxed);
     AiNodeSetLocalData(node, data);
     if (data) AiCritSecInit(&data->lock);
 }
 
 void update(Node* node, void*) {
     auto* data = static_cast<BlockerData*>(AiNodeGetLocalData(node));
-    if (data) data->ready.store(false, std::memory_order_release);
+    if (data) invalidateSetup(data->ready);
 }
 
 void finish(Node* node) {
@@ -37,16 +37,14 @@ void finish(Node* node) {
 void evaluate(Node* node, ShaderGlobals* sg) {
     auto* data = static_cast<BlockerData*>(AiNodeGetLocalData(node));
     if (!data) return;
-    if (!data->ready.load(std::memory_order_acquire)) {
-        AiCritSecEnter(&data->lock);
-        if (!data->ready.load(std::memory_order_acquire)) {
+    OneTimeSetup(
+        data->ready, data->lock,
+        [&] {
             BlockerParams snapshot;
             readBlockerParams(node, sg, true, &snapshot);
-            data->setUp(snapshot);
-            data->ready.store(true, std::memory_order_release);
-        }
-        AiCritSecLeave(&data->lock);
-    }
+            return snapshot;
+        },
+        [&](const BlockerParams& snapshot) { data->setUp(snapshot); });
     // bFilter may be driven per sample, so it is read on every evaluation, muted or not.
     BlockerParams sample;
     readBlockerParams(node, sg, false, &sample);

@@ -1,6 +1,7 @@
 // Float3: the library's own three-float value for points, directions and colours.
 #pragma once
 
+#include <cfloat>
 #include <cmath>
 
 #include "plugin/renderer.h"
@@ -67,8 +68,21 @@ inline float distance(const Float3& a, const Float3& b) {
 }
 
 /// Scales `a` to unit length and answers true; a zero-length `a` is left as it is (false).
+/// A finite vector whose squared length overflows or underflows float (a component beyond
+/// about 1e19, or all below about 1e-19) is measured in double, so that it still comes out of
+/// unit length; every other vector takes the plain float path.
 inline bool normalize(Float3& a) {
-    const float len = length(a);
+    const float squared = lengthSquared(a);
+    if (!(squared >= FLT_MIN && squared <= FLT_MAX) && std::isfinite(a.x) && std::isfinite(a.y) &&
+        std::isfinite(a.z)) {
+        const double x = a.x, y = a.y, z = a.z;
+        const double len = std::sqrt(x * x + y * y + z * z);  // neither overflows nor underflows
+        if (len == 0.0) return false;
+        a.set(static_cast<float>(x / len), static_cast<float>(y / len),
+              static_cast<float>(z / len));
+        return true;
+    }
+    const float len = std::sqrt(squared);
     if (static_cast<double>(len) == 0.0) return false;
     const float r = 1.0f / len;
     a.x *= r;
@@ -77,11 +91,11 @@ inline bool normalize(Float3& a) {
     return true;
 }
 
-/// Unit-length copy of `a`; the zero vector for a zero-length `a`.
+/// Unit-length copy of `a`, by the rules of normalize; the zero vector for a zero-length `a`.
 inline Float3 normalized(const Float3& a) {
-    const float len = length(a);
-    const float factor = len == 0.0f ? 0.0f : 1.0f / len;
-    return a * factor;
+    Float3 b = a;
+    normalize(b);
+    return b;
 }
 
 inline Float3 cross(const Float3& a, const Float3& b) {

@@ -3,35 +3,23 @@
 #include <new>
 
 StationData* createStationData(Node* node) {
-    StationData* data = new StationData;
+    StationData* data = new (std::nothrow) StationData;
     AiNodeSetLocalData(node, data);
-    AiCritSecInit(&data->lock);
+    if (data) AiCritSecInit(&data->lock);
     return data;
 }
 
 void destroyStationData(StationData* data) {
     if (!data) return;
     AiCritSecClose(&data->lock);
-    delete[] data->channelTables;
     delete data;
 }
 
-void runStationSetup(StationData& data, ShaderGlobals* sg, const Node* node) {
-    AiCritSecEnter(&data.lock);
-    if (data.setUp.load(std::memory_order_acquire) == 0) {
-        StationSnapshot frequencies;
-        frequencies.readFrequencies(sg, node);
-        // A frequency network may trace a ray that is shaded through this station again on this
-        // thread. The lock is recursive, so that nested evaluation has run the set-up to the end
-        // and other threads may already be reading it: leave it as it is.
-        if (data.setUp.load(std::memory_order_acquire) == 0) {
-            const int threads = AiNodeGetInt(AiUniverseGetOptions(), "threads");
-            data.frequencies = frequencies;
-            data.threadCount = threads;
-            if (!data.channelTables)
-                data.channelTables = new (std::nothrow) ThreadChannels[kThreadTableCount];
-            data.setUp.store(1, std::memory_order_release);
-        }
-    }
-    AiCritSecLeave(&data.lock);
+StationSnapshot readStationSetup(ShaderGlobals* sg, const Node* node) {
+    StationSnapshot frequencies;
+    frequencies.readFrequencies(sg, node);
+    // The set-up has always read the option after the frequencies; nothing is kept from it, as
+    // no thread index selects anything of the station's any more.
+    (void)AiNodeGetInt(AiUniverseGetOptions(), "threads");
+    return frequencies;
 }

@@ -24,7 +24,7 @@ void update(Node* node, void*) {
     // Never called during an evaluation of the node, so no lock is needed; the next
     // evaluation repeats the set-up.
     if (auto* data = static_cast<StationData*>(AiNodeGetLocalData(node)))
-        data->setUp.store(0, std::memory_order_release);
+        invalidateSetup(data->setUp);
 }
 
 void finish(Node* node) {
@@ -47,7 +47,8 @@ ChannelRecord* publishIfAbsent(ShaderGlobals* sg, int c, ChannelRecord* orphan) 
 
 void evaluate(Node* node, ShaderGlobals* sg) {
     auto* data = static_cast<StationData*>(AiNodeGetLocalData(node));
-    if (!data) {  // never initialised: pass the input through, broadcast nothing
+    // Never initialised, or no memory for it: pass the input through and broadcast nothing.
+    if (!data) {
         sg->out.rgba = AiShaderEvalParamFuncRGBA(sg, node, kStationColorParam);
         return;
     }
@@ -55,15 +56,11 @@ void evaluate(Node* node, ShaderGlobals* sg) {
     const StationSnapshot& setup = data->frequencies;
 
     // This evaluation's records, held on the stack until it has restored them: a ray traced
-    // from inside the input may shade another sample through this station on this thread,
-    // and that evaluation rewrites the thread's table.
+    // from inside the input may shade another sample through this station on this thread, so
+    // nothing kept per thread could stand for them.
     ChannelRecord orphan;
     ChannelRecord* records[kChannelCount];
     for (int c = 0; c < kChannelCount; ++c) records[c] = publishIfAbsent(sg, c, &orphan);
-    if (data->channelTables) {
-        ThreadChannels& table = data->channelTables[sg->threadIndex];
-        for (int c = 0; c < kChannelCount; ++c) table.records[c] = records[c];
-    }
 
     // Slot networks see the channels as they are before this station routes.
     StationSnapshot values;

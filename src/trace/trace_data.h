@@ -1,9 +1,9 @@
 // TraceData: one orv_trace instance's local data and its once-per-update set-up.
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 
+#include "plugin/one_time_setup.h"
 #include "plugin/renderer.h"
 
 /// rayType values.
@@ -15,10 +15,8 @@ enum TraceRayType : int32_t {
 };
 
 struct TraceData {
-    /// 1 once the set-up has run since the last initialize or update; update clears it.
-    /// Released by the set-up and acquired by every evaluation, so that a thread that sees 1
-    /// sees the settings below complete.
-    std::atomic<uint8_t> ready{0};
+    /// Set once the set-up has run since the last initialize or update; update clears it.
+    SetupFlag ready{0};
     uint8_t onHitOverride = 0;
     uint8_t onNoHitOverride = 0;
     /// Cleared by the set-up when `samples` is below 1 or `spread` below 0.001.
@@ -35,23 +33,35 @@ struct TraceData {
     CritSec lock = nullptr;
 };
 
-static_assert(sizeof(std::atomic<uint8_t>) == 1 && std::atomic<uint8_t>::is_always_lock_free,
-              "the set-up flag is one lock-free byte");
+/// The mode settings as one set-up reads them, before any of it is stored.
+struct TraceSettings {
+    int32_t rayType;
+    bool onHitOverride;
+    bool onNoHitOverride;
+    int32_t origin;
+    int32_t direction;
+    bool glossy;  ///< already cleared when the family test failed
+};
 
-/// A new TraceData with its lock initialised, stored as `node`'s local data. No sampler yet.
+/// A new TraceData with its lock initialised, stored as `node`'s local data; null (and null
+/// local data) when there is no memory for it. No sampler yet.
 TraceData* createTraceData(Node* node);
 /// Releases the sampler (if any), closes the lock and frees the data.
 void destroyTraceData(TraceData* data);
 /// Rebuilds the sampler from `node`'s stored `samples` and invalidates the set-up.
 void refreshTraceData(TraceData& data, const Node* node);
 
-/// Reads the six mode settings, runs the family test and looks up the environment, under the
-/// lock, unless another evaluation has done so since the flag was last cleared. The settings
-/// are those of `sg`, the sample that triggers it.
-void runTraceSetup(TraceData& data, ShaderGlobals* sg, const Node* node);
+/// Evaluates, for the sample `sg`, rayType, onHitOverride, onNoHitOverride, origin, direction
+/// and glossy, in that order, then the family test: samples, and spread only when samples
+/// passed, only when glossy is set.
+TraceSettings readTraceSettings(ShaderGlobals* sg, const Node* node);
+/// Stores the settings and looks up the "environment" of the object `sg` shades.
+void applyTraceSettings(TraceData& data, const TraceSettings& settings, const ShaderGlobals* sg);
 
-/// The OneTimeSetup: free of locks once the set-up is done.
+/// The one-time set-up: the settings of the sample that triggers it, read under the lock; free
+/// of locks once done.
 inline void ensureTraceSetUp(TraceData& data, ShaderGlobals* sg, const Node* node) {
-    if (data.ready.load(std::memory_order_acquire) == 1) return;
-    runTraceSetup(data, sg, node);
+    OneTimeSetup(
+        data.ready, data.lock, [&] { return readTraceSettings(sg, node); },
+        [&](const TraceSettings& settings) { applyTraceSettings(data, settings, sg); });
 }

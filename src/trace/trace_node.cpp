@@ -50,20 +50,47 @@ Float3 castFamily(ShaderGlobals* sg, const Node* node, const TraceData& data, co
     return sum * AiSamplerGetSampleInvCount(iterator);
 }
 
-void evaluate(Node* node, ShaderGlobals* sg) {
-    Float3 onHitColor, onNoHitColor, customOrigin, customDirection;
-    onHitColor.setFromColorParam(sg, node, kTraceOnHitColor);
-    onNoHitColor.setFromColorParam(sg, node, kTraceOnNoHitColor);
-    customOrigin.setFromVectorParam(sg, node, kTraceCustomOrigin);
-    customDirection.setFromVectorParam(sg, node, kTraceCustomDirection);
-    const float ior = AiShaderEvalParamFuncFlt(sg, node, kTraceIor);
+/// Whether a sample's colour can be onHitColor, or onNoHitColor, under the set-up's modes
+/// (castTraceRay): a colour that cannot be the result is not evaluated. The environment mode
+/// and a rayType outside the table can end in the no-hit colour, never in the hit colour.
+bool usesHitColor(const TraceData& data) {
+    switch (data.rayType) {
+        case kTraceProbe:
+            return true;
+        case kTraceReflected:
+        case kTraceRefracted:
+            return data.onHitOverride;
+        default:
+            return false;
+    }
+}
+bool usesNoHitColor(const TraceData& data) {
+    switch (data.rayType) {
+        case kTraceReflected:
+        case kTraceRefracted:
+            return data.onNoHitOverride;
+        default:
+            return true;
+    }
+}
 
+void evaluate(Node* node, ShaderGlobals* sg) {
     auto* data = static_cast<TraceData*>(AiNodeGetLocalData(node));
-    if (!data) {  // never initialised: nothing to cast with
+    if (!data) {  // never initialised, or no memory for it: nothing to cast with
         sg->out.rgb = RGB{0.0f, 0.0f, 0.0f};
         return;
     }
     ensureTraceSetUp(*data, sg, node);
+
+    // Per sample, only the inputs that the modes use; the others keep values nothing reads.
+    Float3 onHitColor(0.0f, 0.0f, 0.0f), onNoHitColor(0.0f, 0.0f, 0.0f);
+    Float3 customOrigin(0.0f, 0.0f, 0.0f), customDirection(0.0f, 0.0f, 0.0f);
+    float ior = 1.0f;
+    if (usesHitColor(*data)) onHitColor.setFromColorParam(sg, node, kTraceOnHitColor);
+    if (usesNoHitColor(*data)) onNoHitColor.setFromColorParam(sg, node, kTraceOnNoHitColor);
+    if (data->origin == 1) customOrigin.setFromVectorParam(sg, node, kTraceCustomOrigin);
+    if (data->direction == 3) customDirection.setFromVectorParam(sg, node, kTraceCustomDirection);
+    if (data->direction == 2) ior = AiShaderEvalParamFuncFlt(sg, node, kTraceIor);
 
     const Float3 origin = data->origin == 1 ? customOrigin : Float3(sg->point);
     const Float3 d = chooseDirection(sg, data->direction, data->rayType, ior, customDirection);

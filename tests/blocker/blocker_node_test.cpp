@@ -241,6 +241,15 @@ TEST(BlockerNode, PlacementThatCannotBeInvertedFiltersNothing) {
             }
 }
 
+TEST(BlockerNode, BlockerWithoutLocalDataLetsTheLightPass) {
+    // As when initialize found no memory: the light is left as it is.
+    Blocker b;
+    b.net.set("b.bType", 4);  // would filter everywhere
+    ShaderGlobals sg = lightSample({0, 0, 0}, kLight);
+    host::evaluateNode(b.net.node("b"), &sg);
+    expectRGB(sg.lightIntensity, kLight, 0);
+}
+
 TEST(BlockerNode, DegenerateOuterShapeLeavesNoRamp) {
     for (float extra : {0.0f, kNaN, kInf, -kInf}) {
         Blocker b;
@@ -362,6 +371,68 @@ TEST(BlockerNode, SetUpReadsEachParameterOnceAndTheFilterEverySample) {
     b.at({0, 0, 0});
     for (auto& [name, count] : expected) ++count;
     EXPECT_EQ(evaluations(), expected);
+}
+
+// Stands for a network behind bScale that traces a ray lit through the same blocker: its first
+// evaluation shades a sample of its own through the blocker on the same thread (entering the
+// blocker's set-up again through its recursive lock) and then answers a scale of 3; the nested
+// evaluation answers 1 at once.
+struct Reentry {
+    Node* blocker = nullptr;
+    Vector point{};
+    RGB nestedLight{};
+    int depth = 0;
+    int evaluations = 0;
+};
+Reentry& reentry() {
+    static Reentry r;
+    return r;
+}
+
+void reentryEvaluate(Node*, ShaderGlobals* sg) {
+    Reentry& r = reentry();
+    ++r.evaluations;
+    if (r.depth > 0) {
+        sg->out.vec = Vector{1, 1, 1};
+        return;
+    }
+    ++r.depth;
+    ShaderGlobals child = lightSample(r.point, kLight);
+    {
+        host::SampleScope scope(*sg->host->thread, child, nullptr, 1);
+        host::evaluateNode(r.blocker, &child);
+    }
+    --r.depth;
+    r.nestedLight = child.lightIntensity;
+    sg->out.vec = Vector{3, 3, 3};
+}
+
+TEST(BlockerNode, SetUpReenteredFromItsOwnParametersIsNotRebuilt) {
+    static const CommonNodeMethods common = {countingParameters<kTypeVector>, noLifecycle,
+                                             noLifecycle, noFinish};
+    static const ShaderNodeMethods shader = {reentryEvaluate};
+    static const NodeMethods methods = {&common, &shader};
+    NodeDescriptor d{};
+    d.nodeKind = kNodeShader;
+    d.outputType = kTypeVector;
+    d.name = "test_reentry";
+    d.methods = &methods;
+    Blocker b;
+    b.net.universe().registry().add(d, "test");
+    b.net.add("test_reentry", "scale");
+    b.net.set("b.bType", 1).link("b.bScale", "scale");
+    reentry() = Reentry{b.net.node("b"), Vector{2, 0, 0}};
+
+    // The nested set-up completes with a unit sphere and its sample is lit through it. Other
+    // threads may be reading those shapes by now, so the outer set-up must not rebuild them
+    // from its own read: every sample of this update sees the sphere the nested one saw.
+    const RGB outer = b.at({2, 0, 0});
+    EXPECT_EQ(reentry().evaluations, 2);
+    expectRGB(reentry().nestedLight, kLight, 0);
+    expectRGB(outer, kLight, 0);
+    expectRGB(b.atWithoutUpdate({2, 0, 0}), kLight, 0);
+    expectRGB(b.atWithoutUpdate({0.5f, 0, 0}), blend(kLight, kFilter, 0), 0);
+    EXPECT_EQ(reentry().evaluations, 2);
 }
 
 TEST(BlockerNode, ThreadsRacingToSetUpAgree) {

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <string>
 
+#include "geometry/embree_device.h"
 #include "geometry/object_types.h"
 #include "support/network.h"
 #include "universe/host_error.h"
@@ -145,6 +146,7 @@ TEST_F(GeometrySceneTest, MeshFromObjUsesItsVertexNormals) {
 }
 
 TEST_F(GeometrySceneTest, MeshThatDoesNotLoadNamesTheObject) {
+    object("sphere", "built");  // made before the failure, and released with it
     object("mesh", "teapot");
     net.setValue("teapot.file",
                  host::ParamValue::makeString(net.universe().intern("/nonexistent/teapot.obj")));
@@ -155,6 +157,21 @@ TEST_F(GeometrySceneTest, MeshThatDoesNotLoadNamesTheObject) {
         EXPECT_NE(std::string(error.what()).find("teapot"), std::string::npos) << error.what();
         EXPECT_NE(std::string(error.what()).find("/nonexistent/teapot.obj"), std::string::npos);
     }
+}
+
+TEST(EmbreeDevice, ErrorsAreReportedOnceWithWhatWasBeingBuilt) {
+    host::EmbreeDevice device(nullptr);
+    EXPECT_NO_THROW(device.check("doing nothing"));
+    EXPECT_EQ(rtcNewGeometry(device.get(), static_cast<RTCGeometryType>(-1)), nullptr);
+    try {
+        device.check("building object 'odd'");
+        FAIL() << "Embree's error was lost";
+    } catch (const host::HostError& error) {
+        const std::string what = error.what();
+        EXPECT_NE(what.find("building object 'odd'"), std::string::npos) << what;
+        EXPECT_NE(what.find("invalid geometry type"), std::string::npos) << what;  // Embree's words
+    }
+    EXPECT_NO_THROW(device.check("the next step"));
 }
 
 TEST_F(GeometrySceneTest, DegenerateObjectsAndRaysMissWithoutFailing) {

@@ -20,10 +20,46 @@ TEST(Float3, NormalizeLeavesZeroVectorAndReportsIt) {
     Float3 v(3, 0, 4);
     EXPECT_TRUE(normalize(v));
     expectFloat3(v, 0.6f, 0, 0.8f);
-    // A length that underflows to zero in float counts as zero, not as a division by zero.
-    Float3 tiny(1e-30f, 0, 0);
-    EXPECT_FALSE(normalize(tiny));
-    EXPECT_EQ(tiny.x, 1e-30f);
+}
+
+TEST(Float3, NormalizeGivesUnitLengthWhenTheSquaredLengthLeavesFloat) {
+    // Squared lengths that overflow float, underflow it, or fall among its subnormals.
+    const float big = std::numeric_limits<float>::max();
+    const float least = std::numeric_limits<float>::denorm_min();
+    const struct {
+        Float3 in;
+        Float3 unit;
+    } cases[] = {
+        {{1e20f, 0, 0}, {1, 0, 0}},
+        {{1e-24f, 0, 0}, {1, 0, 0}},
+        {{-3e25f, 4e25f, 0}, {-0.6f, 0.8f, 0}},
+        {{3e-30f, 0, -4e-30f}, {0.6f, 0, -0.8f}},
+        {{0, 3e-21f, 4e-21f}, {0, 0.6f, 0.8f}},
+        {{least, 0, 0}, {1, 0, 0}},
+        {{big, -big, big}, {0.57735027f, -0.57735027f, 0.57735027f}},
+    };
+    for (const auto& c : cases) {
+        Float3 v = c.in;
+        EXPECT_TRUE(normalize(v)) << c.in.x << " " << c.in.y << " " << c.in.z;
+        expectFloat3(v, c.unit.x, c.unit.y, c.unit.z);
+        expectFloat3(normalized(c.in), c.unit.x, c.unit.y, c.unit.z);
+    }
+    // Ordinary vectors keep the float arithmetic bit for bit (rendered images depend on it):
+    // each component times the float reciprocal of the float length. For this vector, the
+    // length in double would round x differently.
+    Float3 v(0.1f, 1.11f, 0.5f);
+    const float r = 1.0f / std::sqrt(0.1f * 0.1f + 1.11f * 1.11f + 0.5f * 0.5f);
+    normalize(v);
+    EXPECT_EQ(v.x, 0.1f * r);
+    EXPECT_EQ(v.y, 1.11f * r);
+    // Zero stays zero (and -0 keeps its sign), non-finite vectors are not rescued.
+    Float3 zero(0, -0.0f, 0);
+    EXPECT_FALSE(normalize(zero));
+    EXPECT_TRUE(std::signbit(zero.y));
+    expectFloat3(normalized(Float3(0, 0, 0)), 0, 0, 0);
+    Float3 inf(std::numeric_limits<float>::infinity(), 1, 0);
+    normalize(inf);
+    EXPECT_TRUE(std::isnan(inf.x));
 }
 
 TEST(Float3, LerpBlendsFromFirstToSecondBeyondTheUnitRange) {

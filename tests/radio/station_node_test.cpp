@@ -380,20 +380,21 @@ TEST(RadioStation, StationWithoutLocalDataOrSampleMemoryStillOutputsItsInput) {
     EXPECT_EQ(sg.out.rgba.a, 0.4f);
 }
 
-TEST(RadioStation, TablesAreMadeByTheFirstSetupOnly) {
+TEST(RadioStation, SetupRunsAtTheFirstEvaluationAfterAnUpdate) {
     RadioNet net;
     net.add("orv_radio_station", "st");
     net.add("orv_radio_station", "idle");
     net.prepare();
     const auto* data = static_cast<const StationData*>(net.node("st")->localData);
     ASSERT_NE(data, nullptr);
-    EXPECT_EQ(data->channelTables, nullptr);
     EXPECT_EQ(data->setUp.load(), 0);
     net.shade("st");
-    EXPECT_NE(data->channelTables, nullptr);
     EXPECT_EQ(data->setUp.load(), 1);
-    // "idle" is finished at the end without ever having been evaluated (no tables to free).
-    EXPECT_EQ(static_cast<const StationData*>(net.node("idle")->localData)->channelTables, nullptr);
+    net.set("st.color3Freq", 2);
+    net.prepare();
+    EXPECT_EQ(data->setUp.load(), 0);
+    // "idle" is finished at the end without ever having been evaluated.
+    EXPECT_EQ(static_cast<const StationData*>(net.node("idle")->localData)->setUp.load(), 0);
 }
 
 }  // namespace

@@ -9,7 +9,10 @@ namespace {
 
 using ::testing::AllOf;
 using ::testing::Contains;
+using ::testing::ElementsAre;
 using ::testing::HasSubstr;
+using ::testing::Not;
+using ::testing::UnorderedElementsAre;
 
 const std::string kDataDir = ORV_SOURCE_DIR "/tests/scene/data";
 
@@ -249,6 +252,130 @@ TEST(SceneReader, StructuralMistakesAreReported) {
                 Contains(HasSubstr("parameter 'color'")));
     EXPECT_THAT(problems(R"({"objects": [{"type": "sphere", "user": {"environment": [1]}}]})"),
                 Contains(HasSubstr("user parameter 'environment'")));
+}
+
+TEST(SceneReader, JsonMistakesAreLocatedWithTheirKey) {
+    EXPECT_THAT(problems("{\"objects\": [{\"type\": \"sphere\",\n \"radius\": -1e999}]}"),
+                Contains(AllOf(HasSubstr("test.json:2:12:"), HasSubstr("objects[0].radius"),
+                               HasSubstr("out of range"))));
+    EXPECT_THAT(problems("{\"options\": {\"xres\": 32,\n  \"x\\u0072es\": 50}}"),
+                Contains(AllOf(HasSubstr("test.json:2:3:"), HasSubstr("'xres'"),
+                               HasSubstr("first at 1:14"))));
+    // The limit, exactly: 256 levels read, 257 refused at the bracket that opens the 257th.
+    const auto depth = [](size_t levels) {
+        return "{\"nodes\": " + std::string(levels - 1, '[') + std::string(levels - 1, ']') + "}";
+    };
+    EXPECT_THAT(problems(depth(256)), Contains(HasSubstr("expected a node object")));
+    EXPECT_THAT(problems(depth(257)),
+                Contains(AllOf(HasSubstr("test.json:1:266:"), HasSubstr("deeper than 256"))));
+}
+
+TEST(SceneReader, NumbersMustBeFiniteInTheirOwnType) {
+    const auto found = problems(R"({
+      "camera": {"position": [1e39, 0, 0]},
+      "lights": [{"type": "point", "name": "key", "color": [1, -3.5e38, 1]}],
+      "objects": [{"type": "sphere", "name": "s", "user": {"weight": 1e39, "at": [0, 1e300, 0]}}]
+    })");
+    EXPECT_THAT(found, Contains(AllOf(HasSubstr("camera: parameter 'position'"),
+                                      HasSubstr("32-bit float"))));
+    EXPECT_THAT(found, Not(Contains(HasSubstr("'up'"))));
+    EXPECT_THAT(found, Contains(AllOf(HasSubstr("light 'key'"), HasSubstr("'color'"))));
+    EXPECT_THAT(found, Contains(HasSubstr("user parameter 'weight'")));
+    EXPECT_THAT(found, Contains(HasSubstr("user parameter 'at'")));
+    // Finite floats far apart: their difference and its square are worked out in double.
+    EXPECT_NO_THROW(read(R"({"camera": {"position": [3e38, 0, 0], "lookAt": [-3e38, 0, 0]}})"));
+}
+
+TEST(SceneReader, SizesThatCannotBeMeantAreRefusedOddOnesWarnedOnce) {
+    const auto found = problems(R"({"objects": [
+        {"type": "sphere", "name": "a", "radius": -0},
+        {"type": "sphere", "name": "b", "radius": -0.0},
+        {"type": "plane", "name": "c", "size": -2}]})");
+    EXPECT_THAT(found, Contains(AllOf(HasSubstr("object 'a' (sphere): parameter 'radius'"),
+                                      HasSubstr("-0"))));
+    EXPECT_THAT(found, Contains(HasSubstr("object 'b' (sphere): parameter 'radius'")));
+    EXPECT_THAT(found, Contains(HasSubstr("object 'c' (plane): parameter 'size'")));
+
+    const auto scene = read(R"({"objects": [
+        {"type": "sphere", "name": "a", "radius": 0},
+        {"type": "box", "name": "b", "scale": [2, 0, 2]},
+        {"type": "box", "name": "c", "scale": [0, 1, 1]},
+        {"type": "box", "name": "d", "scale": [-1, 1, 1]}],
+      "nodes": [{"type": "flat", "name": "f", "color": [0.5, -0.1, 0]}]})");
+    EXPECT_THAT(scene->warnings,
+                UnorderedElementsAre(
+                    AllOf(HasSubstr("object 'a'"), HasSubstr("'radius'")),
+                    AllOf(HasSubstr("object 'b'"), HasSubstr("'scale'"), HasSubstr("1 more")),
+                    AllOf(HasSubstr("node 'f'"), HasSubstr("'color'"))));
+}
+
+TEST(SceneReader, CyclesAreFoundOnceEveryLinkIsMade) {
+    // A long chain closed at its far end, written backwards so that each link's source is
+    // already fed by all of the chain: the link that closes it is the one named.
+    std::string nodes = R"({"type": "lambert", "name": "n0", "color": {"link": "n1"}})";
+    for (int i = 1; i < 2000; ++i)
+        nodes += ",\n{\"type\": \"lambert\", \"name\": \"n" + std::to_string(i) +
+                 "\", \"color\": {\"link\": \"n" + std::to_string(i == 1999 ? 0 : i + 1) + "\"}}";
+    const auto found = problems("{\"nodes\": [" + nodes + "]}");
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_THAT(found[0], AllOf(HasSubstr("node 'n1999' (lambert): parameter 'color'"),
+                                HasSubstr("links to 'n0'"), HasSubstr("cycle")));
+
+    // A diamond shares nodes without closing a cycle; 64 levels are 2^64 paths.
+    std::string diamond = R"({"type": "flat", "name": "c0"})";
+    for (int i = 1; i <= 64; ++i) {
+        const std::string below = "{\"link\": \"c" + std::to_string(i - 1) + "\"}";
+        diamond += ",\n{\"type\": \"checker\", \"name\": \"c" + std::to_string(i) +
+                   "\", \"color1\": " + below + ", \"color2\": " + below + "}";
+    }
+    const auto scene = read("{\"nodes\": [" + diamond + "]}");
+    const Node* top = scene->universe->findNode("c64");
+    EXPECT_EQ(top->links[top->type->findParam("color2")], scene->universe->findNode("c63"));
+}
+
+TEST(SceneReader, AnEnvironmentThatLooksItselfUpIsACycle) {
+    const std::string nodes = R"(
+        {"type": "orv_trace", "name": "probe", "rayType": 0},
+        {"type": "orv_trace", "name": "lookup", "rayType": 3},
+        {"type": "orv_radio_integer", "name": "three", "integer": 3},
+        {"type": "orv_trace", "name": "chosen", "rayType": {"link": "three"}},
+        {"type": "lambert", "name": "mix", "color": {"link": "lookup"}},
+        {"type": "environment", "name": "sky"})";
+    const auto scene = [&](const std::string& environment) {
+        return R"({"nodes": [)" + nodes + R"(], "objects": [{"type": "sphere", "name": "ball",
+            "shader": "lookup", "user": {"environment": ")" +
+               environment + R"("}}]})";
+    };
+    EXPECT_THAT(problems(scene("mix")),
+                Contains(AllOf(HasSubstr("object 'ball' (sphere): user parameter 'environment'"),
+                               HasSubstr("'mix'"), HasSubstr("node 'lookup' (orv_trace)"),
+                               HasSubstr("cycle"))));
+    EXPECT_THAT(problems(scene("lookup")), Contains(HasSubstr("node 'lookup'")));
+    // The object's shader may look the environment up; the environment itself may trace.
+    EXPECT_NO_THROW(read(scene("sky")));
+    EXPECT_NO_THROW(read(scene("probe")));
+    // A mode chosen per sample is not a literal 3: the check cannot see it and says nothing.
+    EXPECT_NO_THROW(read(scene("chosen")));
+}
+
+TEST(SceneReader, FoldersGivenAsFilesAreNamedAsFolders) {
+    EXPECT_THAT(problems(R"({"objects": [{"type": "mesh", "name": "m", "file": "."}]})"),
+                Contains(AllOf(HasSubstr("object 'm' (mesh): parameter 'file'"),
+                               HasSubstr("is a folder"))));
+    try {
+        host::readSceneFile(kDataDir);
+        FAIL() << "a folder was read as a scene";
+    } catch (const host::SceneError& e) {
+        EXPECT_THAT(e.what(), AllOf(HasSubstr("is a folder"), Not(HasSubstr("malformed"))));
+    }
+}
+
+TEST(SceneReader, GeneratedNamesSkipEveryNameTaken) {
+    auto scene = read(R"({"objects": [{"type": "sphere"}, {"type": "sphere", "name": "sphere1"},
+        {"type": "sphere"}, {"type": "sphere", "name": "sphere3"}, {"type": "sphere"}]})");
+    std::vector<std::string> names;
+    for (const Node* object : scene->objects) names.push_back(object->name);
+    EXPECT_THAT(names, ElementsAre("sphere", "sphere1", "sphere2", "sphere3", "sphere4"));
 }
 
 }  // namespace

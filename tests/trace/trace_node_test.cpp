@@ -9,6 +9,7 @@
 
 #include "shading/network.h"
 #include "shading/sample_state.h"
+#include "support/test_nodes.h"
 #include "trace_scene.h"
 
 namespace {
@@ -164,6 +165,11 @@ TEST_F(TraceNodeTest, DirectionModesChooseTheCentralDirection) {
     EXPECT_RGB(scene.color("tr", sg), 1, 0, 0);
     net().set("tr.direction", 3).set("tr.customDirection", Vector{0, 0, -7});
     EXPECT_RGB(scene.color("tr", sg), 0, 1, 0);
+    // However long or short, a finite custom direction is a direction.
+    for (float length : {1e20f, 1e-24f}) {
+        net().set("tr.customDirection", Vector{0, 0, -length});
+        EXPECT_RGB(scene.color("tr", sg), 0, 1, 0) << length;
+    }
     net().set("tr.customDirection", Vector{0, 0, 0});
     EXPECT_RGB(scene.color("tr", sg), 1, 0, 0) << "a zero direction misses";
 }
@@ -432,6 +438,54 @@ TEST_F(TraceNodeTest, SampleWithoutHostStateGivesBlackFamilyAndNoHitProbe) {
     net().prepare();
     host::evaluateNode(net().node("tr"), &sg);
     EXPECT_RGB(sg.out.rgb, 1, 0, 0);
+}
+
+TEST_F(TraceNodeTest, EachSampleEvaluatesOnlyTheInputsItsModesUse) {
+    // Every per-sample input is fed by a recorder named after it, which logs its evaluations.
+    test::registerTestNodes(net().universe());
+    for (const char* input :
+         {"onHitColor", "onNoHitColor", "customOrigin", "customDirection", "ior"}) {
+        net().add("test_recorder", input);
+        net().link(std::string("tr.") + input, input);
+    }
+    scene.build();
+    struct Case {
+        int rayType;
+        bool onHitOverride, onNoHitOverride;
+        int origin, direction;
+        std::vector<std::string> evaluated;
+    };
+    const Case cases[] = {
+        {0, false, false, 0, 0, {"onHitColor", "onNoHitColor"}},
+        {1, false, false, 2, 1, {}},
+        {1, true, false, 0, 0, {"onHitColor"}},
+        {2, true, true, 1, 2, {"onHitColor", "onNoHitColor", "customOrigin", "ior"}},
+        {3, true, true, 0, 3, {"onNoHitColor", "customDirection"}},  // no environment: a miss
+        {7, false, false, 1, 0, {"onNoHitColor", "customOrigin"}},
+    };
+    for (const Case& c : cases) {
+        net()
+            .set("tr.rayType", c.rayType)
+            .set("tr.origin", c.origin)
+            .set("tr.direction", c.direction);
+        net().set("tr.onHitOverride", c.onHitOverride).set("tr.onNoHitOverride", c.onNoHitOverride);
+        net().prepare();
+        scene.colorWithoutUpdate("tr", TraceScene::sampleAt(kHere, kAway));  // sets up
+        test::recorderEvents().clear();
+        scene.colorWithoutUpdate("tr", TraceScene::sampleAt(kHere, kAway));
+        std::vector<std::string> expected;
+        for (const std::string& input : c.evaluated) expected.push_back("evaluate:" + input);
+        EXPECT_EQ(test::recorderEvents(), expected) << "rayType " << c.rayType;
+    }
+}
+
+TEST_F(TraceNodeTest, TraceWithoutLocalDataGivesBlack) {
+    // As when initialize found no memory: nothing to cast with.
+    scene.build();
+    ShaderGlobals sg = TraceScene::sampleAt(kHere, kTowardsBall);
+    sg.out.rgb = RGB{7, 7, 7};
+    host::evaluateNode(net().node("tr"), &sg);
+    EXPECT_RGB(sg.out.rgb, 0, 0, 0);
 }
 
 TEST_F(TraceNodeTest, NonFiniteInputsNeverGiveNaNColours) {

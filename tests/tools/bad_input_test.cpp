@@ -1,0 +1,145 @@
+// Hostile and mistaken input through the real tools: each row a file or an argument that once
+// crashed a tool, rendered a silently wrong picture or blamed the wrong thing. Every one must
+// end in a message naming the file, the object or node and the parameter, exit 1, and leave the
+// image on disk as it was; odd but legal values render with a warning.
+#include <gtest/gtest.h>
+
+#include "tool_run.h"
+
+namespace {
+
+using tooltest::ToolCase;
+
+const std::vector<std::string> kRender = {"scene.json", "-o", "out.png", "-r",
+                                          "8x8",        "-s", "1",       "-q"};
+
+ToolCase render(std::string name, std::string scene, int exitCode, std::vector<std::string> say,
+                std::vector<std::pair<std::string, std::string>> more = {}) {
+    more.insert(more.begin(), {"scene.json", std::move(scene)});
+    return {std::move(name), "orv-render", std::move(more), kRender, exitCode, std::move(say)};
+}
+
+const char* const kFlatScene = R"({"nodes": [{"type": "flat", "name": "f"}]})";
+
+/// orv-shade evaluating node `node` of `scene`, with these arguments after "-n NODE".
+ToolCase shade(std::string name, std::vector<std::string> args, std::vector<std::string> say,
+               std::vector<std::pair<std::string, std::string>> more = {},
+               std::string scene = kFlatScene, std::string node = "f") {
+    more.insert(more.begin(), {"shade.json", std::move(scene)});
+    args.insert(args.begin(), {"shade.json", "-n", std::move(node)});
+    return {std::move(name), "orv-shade", std::move(more), std::move(args), 1, std::move(say)};
+}
+
+ToolCase without(ToolCase row, std::vector<std::string> words) {
+    row.mustNotSay = std::move(words);
+    return row;
+}
+
+std::string nested(size_t depth) {
+    return std::string(depth, '[') + std::string(depth, ']');
+}
+
+const char* const kEnvironmentLoop = R"({
+  "objects": [{"type": "sphere", "name": "ball", "shader": "t",
+               "user": {"environment": "sky"}}],
+  "nodes": [{"type": "orv_trace", "name": "t", "rayType": 3},
+            {"type": "lambert", "name": "sky", "color": {"link": "t"}}]})";
+
+std::vector<ToolCase> cases() {
+    std::vector<ToolCase> rows = {
+        render("NumberBeyondDouble", "{\n  \"camera\": {\"fov\": 1e400}\n}", 1,
+               {"scene.json:2:21:", "camera.fov", "out of range"}),
+        render("NestingTooDeep", "{\"nodes\": " + nested(100000) + "}", 1,
+               {"scene.json:1:", "256 levels"}),
+        render("DeepValueQuotedBriefly", "{\"nodes\": [" + nested(200) + "]}", 1,
+               {"nodes[0]", "expected a node object"}),
+        render("DuplicateKey", R"({"options": {"xres": 32, "xres": 50}})", 1,
+               {"scene.json:1:26:", "'xres'", "twice", "first at 1:14"}),
+        render("ColourBeyondFloat",
+               R"({"lights": [{"type": "point", "name": "key", "color": [1e39, 1, 1]}]})", 1,
+               {"scene.json", "light 'key'", "parameter 'color'", "32-bit float"}),
+        without(render("CameraPositionBeyondFloat", R"({"camera": {"position": [1e39, 0, 0]}})", 1,
+                       {"camera: parameter 'position'", "32-bit float"}),
+                {"'up'"}),
+        render("NegativeRadius",
+               R"({"objects": [{"type": "sphere", "name": "ball", "radius": -1}]})", 1,
+               {"object 'ball'", "parameter 'radius'", "negative"}),
+        render("NegativeZeroRadius",
+               R"({"objects": [{"type": "sphere", "name": "ball", "radius": -0}]})", 1,
+               {"object 'ball'", "parameter 'radius'", "-0"}),
+        render("NegativePlaneSize",
+               R"({"objects": [{"type": "plane", "name": "floor", "size": -0.0}]})", 1,
+               {"object 'floor'", "parameter 'size'"}),
+        render("ObjVertexNotANumber",
+               R"({"objects": [{"type": "mesh", "name": "m", "file": "bad.obj"}]})", 1,
+               {"object 'm'", "bad.obj", "line 1", "'nan'"},
+               {{"bad.obj", "v nan 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n"}}),
+        render("ObjVertexBeyondFloat",
+               R"({"objects": [{"type": "mesh", "name": "m", "file": "bad.obj"}]})", 1,
+               {"object 'm'", "bad.obj", "line 3", "'1e39'"},
+               {{"bad.obj", "# a triangle\nv 0 0 0\nv 1 1e39 0\nv 0 1 0\nf 1 2 3\n"}}),
+        render("MeshFileIsAFolder",
+               R"({"objects": [{"type": "mesh", "name": "m", "file": "meshes"}]})", 1,
+               {"object 'm'", "parameter 'file'", "'meshes' is a folder"},
+               {{"meshes/readme.txt", "not a mesh"}}),
+        render("LinkCycle", R"({"nodes": [
+                 {"type": "lambert", "name": "a", "color": {"link": "b"}},
+                 {"type": "lambert", "name": "b", "color": {"link": "a"}}]})",
+               1, {"scene.json", "node 'b' (lambert): parameter 'color'", "cycle"}),
+        render("EnvironmentLoop", kEnvironmentLoop, 1,
+               {"object 'ball'", "user parameter 'environment'", "node 't'", "cycle"}),
+        shade("ShadeEnvironmentLoop", {}, {"object 'ball'", "node 't'", "cycle"}, {},
+              kEnvironmentLoop, "t"),
+        shade("ShadeNanPoint", {"-P", "nan,nan,nan"}, {"--point", "not finite"}),
+        shade("ShadePointBeyondFloat", {"-P", "1e39,0,0"}, {"--point", "not finite"}),
+        shade("ShadeZeroNormal", {"-N", "0,0,0"}, {"--normal", "zero"}),
+        shade("ShadeZeroDirection", {"-I", "0,0,0"}, {"--direction", "zero"}),
+        shade("ShadePointsNumberBeyondDouble", {"--points", "points.json"},
+              {"points.json:1:13:", "'[0].point[0]'", "out of range"},
+              {{"points.json", R"([{"point": [1e999, 0, 0]}])"}}),
+        shade("ShadePointsBeyondFloat", {"--points", "points.json"},
+              {"points.json", "point 0", "\"point\"", "32-bit float"},
+              {{"points.json", R"([{"point": [1e39, 0, 0]}])"}}),
+        shade("ShadePointsZeroNormal", {"--points", "points.json"},
+              {"points.json", "point 1", "\"normal\"", "zero"},
+              {{"points.json", R"([{"point": [0, 0, 0]}, {"normal": [0, 0, 0]}])"}}),
+        shade("ShadePointsDuplicateKey", {"--points", "points.json"},
+              {"points.json:1:23:", "'point'", "first at 1:3"},
+              {{"points.json", R"([{"point": [0, 0, 0], "point": [1, 0, 0]}])"}}),
+        shade("ShadePointsTooDeep", {"--points", "points.json"}, {"points.json:1:", "256 levels"},
+              {{"points.json", nested(5000)}}),
+        shade("ShadePointsFolder", {"--points", "points"}, {"points", "is a folder"},
+              {{"points/readme.txt", "not points"}}),
+    };
+    ToolCase folder = without(render("ScenePathIsAFolder", "{}", 1, {"scenes: is a folder"},
+                                     {{"scenes/readme.txt", "not a scene"}}),
+                              {"malformed"});
+    folder.args[0] = "scenes";
+    rows.push_back(folder);
+
+    // Legal but most likely not meant: rendered, with a warning naming the place.
+    ToolCase flat = render("ZeroScaleWarns", R"({"objects": [
+        {"type": "sphere", "name": "disc", "scale": [1, 0, 1]}]})",
+                           0, {"warning", "object 'disc'", "parameter 'scale'"});
+    ToolCase negative = without(render("NegativeColourWarnsOnce", R"({"nodes": [
+        {"type": "flat", "name": "f", "color": [-1, 0, 0]},
+        {"type": "flat", "name": "g", "color": [0, -1, 0]}]})",
+                                       0, {"warning", "node 'f'", "parameter 'color'", "1 more"}),
+                                {"node 'g'"});
+    for (ToolCase* legal : {&flat, &negative}) {
+        legal->writesImage = true;
+        rows.push_back(*legal);
+    }
+    return rows;
+}
+
+class BadInput : public ::testing::TestWithParam<ToolCase> {};
+
+TEST_P(BadInput, AnswersAsTheTableSays) {
+    tooltest::checkToolCase(GetParam());
+}
+
+INSTANTIATE_TEST_SUITE_P(Tools, BadInput, ::testing::ValuesIn(cases()),
+                         [](const auto& info) { return info.param.name; });
+
+}  // namespace
