@@ -5,8 +5,8 @@
 #include <cstdlib>
 
 #include "scene/param_literal.h"
-#include "shading/network.h"
 #include "shading/sample_state.h"
+#include "tracing/tracer.h"
 #include "universe/host_error.h"
 
 namespace host {
@@ -30,10 +30,6 @@ json rgb(const RGB& c) {
     return json::array({tidy(c.r), tidy(c.g), tidy(c.b)});
 }
 
-float dot(const Vector& a, const Vector& b) {
-    return a.x * b.x + a.y * b.y + a.z * b.z;
-}
-
 bool reaches(const Node* from, const Node* target) {
     if (!from) return false;
     if (from == target) return true;
@@ -46,11 +42,7 @@ bool reaches(const Node* from, const Node* target) {
 
 void completeShadingPoint(ShadingPoint& p) {
     if (!p.hasGeometricNormal) p.geometricNormal = p.normal;
-    if (!p.hasAlternateNormal) {
-        p.alternateNormal = p.normal;
-        if (dot(p.normal, p.rayDirection) > 0)
-            p.alternateNormal = Vector{-p.normal.x, -p.normal.y, -p.normal.z};
-    }
+    if (!p.hasAlternateNormal) p.alternateNormal = alternateNormal(p.normal, p.rayDirection);
 }
 
 std::vector<ShadingPoint> readShadingPoints(const json& points, const Scene& scene,
@@ -157,18 +149,13 @@ nlohmann::ordered_json shadePoints(const RenderWorld& world, Node* node, bool as
     for (size_t i = 0; i < points.size(); ++i) {
         ShadingPoint p = points[i];
         completeShadingPoint(p);
-        ShaderGlobals sg = blankShaderGlobals();
-        sg.point = p.point;
-        sg.normal = p.normal;
-        sg.geometricNormal = p.geometricNormal;
+        ShaderGlobals sg =
+            surfaceGlobals(p.point, p.normal, p.geometricNormal, p.rayDirection, p.object);
         sg.alternateNormal = p.alternateNormal;
-        sg.rayDirection = p.rayDirection;
-        sg.object = p.object;
         sg.lightIntensity = p.lightIntensity;
         // A fresh sample per point, told apart for the samplers as pixel (i, 0).
-        SampleScope scope(context, sg, &world.world, 0,
-                          SampleOrigin{static_cast<uint32_t>(i), 0, 0});
-        evaluateNode(node, &sg);
+        shadeSample(context, sg, &world.world, 0, SampleOrigin{static_cast<uint32_t>(i), 0, 0},
+                    kRayCamera, node);
 
         nlohmann::ordered_json record = nlohmann::ordered_json::object();
         record["node"] = node->name;

@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "geometry/geometry_scene.h"
-#include "render/world.h"
+#include "tracing/world.h"
 #include "scene/scene.h"
 
 namespace host {
