@@ -3,6 +3,7 @@
 #include <fstream>
 #include <iostream>
 
+#include "builtin/host_node_types.h"
 #include "render/point_shading.h"
 #include "render/world_builder.h"
 #include "scene/json_location.h"
@@ -75,6 +76,7 @@ int main(int argc, char** argv) {
 
     try {
         host::SceneReadOptions readOptions;
+        readOptions.registerTypes = host::registerHostNodeTypes;
         readOptions.plugins = plugins;
         std::unique_ptr<host::Scene> scene = host::readSceneFile(scenePath, readOptions);
         Node* node = scene->universe->findNode(nodeName);

@@ -6,7 +6,6 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
-#include "builtin/host_node_types.h"
 #include "scene/closest_name.h"
 #include "scene/json_location.h"
 #include "scene/param_literal.h"
@@ -91,7 +90,7 @@ class SceneReader {
         scene_->path = fileName_;
         scene_->universe = std::make_unique<Universe>();
         universe_ = scene_->universe.get();
-        registerHostNodeTypes(universe_->registry());
+        if (options.registerTypes) options.registerTypes(universe_->registry());
 
         checkSections(root);
         const size_t before = problems_.size();
