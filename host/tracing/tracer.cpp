@@ -71,7 +71,11 @@ Node* shaderOf(const Node* object) {
     if (!object) return nullptr;
     if (object->values.size() > kObjectShader && object->values[kObjectShader].type == kTypeNode)
         return object->values[kObjectShader].node;
-    return static_cast<Node*>(AiNodeGetPtr(object, "shader"));
+    // Any other object type: its "shader" parameter, declared or user, as AiNodeGetPtr reads it.
+    const int index = object->type->findParam("shader");
+    const UserParamEntry* user = index >= 0 ? nullptr : object->findUserParam("shader");
+    const ParamValue* value = index >= 0 ? &object->values[index] : user ? &user->value : nullptr;
+    return value && value->type == kTypeNode ? value->node : nullptr;
 }
 
 /// What a ray that leaves the scene sees: the world's background shader looking along the ray,
