@@ -13,11 +13,11 @@
 #include "geometry/geometry_scene.h"
 #include "geometry/object_types.h"
 #include "plugin/float3.h"
-#include "render/world.h"
 #include "shading/network.h"
 #include "shading/sample_state.h"
 #include "support/network.h"
 #include "trace/direction_sampling.h"
+#include "tracing/world.h"
 
 namespace {
 

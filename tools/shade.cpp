@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iostream>
 
+#include "builtin/host_node_types.h"
 #include "render/image_output.h"
 #include "render/point_shading.h"
 #include "render/shade_grid.h"
@@ -129,6 +130,7 @@ int main(int argc, char** argv) {
 
     try {
         host::SceneReadOptions readOptions;
+        readOptions.registerTypes = host::registerHostNodeTypes;
         readOptions.plugins = plugins;
         std::unique_ptr<host::Scene> scene = host::readSceneFile(scenePath, readOptions);
         Node* node = scene->universe->findNode(nodeName);

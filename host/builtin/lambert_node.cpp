@@ -1,7 +1,7 @@
 // "lambert": a diffuse surface lit by the scene's lights (and their filters).
 //   color (rgb, 0.8): albedo, linkable     weight (float, 1): scales the albedo
 #include "builtin/builtin_methods.h"
-#include "render/lighting.h"
+#include "tracing/lighting.h"
 
 namespace host {
 

@@ -7,7 +7,7 @@
 
 #include "render/camera.h"
 #include "render/image_buffer.h"
-#include "render/world.h"
+#include "tracing/world.h"
 
 namespace host {
 

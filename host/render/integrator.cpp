@@ -3,6 +3,8 @@
 #include <cmath>
 #include <limits>
 
+#include "tracing/tracer.h"
+
 namespace host {
 
 RGBA traceCameraSample(ThreadContext& thread, const World& world, const Camera& camera,
@@ -13,11 +15,10 @@ RGBA traceCameraSample(ThreadContext& thread, const World& world, const Camera& 
     sg.rayDirection = direction;
     // The camera is the root of the ray tree: its hit is shaded one level down, at depth 0.
     SampleScope scope(thread, sg, &world, -1, origin);
-    Ray ray;
-    AiMakeRay(&ray, kRayCamera, &camera.position, &direction,
-              std::numeric_limits<double>::infinity(), &sg);
+    const Ray ray = makeRay(kRayCamera, camera.position, direction,
+                            std::numeric_limits<double>::infinity(), &sg);
     TraceResult result;
-    AiTrace(&ray, &result);
+    traceRay(ray, result);
     RGBA color{result.color.r, result.color.g, result.color.b, result.alpha};
     // A shader's NaN or infinity would spread through the pixel filter; show it as black.
     if (!std::isfinite(color.a)) color.a = 1.0f;

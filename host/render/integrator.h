@@ -2,13 +2,13 @@
 #pragma once
 
 #include "render/camera.h"
-#include "render/world.h"
 #include "shading/sample_state.h"
+#include "tracing/world.h"
 
 namespace host {
 
 /// Traces the camera ray through image point (x, y) (pixels from the top-left) into `world`
-/// with AiTrace, from a root sample of its own on `thread` whose origin is `origin`, so the hit
+/// with the tracer, from a root sample of its own on `thread` whose origin is `origin`, so the hit
 /// is shaded exactly as any traced ray's is: by its object's shader, in a fresh sample one level
 /// down; a miss gives the background. Alpha is 1 on a hit, 0 on a miss. No lock, no heap
 /// allocation once the thread's arena has warmed up.

@@ -6,8 +6,8 @@
 
 #include "render/explain_report.h"
 #include "scene/param_literal.h"
-#include "shading/network.h"
 #include "shading/sample_state.h"
+#include "tracing/tracer.h"
 #include "universe/host_error.h"
 
 namespace host {
@@ -31,10 +31,6 @@ json rgb(const RGB& c) {
     return json::array({tidy(c.r), tidy(c.g), tidy(c.b)});
 }
 
-float dot(const Vector& a, const Vector& b) {
-    return a.x * b.x + a.y * b.y + a.z * b.z;
-}
-
 bool reaches(const Node* from, const Node* target) {
     if (!from) return false;
     if (from == target) return true;
@@ -47,11 +43,7 @@ bool reaches(const Node* from, const Node* target) {
 
 void completeShadingPoint(ShadingPoint& p) {
     if (!p.hasGeometricNormal) p.geometricNormal = p.normal;
-    if (!p.hasAlternateNormal) {
-        p.alternateNormal = p.normal;
-        if (dot(p.normal, p.rayDirection) > 0)
-            p.alternateNormal = Vector{-p.normal.x, -p.normal.y, -p.normal.z};
-    }
+    if (!p.hasAlternateNormal) p.alternateNormal = alternateNormal(p.normal, p.rayDirection);
 }
 
 std::vector<ShadingPoint> readShadingPoints(const json& points, const Scene& scene,
@@ -158,16 +150,10 @@ void shadePoint(ThreadContext& thread, const RenderWorld& world, Node* node,
                 const ShadingPoint& point, const SampleOrigin& origin, ShaderGlobals* sg) {
     ShadingPoint p = point;
     completeShadingPoint(p);
-    *sg = blankShaderGlobals();
-    sg->point = p.point;
-    sg->normal = p.normal;
-    sg->geometricNormal = p.geometricNormal;
+    *sg = surfaceGlobals(p.point, p.normal, p.geometricNormal, p.rayDirection, p.object);
     sg->alternateNormal = p.alternateNormal;
-    sg->rayDirection = p.rayDirection;
-    sg->object = p.object;
     sg->lightIntensity = p.lightIntensity;
-    SampleScope scope(thread, *sg, &world.world, 0, origin);
-    evaluateNode(node, sg);
+    shadeSample(thread, *sg, &world.world, 0, origin, kRayCamera, node);
     sg->host = nullptr;  // the sample ends with the scope
 }
 

@@ -1,8 +1,17 @@
 #include "render/scene_render.h"
 
+#include "builtin/host_node_types.h"
+#include "render/scene_camera.h"
+
 namespace host {
 
 namespace {
+
+/// The reader's options, with the host's own node types in every universe it makes.
+SceneReadOptions withHostTypes(SceneReadOptions options) {
+    options.registerTypes = registerHostNodeTypes;
+    return options;
+}
 
 void setInt(Universe& universe, const char* param, int value) {
     universe.setParam(universe.options(), param, ParamValue::makeInt(value));
@@ -17,7 +26,7 @@ int optionInt(const Universe& universe, const char* param) {
 
 SceneRender::SceneRender(const std::string& scenePath, const RenderOverrides& overrides,
                          const SceneReadOptions& readOptions)
-    : scene_(readSceneFile(scenePath, readOptions)) {
+    : scene_(readSceneFile(scenePath, withHostTypes(readOptions))) {
     Universe& universe = *scene_->universe;
     if (overrides.threads >= 0) setInt(universe, "threads", overrides.threads);
     if (overrides.samples >= 1) setInt(universe, "samples", overrides.samples);

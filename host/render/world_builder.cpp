@@ -55,13 +55,3 @@ std::unique_ptr<RenderWorld> buildWorld(const Scene& scene) {
 }
 
 }  // namespace host
-
-namespace host {
-
-Camera sceneCamera(const Scene& scene, int width, int height) {
-    const Node* camera = scene.camera;
-    return makeCamera(stored(camera, "position").vec, stored(camera, "lookAt").vec,
-                      stored(camera, "up").vec, stored(camera, "fov").flt, width, height);
-}
-
-}  // namespace host

@@ -4,8 +4,8 @@
 #include <memory>
 
 #include "geometry/geometry_scene.h"
-#include "render/world.h"
 #include "scene/scene.h"
+#include "tracing/world.h"
 
 namespace host {
 
@@ -19,14 +19,5 @@ struct RenderWorld {
 /// background and ray depth from the options. Throws HostError, prefixed with the scene's file,
 /// for an object whose geometry cannot be built.
 std::unique_ptr<RenderWorld> buildWorld(const Scene& scene);
-
-}  // namespace host
-
-#include "render/camera.h"
-
-namespace host {
-
-/// The scene's camera for an image of width x height pixels.
-Camera sceneCamera(const Scene& scene, int width, int height);
 
 }  // namespace host

@@ -8,7 +8,6 @@
 #include <sstream>
 #include <unordered_map>
 
-#include "builtin/host_node_types.h"
 #include "scene/closest_name.h"
 #include "scene/environment_loop.h"
 #include "scene/json_reader.h"
@@ -108,7 +107,7 @@ class SceneReader {
         scene_->path = fileName_;
         scene_->universe = std::make_unique<Universe>();
         universe_ = scene_->universe.get();
-        registerHostNodeTypes(universe_->registry());
+        if (options.registerTypes) options.registerTypes(universe_->registry());
 
         checkSections(root);
         const size_t before = problems_.size();

@@ -25,6 +25,10 @@
 namespace host {
 
 struct SceneReadOptions {
+    /// Registers the node types every scene may use in the new universe, before any plug-in
+    /// loads: the host's own come from registerHostNodeTypes (builtin/), which the reader does
+    /// not know of. Null: only the plug-ins' types.
+    void (*registerTypes)(NodeTypeRegistry& registry) = nullptr;
     /// Load the library's module (host::defaultPluginPath) and then the modules on
     /// $ORV_PLUGIN_PATH before the scene's own plug-ins.
     bool loadDefaultPlugin = true;

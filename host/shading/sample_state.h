@@ -9,8 +9,8 @@
 
 namespace host {
 
-/// The renderable scene (geometry, lights, background, limits), defined by the renderer part of
-/// the host. Samples shaded outside a render have none: their rays miss.
+/// The renderable scene (geometry, lights, background, limits), defined by the tracer
+/// (tracing/world.h). Samples shaded outside a render have none: their rays miss.
 struct World;
 
 class ExplainRecorder;  // shading/explain_recorder.h

@@ -1,6 +1,6 @@
 // The host's direct lighting: point and spot lights, light filters in order, shadow rays, and a
 // card blocker whose soft edge follows its ramp on the floor it lies on.
-#include "render/lighting.h"
+#include "tracing/lighting.h"
 
 #include <gtest/gtest.h>
 
@@ -11,9 +11,9 @@
 
 #include "geometry/geometry_scene.h"
 #include "geometry/object_types.h"
-#include "render/world.h"
 #include "shading/sample_state.h"
 #include "support/network.h"
+#include "tracing/world.h"
 #include "universe/node.h"
 
 namespace {
@@ -203,6 +203,8 @@ TEST_F(LightingTest, ShadowRayFindsGeometryBetweenPointAndLight) {
     net.set("roof.translate", Vector{0, 1, 0}).set("roof.size", 2.0f);
     buildGeometry();
     pointLight({0, 2, 0}, 4);
+    const host::ThreadContext& thread = net.thread(0);
+    const uint64_t traced = thread.raysTraced, shadows = thread.raysByType[1];
     // Under the roof: shadowed. Beside it: lit, and the floor does not shadow itself.
     expectRGB(shade({0, 0, 0}), RGB{0, 0, 0}, 0);
     expectRGB(shade({0.5f, 0, 0.5f}), RGB{0, 0, 0}, 0);
@@ -211,11 +213,15 @@ TEST_F(LightingTest, ShadowRayFindsGeometryBetweenPointAndLight) {
     expectRGB(shade({3, 0, 0}), RGB{lit, lit, lit});
     // On top of the roof, nothing lies between it and the light.
     expectRGB(shade({0, 1, 0}), RGB{4 / kPi, 4 / kPi, 4 / kPi});
+    // Each shadow ray is counted as one, of its own type, as the render summary reports them.
+    EXPECT_EQ(thread.raysTraced - traced, 4u);
+    EXPECT_EQ(thread.raysByType[1] - shadows, 4u);
     // A filter that leaves no light skips the shadow ray and still gives black.
     net.add("test_scale_filter", "none");
     net.set("none.factor", 0.0f);
     world.lights.back().filters = {net.node("none")};
     expectRGB(shade({3, 0, 0}), RGB{0, 0, 0}, 0);
+    EXPECT_EQ(thread.raysTraced - traced, 4u);
 }
 
 TEST_F(LightingTest, CardBlockerOnTheFloorCastsASoftEdgedShadowAlongItsRamp) {

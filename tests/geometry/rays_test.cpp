@@ -7,11 +7,11 @@
 
 #include "geometry/geometry_scene.h"
 #include "geometry/object_types.h"
-#include "render/world.h"
 #include "shading/network.h"
 #include "shading/sample_state.h"
 #include "support/network.h"
 #include "support/test_nodes.h"
+#include "tracing/world.h"
 
 namespace {
 

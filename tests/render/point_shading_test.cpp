@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <fstream>
 
+#include "builtin/host_node_types.h"
 #include "render/point_shading.h"
 #include "render/world_builder.h"
 #include "scene/scene_reader.h"
@@ -16,10 +17,16 @@ using nlohmann::json;
 
 const std::string kScene = ORV_SOURCE_DIR "/tests/render/data/shade.json";
 
+std::unique_ptr<host::Scene> readShadeScene() {
+    host::SceneReadOptions options;
+    options.registerTypes = host::registerHostNodeTypes;
+    return host::readSceneFile(kScene, options);
+}
+
 class PointShading : public ::testing::Test {
   protected:
     void SetUp() override {
-        scene_ = host::readSceneFile(kScene);
+        scene_ = readShadeScene();
         world_ = host::buildWorld(*scene_);
         scene_->universe->prepare();
     }
@@ -135,7 +142,7 @@ TEST_F(PointShading, TraceEnvironmentComesFromTheObject) {
 }
 
 TEST(PointShadingInput, PointsFileIsCheckedKeyByKey) {
-    auto scene = host::readSceneFile(kScene);
+    auto scene = readShadeScene();
     const auto points = host::readShadingPoints(
         json::parse(R"([{"point": [1, 2, 3], "lightIntensity": 2, "object": "ball"}, {}])"), *scene,
         "points.json");

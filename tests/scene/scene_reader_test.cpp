@@ -2,6 +2,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "builtin/host_node_types.h"
 #include "scene/scene_error.h"
 #include "scene/scene_reader.h"
 
@@ -16,8 +17,15 @@ using ::testing::UnorderedElementsAre;
 
 const std::string kDataDir = ORV_SOURCE_DIR "/tests/scene/data";
 
+/// As the tools read scenes: with the host's own node types.
+host::SceneReadOptions hostTypes() {
+    host::SceneReadOptions options;
+    options.registerTypes = host::registerHostNodeTypes;
+    return options;
+}
+
 std::unique_ptr<host::Scene> read(const std::string& text) {
-    return host::readSceneText(text, "test.json", kDataDir);
+    return host::readSceneText(text, "test.json", kDataDir, hostTypes());
 }
 
 /// The problems reading `text` reports; fails the test when it reads without any.
@@ -110,7 +118,7 @@ TEST(SceneReader, LiteralsWidenToTheParameterType) {
 }
 
 TEST(SceneReader, FileParametersAreFoundBesideTheSceneFile) {
-    auto scene = host::readSceneFile(kDataDir + "/good.json");
+    auto scene = host::readSceneFile(kDataDir + "/good.json", hostTypes());
     const char* file = value(scene->universe->findNode("tri"), "file").str;
     EXPECT_EQ(std::string(file), kDataDir + "/triangle.obj");
     EXPECT_EQ(scene->path, kDataDir + "/good.json");

@@ -8,8 +8,8 @@
 
 #include "geometry/geometry_scene.h"
 #include "plugin/renderer.h"
-#include "render/world.h"
 #include "support/network.h"
+#include "tracing/world.h"
 
 namespace test {
 

@@ -1,27 +1,20 @@
 // Direct lighting: point and spot lights, their light filters, shadow rays and the Lambert term.
-#include "render/lighting.h"
+#include "tracing/lighting.h"
 
 #include <cmath>
 
 #include "geometry/affine_transform.h"
-#include "geometry/geometry_scene.h"
-#include "render/world.h"
 #include "shading/explain_recorder.h"
 #include "shading/network.h"
 #include "shading/sample_state.h"
+#include "tracing/tracer.h"
+#include "tracing/world.h"
 
 namespace host {
 
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
-/// Shadow rays leave the surface by this much times the larger of 1 and the point's largest
-/// coordinate, as traced rays do, so that a rounded hit point does not shadow itself.
-constexpr double kShadowOffset = 1e-4;
-
-double magnitude(const Vec3d& p) {
-    return std::fmax(1.0, std::fmax(std::fabs(p.x), std::fmax(std::fabs(p.y), std::fabs(p.z))));
-}
 
 double radians(double degrees) {
     return degrees * (kPi / 180.0);
@@ -44,32 +37,6 @@ double spotFactor(const Light& light, const Vec3d& fromLight) {
 
 bool isBlack(const RGB& c) {
     return c.r == 0.0f && c.g == 0.0f && c.b == 0.0f;
-}
-
-/// Whether geometry lies between the shading point and the light.
-bool shadowed(const GeometryScene& geometry, const Vec3d& point, const Vector& geometricNormal,
-              const Vec3d& lightPosition, const Vec3d& towardLight, ExplainRecorder* explain) {
-    Vec3d origin = point;
-    const Vec3d ng = normalized(toVec3d(geometricNormal));
-    if (dot(ng, ng) > 0.5) {
-        const double side = dot(towardLight, ng) >= 0.0 ? 1.0 : -1.0;
-        origin = origin + ng * (side * kShadowOffset * magnitude(point));
-    }
-    const Vec3d toLight = lightPosition - origin;
-    const double distance = std::sqrt(dot(toLight, toLight));
-    if (!(distance > 0.0) || !std::isfinite(distance)) return false;
-    const Vec3d direction = toLight * (1.0 / distance);
-    const bool occluded = geometry.occluded(toVector(origin), toVector(direction), 0.0f,
-                                            static_cast<float>(distance));
-    if (explain) {
-        GeometryScene::Hit nearest{};
-        const bool found =
-            occluded && geometry.intersect(toVector(origin), toVector(direction), 0.0f,
-                                           static_cast<float>(distance), &nearest);
-        explain->probe(kRayShadow, toVector(origin), toVector(direction), occluded,
-                       found ? nearest.object : nullptr, found ? nearest.distance : 0.0);
-    }
-    return occluded;
 }
 
 /// Closes a light's record in --explain whichever way its sample ends.
@@ -116,9 +83,7 @@ RGB directLighting(ShaderGlobals* sg, const RGB& albedo) {
             if (filter) evaluateNode(filter, sg);
         const RGB filtered = sg->lightIntensity;
         if (isBlack(filtered)) continue;
-        if (world.geometry &&
-            shadowed(*world.geometry, point, sg->geometricNormal, position, towardLight, explain))
-            continue;
+        if (shadowed(*sg, light.position)) continue;
 
         const float weight = static_cast<float>(cosine / kPi);
         total.r += albedo.r * weight * filtered.r;

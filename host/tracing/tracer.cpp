@@ -1,0 +1,221 @@
+// The tracer: rays made, traced and probed against the world's geometry, and the sample that
+// shades each hit.
+#include "tracing/tracer.h"
+
+#include <cmath>
+#include <limits>
+
+#include "geometry/affine_transform.h"
+#include "geometry/geometry_scene.h"
+#include "geometry/object_types.h"
+#include "shading/explain_recorder.h"
+#include "shading/network.h"
+#include "tracing/world.h"
+#include "universe/node.h"
+
+namespace host {
+
+namespace {
+
+/// Origins leave their surface by this much times the larger of 1 and the origin's largest
+/// coordinate, so that the float rounding of a hit point never puts the next ray back inside.
+constexpr double kOriginOffset = 1e-4;
+/// Hits nearer than this (relative in the same way) are the surface the ray leaves.
+constexpr double kRelativeTnear = 1e-6;
+/// Recursion stops here whatever the scene's limit, to bound the stack of nested samples.
+constexpr int kHardRayDepthLimit = 64;
+
+bool finite(const Vector& v) {
+    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
+}
+
+/// max(1, |p.x|, |p.y|, |p.z|), by comparisons that compile inline (fmax is a library call).
+double magnitude(const Vector& p) {
+    const float x = std::fabs(p.x), y = std::fabs(p.y), z = std::fabs(p.z);
+    float m = x > 1.0f ? x : 1.0f;
+    m = y > m ? y : m;
+    m = z > m ? z : m;
+    return m;
+}
+
+const World* worldOf(const Ray* ray) {
+    if (!ray || !ray->parent || !ray->parent->host) return nullptr;
+    return ray->parent->host->world;
+}
+
+void countRay(const Ray& ray) {
+    ThreadContext* thread = ray.parent->host->thread;
+    if (!thread) return;
+    ++thread->raysTraced;
+    for (int bit = 0; bit < 4; ++bit)
+        if (ray.type == (1u << bit)) ++thread->raysByType[bit];
+}
+
+/// The far end of the search as Embree takes it: nothing for a NaN or non-positive distance.
+float farDistance(double maxDistance) {
+    if (!(maxDistance > 0.0)) return 0.0f;
+    if (maxDistance >= static_cast<double>(std::numeric_limits<float>::max()))
+        return std::numeric_limits<float>::infinity();
+    return static_cast<float>(maxDistance);
+}
+
+bool castable(const Ray& ray) {
+    return finite(ray.origin) && finite(ray.direction) && farDistance(ray.maxDistance) > 0.0f &&
+           (ray.direction.x != 0.0f || ray.direction.y != 0.0f || ray.direction.z != 0.0f);
+}
+
+float nearDistance(const Ray& ray) {
+    return static_cast<float>(kRelativeTnear * magnitude(ray.origin));
+}
+
+Node* shaderOf(const Node* object) {
+    if (!object) return nullptr;
+    if (object->values.size() > kObjectShader && object->values[kObjectShader].type == kTypeNode)
+        return object->values[kObjectShader].node;
+    // Any other object type: its "shader" parameter, declared or user, as AiNodeGetPtr reads it.
+    const int index = object->type->findParam("shader");
+    const UserParamEntry* user = index >= 0 ? nullptr : object->findUserParam("shader");
+    const ParamValue* value = index >= 0 ? &object->values[index] : user ? &user->value : nullptr;
+    return value && value->type == kTypeNode ? value->node : nullptr;
+}
+
+/// What a ray that leaves the scene sees: the world's background shader looking along the ray,
+/// shaded as a sample of its own one level deeper, else its background colour.
+RGB background(const World& world, const Ray& ray, int depth) {
+    if (!world.background) return world.backgroundColor;
+    const HostSample& parent = *ray.parent->host;
+    ShaderGlobals sg = blankShaderGlobals();
+    sg.rayDirection = ray.direction;
+    sg.point = ray.origin;
+    shadeSample(*parent.thread, sg, &world, depth, parent.origin, ray.type, world.background);
+    return sg.out.rgb;
+}
+
+/// A probe as --explain reports it: the nearest object, which an any-hit test does not find.
+void explainProbe(ExplainRecorder& explain, const GeometryScene* geometry, const Ray& ray,
+                  bool occluded) {
+    GeometryScene::Hit nearest{};
+    const bool found = occluded && geometry->intersect(ray.origin, ray.direction, nearDistance(ray),
+                                                       farDistance(ray.maxDistance), &nearest);
+    explain.probe(ray.type, ray.origin, ray.direction, occluded, found ? nearest.object : nullptr,
+                  found ? nearest.distance : 0.0);
+}
+
+}  // namespace
+
+Ray makeRay(uint32_t type, const Vector& origin, const Vector& direction, double maxDistance,
+            const ShaderGlobals* parent) {
+    Vector o = origin;
+    Vector d = direction;
+    // Unit directions, so that distances along the ray are world distances.
+    const bool usable = finite(o) && finite(d);
+    if (usable) {
+        const double squared = static_cast<double>(d.x) * d.x + static_cast<double>(d.y) * d.y +
+                               static_cast<double>(d.z) * d.z;
+        if (squared > 0.0) {
+            const double r = 1.0 / std::sqrt(squared);
+            d = Vector{static_cast<float>(d.x * r), static_cast<float>(d.y * r),
+                       static_cast<float>(d.z * r)};
+        }
+    }
+    // Leave the surface of the sample that casts the ray, on the side the ray heads for.
+    if (usable && parent && parent->object) {
+        const Vector& n = parent->geometricNormal;
+        const double squared = static_cast<double>(n.x) * n.x + static_cast<double>(n.y) * n.y +
+                               static_cast<double>(n.z) * n.z;
+        if (squared > 0.0 && std::isfinite(squared)) {
+            const double facing = static_cast<double>(d.x) * n.x + static_cast<double>(d.y) * n.y +
+                                  static_cast<double>(d.z) * n.z;
+            const double step = (facing >= 0.0 ? kOriginOffset : -kOriginOffset) * magnitude(o) /
+                                std::sqrt(squared);
+            o = Vector{static_cast<float>(o.x + n.x * step), static_cast<float>(o.y + n.y * step),
+                       static_cast<float>(o.z + n.z * step)};
+        }
+    }
+    return Ray{type, o, d, maxDistance, parent};
+}
+
+bool probeRay(const Ray& ray) {
+    const World* world = worldOf(&ray);
+    if (!world) return false;
+    countRay(ray);
+    const bool occluded = world->geometry && castable(ray) &&
+                          world->geometry->occluded(ray.origin, ray.direction, nearDistance(ray),
+                                                    farDistance(ray.maxDistance));
+    if (ExplainRecorder* explain = explainRecorder(ray.parent))
+        explainProbe(*explain, world->geometry, ray, occluded);
+    return occluded;
+}
+
+bool shadowed(const ShaderGlobals& sg, const Vector& lightPosition) {
+    const Vector toLight{lightPosition.x - sg.point.x, lightPosition.y - sg.point.y,
+                         lightPosition.z - sg.point.z};
+    Ray ray = makeRay(kRayShadow, sg.point, toLight, 0.0, &sg);
+    // Aimed from the offset origin, so that the ray ends at the light itself.
+    const Vec3d aim = toVec3d(lightPosition) - toVec3d(ray.origin);
+    const double distance = std::sqrt(dot(aim, aim));
+    if (!(distance > 0.0) || !std::isfinite(distance)) return false;
+    ray.direction = toVector(aim * (1.0 / distance));
+    ray.maxDistance = distance;
+    return probeRay(ray);
+}
+
+Vector alternateNormal(const Vector& normal, const Vector& rayDirection) {
+    const float facing =
+        normal.x * rayDirection.x + normal.y * rayDirection.y + normal.z * rayDirection.z;
+    return facing > 0.0f ? Vector{-normal.x, -normal.y, -normal.z} : normal;
+}
+
+ShaderGlobals surfaceGlobals(const Vector& point, const Vector& normal,
+                             const Vector& geometricNormal, const Vector& rayDirection,
+                             Node* object) {
+    ShaderGlobals sg = blankShaderGlobals();
+    sg.rayDirection = rayDirection;
+    sg.point = point;
+    sg.normal = normal;
+    sg.geometricNormal = geometricNormal;
+    sg.alternateNormal = alternateNormal(normal, rayDirection);
+    sg.object = object;
+    return sg;
+}
+
+void shadeSample(ThreadContext& thread, ShaderGlobals& sg, const World* world, int depth,
+                 const SampleOrigin& origin, uint32_t rayType, Node* node) {
+    SampleScope scope(thread, sg, world, depth, origin);
+    sg.host->rayType = rayType;
+    evaluateNode(node, &sg);
+}
+
+bool traceRay(const Ray& ray, TraceResult& r) {
+    r = TraceResult{{0, 0, 0}, 0.0f, {0, 0, 0}, 0.0, nullptr};
+    const World* world = worldOf(&ray);
+    if (!world) return false;
+    const HostSample& parent = *ray.parent->host;
+    const int depth = parent.rayDepth + 1;
+    if (depth > world->maxRayDepth || depth > kHardRayDepthLimit || !parent.thread) return false;
+    countRay(ray);
+    const ExplainedTrace explained(explainRecorder(ray.parent), ray, r);
+
+    GeometryScene::Hit hit;
+    const bool found = world->geometry && castable(ray) &&
+                       world->geometry->intersect(ray.origin, ray.direction, nearDistance(ray),
+                                                  farDistance(ray.maxDistance), &hit);
+    if (!found) {
+        r.color = background(*world, ray, depth);
+        return false;
+    }
+    r.alpha = 1.0f;
+    r.point = hit.point;
+    r.distance = hit.distance;
+    r.object = hit.object;
+    Node* shader = shaderOf(hit.object);
+    if (!shader) return true;
+
+    ShaderGlobals sg = surfaceGlobals(hit.point, hit.shadingNormal, hit.geometricNormal,
+                                      ray.direction, hit.object);
+    shadeSample(*parent.thread, sg, world, depth, parent.origin, ray.type, shader);
+    r.color = sg.out.rgb;
+    return true;
+}
+
+}  // namespace host
