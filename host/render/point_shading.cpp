@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <unordered_set>
+#include <vector>
 
 #include "render/explain_report.h"
 #include "scene/param_literal.h"
@@ -31,11 +33,19 @@ json rgb(const RGB& c) {
     return json::array({tidy(c.r), tidy(c.g), tidy(c.b)});
 }
 
-bool reaches(const Node* from, const Node* target) {
-    if (!from) return false;
-    if (from == target) return true;
-    for (const Node* source : from->links)
-        if (reaches(source, target)) return true;
+/// Whether `target` is in `from`'s network. Each node is walked once, without recursion: a
+/// network may share nodes (a diamond of links has 2^depth paths) or be a chain of thousands.
+/// `seen` holds the nodes of earlier walks that found nothing, which need no second look.
+bool reaches(const Node* from, const Node* target, std::unordered_set<const Node*>& seen) {
+    if (!from || !seen.insert(from).second) return false;
+    std::vector<const Node*> pending{from};
+    while (!pending.empty()) {
+        const Node* node = pending.back();
+        pending.pop_back();
+        if (node == target) return true;
+        for (const Node* source : node->links)
+            if (source && seen.insert(source).second) pending.push_back(source);
+    }
     return false;
 }
 
@@ -117,11 +127,12 @@ bool isLightFilter(const Scene& scene, const Node* node) {
 }
 
 Node* objectShadedBy(const Scene& scene, const Node* node) {
+    std::unordered_set<const Node*> seen;
     for (Node* object : scene.objects) {
         const int shader = object->type->findParam("shader");
-        if (shader >= 0 && reaches(object->values[shader].node, node)) return object;
+        if (shader >= 0 && reaches(object->values[shader].node, node, seen)) return object;
         for (const UserParamEntry& user : object->userParams)
-            if (user.value.type == kTypeNode && reaches(user.value.node, node)) return object;
+            if (user.value.type == kTypeNode && reaches(user.value.node, node, seen)) return object;
     }
     return nullptr;
 }

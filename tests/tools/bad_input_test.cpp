@@ -126,6 +126,18 @@ std::vector<ToolCase> cases() {
         {"type": "flat", "name": "g", "color": [0, -1, 0]}]})",
                                        0, {"warning", "node 'f'", "parameter 'color'", "1 more"}),
                                 {"node 'g'"});
+    // Finding the object that shades a node walks each node of a network once, not each path:
+    // here 2^64 paths, none reaching the node.
+    std::string diamond = R"({"objects": [{"type": "sphere", "shader": "c64"}], "nodes": [
+        {"type": "flat", "name": "c0"}, {"type": "flat", "name": "f"})";
+    for (int i = 1; i <= 64; ++i)
+        diamond += ", {\"type\": \"checker\", \"name\": \"c" + std::to_string(i) +
+                   "\", \"color1\": {\"link\": \"c" + std::to_string(i - 1) +
+                   "\"}, \"color2\": {\"link\": \"c" + std::to_string(i - 1) + "\"}}";
+    ToolCase outside = shade("ShadeNodeBesideADiamond", {}, {"\"node\":\"f\""}, {}, diamond + "]}");
+    outside.exitCode = 0;
+    rows.push_back(outside);
+
     for (ToolCase* legal : {&flat, &negative}) {
         legal->writesImage = true;
         rows.push_back(*legal);
