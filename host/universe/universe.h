@@ -80,7 +80,7 @@ class Universe {
     std::unordered_map<std::string, Node*> names_;
     Node* options_ = nullptr;
     std::unordered_set<std::string> strings_;  ///< elements never move, so c_str() stays put
-    Universe* previous_ = nullptr;  ///< active before this one was made
+    Universe* previous_ = nullptr;             ///< active before this one was made
 };
 
 /// The universe most recently constructed and not yet destroyed, or null.
