@@ -1,7 +1,7 @@
 #include <filesystem>
 #include <map>
 
-#include "render/image_spec_facts.h"
+#include "render/image_metadata.h"
 #include "render/scene_render.h"
 
 namespace host {

@@ -10,7 +10,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "render/image_spec_facts.h"
+#include "render/image_metadata.h"
 #include "universe/host_error.h"
 
 namespace host {

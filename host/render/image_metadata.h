@@ -1,4 +1,4 @@
-// ImageFacts onto an OpenImageIO image spec, for the image writer.
+// ImageFacts onto the header of an image written with OpenImageIO.
 #pragma once
 
 #include <OpenImageIO/imageio.h>
