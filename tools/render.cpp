@@ -109,6 +109,8 @@ int main(int argc, char** argv) {
                          scene.objects.size() == 1 ? "" : "s", scene.lights.size(),
                          scene.lights.size() == 1 ? "" : "s");
 
+        // Found out now rather than after the render: an output that cannot be written.
+        host::ImageFile file(output);
         std::signal(SIGINT, onStopSignal);
         std::signal(SIGTERM, onStopSignal);
         host::ImageBuffer image(width, height);
@@ -121,14 +123,15 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "orv-render: stopped; %s left as it was\n", output.c_str());
             return 130;
         }
-        host::writeImage(output, image);
         if (!quiet) {
             const double s = std::max(stats.seconds, 1e-9);
             std::fprintf(stderr, "orv-render: done in %.2f s: %s samples (%s/s), %s rays (%s/s)\n",
                          stats.seconds, si(double(stats.samples)).c_str(),
                          si(stats.samples / s).c_str(), si(double(stats.rays)).c_str(),
                          si(stats.rays / s).c_str());
+            std::fprintf(stderr, "orv-render: writing %s\n", output.c_str());
         }
+        file.write(image);
         std::fprintf(stderr, "orv-render: wrote %s\n", output.c_str());
     } catch (const host::SceneError& e) {
         std::cerr << e.what() << "\n"
@@ -138,6 +141,9 @@ int main(int argc, char** argv) {
         return 1;
     } catch (const host::HostError& e) {
         std::cerr << "orv-render: " << e.what() << "\n";
+        return 1;
+    } catch (const std::bad_alloc&) {
+        std::cerr << "orv-render: out of memory; nothing written\n";
         return 1;
     }
     return 0;
