@@ -11,6 +11,7 @@
 #include "render/bucket_renderer.h"
 #include "render/image_output.h"
 #include "render/progress_bar.h"
+#include "render/render_memory.h"
 #include "render/scene_render.h"
 #include "scene/scene_error.h"
 #include "universe/host_error.h"
@@ -109,8 +110,12 @@ int main(int argc, char** argv) {
                          scene.objects.size() == 1 ? "" : "s", scene.lights.size(),
                          scene.lights.size() == 1 ? "" : "s");
 
-        // Found out now rather than after the render: an output that cannot be written.
+        // Found out now rather than after the render: an output that cannot be written, and
+        // a render that the memory limits cannot hold.
         host::ImageFile file(output);
+        host::checkRenderMemory(
+            host::renderMemory(width, height, settings.threads, settings.bucketSize, output),
+            host::memoryRooms(), width, height);
         std::signal(SIGINT, onStopSignal);
         std::signal(SIGTERM, onStopSignal);
         host::ImageBuffer image(width, height);
