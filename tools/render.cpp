@@ -12,6 +12,7 @@
 #include "render/bucket_renderer.h"
 #include "render/image_output.h"
 #include "render/progress_bar.h"
+#include "render/render_memory.h"
 #include "render/scene_render.h"
 #include "scene/scene_error.h"
 #include "universe/host_error.h"
@@ -130,6 +131,12 @@ int main(int argc, char** argv) {
                          scene.objects.size() == 1 ? "" : "s", scene.lights.size(),
                          scene.lights.size() == 1 ? "" : "s");
 
+        // Found out now rather than after the render: an output that cannot be written, and
+        // a render that the memory limits cannot hold.
+        host::ImageFile file(output);
+        host::checkRenderMemory(
+            host::renderMemory(width, height, settings.threads, settings.bucketSize, output),
+            host::memoryRooms(), width, height);
         std::signal(SIGINT, onStopSignal);
         std::signal(SIGTERM, onStopSignal);
         host::ImageBuffer image(job.window().width(), job.window().height());
@@ -142,14 +149,15 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "orv-render: stopped; %s left as it was\n", output.c_str());
             return 130;
         }
-        host::writeImage(output, image, host::renderFacts(job, stats, scenePath));
         if (!quiet) {
             const double s = std::max(stats.seconds, 1e-9);
             std::fprintf(stderr, "orv-render: done in %.2f s: %s samples (%s/s), %s rays (%s/s)\n",
                          stats.seconds, si(double(stats.samples)).c_str(),
                          si(stats.samples / s).c_str(), si(double(stats.rays)).c_str(),
                          si(stats.rays / s).c_str());
+            std::fprintf(stderr, "orv-render: writing %s\n", output.c_str());
         }
+        file.write(image, host::renderFacts(job, stats, scenePath));
         std::fprintf(stderr, "orv-render: wrote %s\n", output.c_str());
     } catch (const host::SceneError& e) {
         std::cerr << e.what() << "\n"
@@ -161,7 +169,7 @@ int main(int argc, char** argv) {
         std::cerr << "orv-render: " << e.what() << "\n";
         return 1;
     } catch (const std::bad_alloc&) {
-        std::cerr << "orv-render: out of memory\n";
+        std::cerr << "orv-render: out of memory; nothing written\n";
         return 1;
     } catch (const std::exception& e) {
         std::cerr << "orv-render: " << e.what() << "\n";

@@ -247,6 +247,7 @@ GeometryScene::GeometryScene(const Universe& universe, const std::string& meshDi
     EmbreeDevice& device = impl_->device;
     impl_->scene.reset(rtcNewScene(device.get()));
     device.check("making a scene");
+    if (!impl_->scene) throw HostError("Embree failed while making a scene");
     RTCScene scene = impl_->scene.get();
     rtcSetSceneFlags(scene, RTC_SCENE_FLAG_ROBUST);
     for (const auto& node : universe.nodes()) {

@@ -1,0 +1,276 @@
+// orv-render and orv-shade run as a user runs them: interrupted and killed while rendering and
+// while writing, into folders they cannot write, under memory limits, on networks that reach
+// themselves. An image on disk is the old one or the whole new one, and nothing else is left.
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "render/image_compare.h"
+#include "render/image_output.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+/// A tool running with its stderr on a pipe.
+class Tool {
+  public:
+    /// Starts ORV_BINARY_DIR/bin/`name` with `args`. `limit` sets a resource limit in the child
+    /// (resource -1: none); a file-size limit also ignores SIGXFSZ, so writes fail instead.
+    Tool(const std::string& name, const std::vector<std::string>& args, int resource = -1,
+         rlim_t limit = 0) {
+        const std::string path = std::string(ORV_BINARY_DIR) + "/bin/" + name;
+        std::vector<std::string> words{path};
+        words.insert(words.end(), args.begin(), args.end());
+        std::vector<char*> argv;
+        for (std::string& word : words) argv.push_back(word.data());
+        argv.push_back(nullptr);
+        int fds[2];
+        if (pipe(fds) != 0) throw std::runtime_error("pipe");
+        pid_ = fork();
+        if (pid_ == 0) {
+            dup2(fds[1], 2);
+            const int null = open("/dev/null", O_WRONLY);
+            dup2(null, 1);
+            if (resource >= 0) {
+                const rlimit value{limit, limit};
+                setrlimit(resource, &value);
+                if (resource == RLIMIT_FSIZE) ::signal(SIGXFSZ, SIG_IGN);
+            }
+            execv(path.c_str(), argv.data());
+            _exit(127);
+        }
+        close(fds[1]);
+        err_ = fds[0];
+    }
+    ~Tool() {
+        if (pid_ > 0 && status_ < 0) {
+            kill(pid_, SIGKILL);
+            finish();
+        }
+        close(err_);
+    }
+
+    /// Reads stderr until it holds `text`; false at the end of the output or after 60 s.
+    bool waitFor(const std::string& text) {
+        const auto end = std::chrono::steady_clock::now() + 60s;
+        while (stderr_.find(text) == std::string::npos)
+            if (std::chrono::steady_clock::now() > end || readSome(1000) < 0) return false;
+        return true;
+    }
+    void send(int signal) { kill(pid_, signal); }
+    /// Waits for the end; gives the wait status.
+    int finish() {
+        while (readSome(-1) >= 0) {
+        }
+        if (status_ < 0) waitpid(pid_, &status_, 0);
+        return status_;
+    }
+    const std::string& errors() const { return stderr_; }
+
+  private:
+    /// 1: read something, 0: nothing within the time, -1: the end of the output.
+    int readSome(int timeoutMs) {
+        pollfd p{err_, POLLIN, 0};
+        if (poll(&p, 1, timeoutMs) == 0) return 0;
+        char buffer[4096];
+        const ssize_t n = read(err_, buffer, sizeof(buffer));
+        if (n <= 0) return -1;
+        stderr_.append(buffer, static_cast<size_t>(n));
+        return 1;
+    }
+
+    pid_t pid_ = -1;
+    int err_ = -1;
+    int status_ = -1;
+    std::string stderr_;
+};
+
+int exitCode(int status) {
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string contents(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+class ToolRuns : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+        root_ = fs::temp_directory_path() /
+                ("orv_tools_" + std::to_string(getpid()) + "_" + test->name());
+        fs::remove_all(root_);
+        fs::create_directories(out_ = root_ / "out");
+        // Nothing to hit: fast to render at any size, and its uniform image compresses well.
+        std::ofstream(scene_ = (root_ / "empty.json").string())
+            << R"({"options": {"xres": 32, "yres": 32, "samples": 1, "backgroundColor": [0.2, 0.3, 0.4]},
+                  "camera": {"position": [0, 0, 5], "lookAt": [0, 0, 0]}})";
+    }
+    void TearDown() override {
+        fs::permissions(out_, fs::perms::owner_all, fs::perm_options::add);
+        fs::remove_all(root_);
+    }
+    std::string writeScene(const std::string& name, const std::string& text) {
+        const fs::path path = root_ / name;
+        std::ofstream(path) << text;
+        return path.string();
+    }
+    /// An image already at the output, as a render before this one left it.
+    std::string oldImage(const std::string& name) {
+        host::ImageBuffer image(8, 4);
+        for (int x = 0; x < 8; ++x) image.at(x, 1) = RGBA{1, 0.5f, 0.25f, 1};
+        host::writeImage((out_ / name).string(), image);
+        return contents(out_ / name);
+    }
+    std::set<std::string> leftInOut() const {
+        std::set<std::string> names;
+        for (const auto& entry : fs::directory_iterator(out_))
+            names.insert(entry.path().filename());
+        return names;
+    }
+    /// The output is the old image or the whole new one, and nothing else is in its folder.
+    void expectOldOrWhole(const std::string& name, const std::string& old, int width) {
+        EXPECT_EQ(leftInOut(), std::set<std::string>{name});
+        if (contents(out_ / name) == old) return;
+        const host::ImageBuffer read = host::readImage((out_ / name).string());
+        EXPECT_EQ(read.width(), width);
+        EXPECT_NEAR(read.at(width / 2, width / 2).b, 0.4f, 1e-6f);
+    }
+
+    fs::path root_, out_;
+    std::string scene_;
+};
+
+TEST_F(ToolRuns, InterruptedOrKilledWhileRenderingLeavesTheOldImageAlone) {
+    const std::string old = oldImage("frame.exr");
+    const std::string output = (out_ / "frame.exr").string();
+    for (int signals : {1, 2, 9}) {  // SIGINT once (a clean stop), twice, SIGKILL
+        Tool render("orv-render", {scene_, "--res", "2048x2048", "-o", output});
+        ASSERT_TRUE(render.waitFor("2048x2048")) << render.errors();
+        std::this_thread::sleep_for(100ms);
+        if (signals == 9) render.send(SIGKILL);
+        for (int i = 0; i < signals && signals < 9; ++i) render.send(SIGINT);
+        const int status = render.finish();
+        if (signals == 1) {
+            EXPECT_EQ(exitCode(status), 130) << render.errors();
+            EXPECT_NE(render.errors().find("left as it was"), std::string::npos);
+        }
+        EXPECT_EQ(render.errors().find("writing"), std::string::npos) << "the render ran out";
+        EXPECT_EQ(leftInOut(), std::set<std::string>{"frame.exr"});
+        EXPECT_EQ(contents(output), old) << signals;
+    }
+}
+
+TEST_F(ToolRuns, KilledWhileWritingLeavesTheOldImageOrTheWholeNewOne) {
+    const std::string old = oldImage("frame.exr");
+    for (int signals : {9, 2}) {  // SIGKILL, and SIGINT twice
+        Tool render("orv-render",
+                    {scene_, "--res", "2048x2048", "-o", (out_ / "frame.exr").string()});
+        ASSERT_TRUE(render.waitFor("writing")) << render.errors();
+        if (signals == 9) render.send(SIGKILL);
+        for (int i = 0; i < signals && signals < 9; ++i) render.send(SIGINT);
+        const int status = render.finish();
+        EXPECT_TRUE(WIFSIGNALED(status) || exitCode(status) == 0) << render.errors();
+        expectOldOrWhole("frame.exr", old, 2048);
+    }
+    // Into a folder with no image yet: no image, or the whole one.
+    Tool render("orv-render", {scene_, "--res", "2048x2048", "-o", (out_ / "new.png").string()});
+    ASSERT_TRUE(render.waitFor("writing")) << render.errors();
+    render.send(SIGKILL);
+    render.finish();
+    const std::set<std::string> left = leftInOut();
+    EXPECT_TRUE(left == std::set<std::string>{"frame.exr"} ||
+                left == (std::set<std::string>{"frame.exr", "new.png"}));
+}
+
+TEST_F(ToolRuns, FailedWriteNamesTheOutputAndTheReasonAndKeepsTheOldImage) {
+    const std::string old = oldImage("frame.exr");
+    const std::string output = (out_ / "frame.exr").string();
+    Tool render("orv-render", {scene_, "-q", "--res", "256x256", "-o", output}, RLIMIT_FSIZE, 1);
+    EXPECT_EQ(exitCode(render.finish()), 1);
+    EXPECT_NE(render.errors().find("cannot write '" + output + "': File too large"),
+              std::string::npos)
+        << render.errors();
+    EXPECT_EQ(leftInOut(), std::set<std::string>{"frame.exr"});
+    EXPECT_EQ(contents(output), old);
+}
+
+TEST_F(ToolRuns, UnwritableOutputFolderFailsBeforeRendering) {
+    fs::permissions(out_, fs::perms::owner_read | fs::perms::owner_exec);
+    // Permissions do not stop the superuser; sysfs does.
+    const std::string output =
+        access(out_.c_str(), W_OK) == 0 ? "/sys/orv_frame.exr" : (out_ / "frame.exr").string();
+    Tool render("orv-render", {scene_, "--res", "4096x4096", "-o", output});
+    EXPECT_EQ(exitCode(render.finish()), 1);
+    EXPECT_NE(render.errors().find("cannot write '" + output + "'"), std::string::npos)
+        << render.errors();
+    EXPECT_EQ(render.errors().find("done in"), std::string::npos) << "it rendered first";
+}
+
+TEST_F(ToolRuns, RenderTheLimitsCannotHoldIsRefusedWithTheFigures) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "sanitizers reserve terabytes of address space: no limit can be set";
+#endif
+    const rlim_t limit = rlim_t(2) << 30;
+    const std::string output = (out_ / "huge.exr").string();
+    Tool huge("orv-render", {scene_, "--res", "16384x16384", "-o", output}, RLIMIT_AS, limit);
+    EXPECT_EQ(exitCode(huge.finish()), 1);
+    for (const char* words : {"16384x16384 render needs about 8.", "GiB", "address-space limit"})
+        EXPECT_NE(huge.errors().find(words), std::string::npos) << words << ": " << huge.errors();
+    EXPECT_EQ(huge.errors().find("done in"), std::string::npos);
+    // What does fit still renders under the same limit.
+    Tool small("orv-render", {scene_, "-q", "--res", "256x256", "-o", output}, RLIMIT_AS, limit);
+    EXPECT_EQ(exitCode(small.finish()), 0) << small.errors();
+    EXPECT_EQ(leftInOut(), std::set<std::string>{"huge.exr"});
+}
+
+TEST_F(ToolRuns, NetworksThatReachThemselvesRenderAndShadeWithoutCrashing) {
+    const std::string loop = writeScene("loop.json", R"({
+      "options": {"xres": 16, "yres": 16, "samples": 1},
+      "camera": {"position": [0, 0, 6], "lookAt": [0, 0, 0]},
+      "objects": [{"type": "sphere", "name": "ball", "shader": "surface",
+                   "user": {"environment": "envNet"}}],
+      "nodes": [
+        {"type": "orv_trace", "name": "outer", "rayType": 3, "direction": 1},
+        {"type": "orv_trace", "name": "inner", "rayType": 3},
+        {"type": "flat", "name": "envNet", "color": {"link": "inner"}},
+        {"type": "flat", "name": "surface", "color": {"link": "outer"}}]})");
+    // A link chain deeper than the host lets evaluations nest in one sample.
+    std::string chain = R"({"type": "flat", "name": "c0", "color": [0.2, 0.4, 0.6]})";
+    for (int i = 1; i < 80; ++i)
+        chain += R"(, {"type": "flat", "name": "c)" + std::to_string(i) +
+                 R"(", "color": {"link": "c)" + std::to_string(i - 1) + "\"}}";
+    const std::string deep = writeScene("deep.json", R"({
+      "options": {"xres": 16, "yres": 16, "samples": 1},
+      "camera": {"position": [0, 0, 6], "lookAt": [0, 0, 0]},
+      "objects": [{"type": "sphere", "name": "ball", "shader": "c79"}],
+      "nodes": [)" + chain + "]}");
+    for (const auto& [scene, node] : {std::pair{loop, "surface"}, std::pair{deep, "c79"}}) {
+        Tool render("orv-render", {scene, "-q", "-o", (out_ / "loop.png").string()});
+        EXPECT_EQ(exitCode(render.finish()), 0) << scene << render.errors();
+        Tool shade("orv-shade", {scene, "-n", node});
+        EXPECT_EQ(exitCode(shade.finish()), 0) << scene << shade.errors();
+        if (scene != deep) continue;
+        for (const Tool* tool : {&render, &shade})
+            EXPECT_NE(tool->errors().find("warning: node 'c"), std::string::npos) << tool->errors();
+    }
+}
+
+}  // namespace
