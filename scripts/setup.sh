@@ -7,6 +7,7 @@ packages=(
   libembree-dev libopenimageio-dev openimageio-tools
   nlohmann-json3-dev libcli11-dev libtinyobjloader-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  clang libclang-rt-14-dev
 )
 
 missing=()

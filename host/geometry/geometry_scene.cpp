@@ -235,8 +235,18 @@ RTCRay makeRay(const Vector& origin, const Vector& direction, float tnear, float
     return ray;
 }
 
+/// Embree asserts that no component of a ray's origin or direction is larger than this (its
+/// FLT_LARGE): such a ray aborts the program rather than missing.
+constexpr float kLargestRayComponent = 1.844e18f;
+
+/// Also false for NaN components.
+bool traceable(const Vector& v) {
+    return std::fabs(v.x) <= kLargestRayComponent && std::fabs(v.y) <= kLargestRayComponent &&
+           std::fabs(v.z) <= kLargestRayComponent;
+}
+
 bool usable(const Vector& origin, const Vector& direction, float tnear, float tfar) {
-    return finite(origin) && finite(direction) && !std::isnan(tnear) && !std::isnan(tfar) &&
+    return traceable(origin) && traceable(direction) && !std::isnan(tnear) && !std::isnan(tfar) &&
            tfar > tnear && (direction.x != 0.0f || direction.y != 0.0f || direction.z != 0.0f);
 }
 
