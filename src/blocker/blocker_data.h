@@ -5,6 +5,7 @@
 
 #include "blocker/blocker_params.h"
 #include "blocker/blocker_shape.h"
+#include "blocker/falloff_zone.h"
 #include "plugin/renderer.h"
 
 /// Created by initialize, freed by finish. Written only by setUp, under `lock`, before `ready`
@@ -16,6 +17,7 @@ struct BlockerData {
     CritSec lock;             ///< taken by the set-up only
     BlockerShape inner;       ///< from bScale
     BlockerShape outer;       ///< from bScale x bExtraScale
+    FalloffZone zone;         ///< what params make of the zone between the shapes
 
     /// Applies a snapshot read with once = true. A muted snapshot leaves params and shapes.
     void setUp(const BlockerParams& snapshot);

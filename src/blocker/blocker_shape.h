@@ -30,23 +30,24 @@ struct BlockerShape {
     /// every point; a placement that cannot be inverted (a zero or non-finite scale, rotation
     /// or translation) contains none.
     bool contains(const Float3& p) const;
+    /// contains, also writing p's local coordinates to *local (left alone for a kind outside
+    /// 0 .. 3, which needs none).
+    bool contains(const Float3& p, Float3* local) const;
     /// World distance from the centre to the surface along the line from the centre through p.
     /// p should not be the centre. A placement that cannot be inverted, or a p whose local
     /// coordinates are not finite, gives 0: a shape that contains nothing has its surface at
     /// its centre.
     float surfaceDistance(const Float3& p) const;
+    /// surfaceDistance of the point whose local coordinates are `local`, as contains gave them.
+    float surfaceDistanceLocal(const Float3& local) const;
 };
 
-/// Where the line through the origin along d crosses the unit cube's surface: the first of the
-/// faces x = -0.5, y = -0.5, z = -0.5, x = 0.5, y = 0.5, z = 0.5 whose hit has both other
-/// coordinates within 0.5. False for a zero d, and when 0.5 / |d| overflows.
-bool boxFaceHit(const Float3& d, Float3* hit);
-/// boxFaceHit's point; when it finds none, d scaled so that its largest component has size 0.5
-/// (the face exact arithmetic accepts), and for a zero or non-finite d the +X face centre: a
-/// point on the surface for every d.
-/// The result may lie on the opposite side of the origin from d.
+/// Where the line through the origin along d (of any length) crosses the unit cube's surface:
+/// d scaled so that its largest component has size 0.5, which is the face that line meets
+/// first. For a zero or non-finite d, the +X face centre: a point on the surface for every d.
 Float3 boxHit(const Float3& d);
-/// Where the line through the origin along unit d crosses the unit cylinder's surface: the
-/// bottom cap, else the top cap (each strictly inside the rim), else the side. A d with no XZ
-/// component that misses both caps (only a zero d) gives the side point (1, 0, 0).
+/// Where the line through the origin along d crosses the unit cylinder's surface: a cap when
+/// the hit lies strictly inside its rim (given on the -Y side, the bottom cap, for d pointing
+/// either way), else the side. d need not be unit length, but its squares must not overflow.
+/// A d with no XZ component that misses both caps (only a zero d) gives the side point (1, 0, 0).
 Float3 cylinderHit(const Float3& d);
