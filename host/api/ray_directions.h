@@ -46,8 +46,10 @@ inline Vector leaveSurface(const Vector& o, const Vector& d, const Vector& n) {
     if (!(squared > 0.0) || !std::isfinite(squared)) return o;
     const double facing = static_cast<double>(d.x) * n.x + static_cast<double>(d.y) * n.y +
                           static_cast<double>(d.z) * n.z;
-    const double step =
-        (facing >= 0.0 ? kOriginOffset : -kOriginOffset) * originMagnitude(o) / std::sqrt(squared);
+    const double along = (facing >= 0.0 ? kOriginOffset : -kOriginOffset) * originMagnitude(o);
+    // A normal of exactly unit length (the planes' and boxes') needs no square root or division,
+    // and gives the same bits without.
+    const double step = squared == 1.0 ? along : along / std::sqrt(squared);
     return Vector{static_cast<float>(o.x + n.x * step), static_cast<float>(o.y + n.y * step),
                   static_cast<float>(o.z + n.z * step)};
 }

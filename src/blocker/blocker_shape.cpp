@@ -4,31 +4,8 @@
 
 namespace {
 
-Float3 toLocal(const Matrix4& inverse, const Float3& p) {
-    const Vector world = p.toVector();
-    Vector local;
-    AiM4PointByMatrixMult(&local, &inverse, &world);
-    return Float3(local);
-}
-
 bool isFinite(const Float3& v) {
     return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
-}
-
-bool insideLocal(int32_t kind, const Float3& l) {
-    // Accepting comparisons (<=) agree with rejecting strict ones (>) on every number, so a
-    // boundary point is inside; but a NaN coordinate, from an inverse that does not exist,
-    // fails them, where it would pass every rejection and count as inside everywhere.
-    switch (kind) {
-        case kBlockerCard:
-            return absf(l.x) <= 0.5f && absf(l.y) <= 0.001f && absf(l.z) <= 0.5f;
-        case kBlockerSphere:
-            return l.x * l.x + l.y * l.y + l.z * l.z <= 1.0f;
-        case kBlockerBox:
-            return absf(l.x) <= 0.5f && absf(l.y) <= 0.5f && absf(l.z) <= 0.5f;
-        default:
-            return l.x * l.x + l.z * l.z <= 1.0f && absf(l.y) <= 1.0f;
-    }
 }
 
 /// The largest |component|, by comparisons that compile inline; a NaN first component gives
@@ -99,20 +76,9 @@ void BlockerShape::build(int32_t kind_, bool positive_, const Float3& scale_,
     AiM4Invert(&inverse, &forward);
 }
 
-bool BlockerShape::contains(const Float3& p) const {
-    if (kind < kBlockerCard || kind > kBlockerCylinder) return true;
-    return insideLocal(kind, toLocal(inverse, p));
-}
-
-bool BlockerShape::contains(const Float3& p, Float3* local) const {
-    if (kind < kBlockerCard || kind > kBlockerCylinder) return true;
-    *local = toLocal(inverse, p);
-    return insideLocal(kind, *local);
-}
-
 float BlockerShape::surfaceDistance(const Float3& p) const {
     if (kind < kBlockerCard || kind > kBlockerCylinder) return 0.0f;
-    return surfaceDistanceLocal(toLocal(inverse, p));
+    return surfaceDistanceLocal(toLocal(p));
 }
 
 float BlockerShape::surfaceDistanceLocal(const Float3& local) const {

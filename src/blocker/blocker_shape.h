@@ -15,7 +15,8 @@ enum BlockerKind : int32_t {
 };
 
 /// One unit shape placed in world space by scale, then rotation about X, Y and Z (degrees),
-/// then translation. Built once per set-up; read-only, and so shareable, afterwards.
+/// then translation. Built once per set-up; read-only, and so shareable, afterwards. The
+/// containment tests are inline: they are all that most samples ask of a shape.
 struct BlockerShape {
     int32_t kind;
     int32_t positive;  ///< bPositive as 0 or 1; the shape's operations do not consult it
@@ -29,10 +30,17 @@ struct BlockerShape {
     /// Whether world point p is inside (a boundary point is). A kind outside 0 .. 3 contains
     /// every point; a placement that cannot be inverted (a zero or non-finite scale, rotation
     /// or translation) contains none.
-    bool contains(const Float3& p) const;
+    bool contains(const Float3& p) const {
+        if (kind < kBlockerCard || kind > kBlockerCylinder) return true;
+        return insideUnitShape(kind, toLocal(p));
+    }
     /// contains, also writing p's local coordinates to *local (left alone for a kind outside
     /// 0 .. 3, which needs none).
-    bool contains(const Float3& p, Float3* local) const;
+    bool contains(const Float3& p, Float3* local) const {
+        if (kind < kBlockerCard || kind > kBlockerCylinder) return true;
+        *local = toLocal(p);
+        return insideUnitShape(kind, *local);
+    }
     /// World distance from the centre to the surface along the line from the centre through p.
     /// p should not be the centre. A placement that cannot be inverted, or a p whose local
     /// coordinates are not finite, gives 0: a shape that contains nothing has its surface at
@@ -40,6 +48,31 @@ struct BlockerShape {
     float surfaceDistance(const Float3& p) const;
     /// surfaceDistance of the point whose local coordinates are `local`, as contains gave them.
     float surfaceDistanceLocal(const Float3& local) const;
+
+    /// World point p in local coordinates.
+    Float3 toLocal(const Float3& p) const {
+        const Vector world = p.toVector();
+        Vector local;
+        AiM4PointByMatrixMult(&local, &inverse, &world);
+        return Float3(local);
+    }
+    /// Whether local point l is inside the unit shape of `kind` (0 .. 3).
+    static bool insideUnitShape(int32_t kind, const Float3& l) {
+        // Accepting comparisons (<=) agree with rejecting strict ones (>) on every number, so
+        // a boundary point is inside; but a NaN coordinate, from an inverse that does not
+        // exist, fails them, where it would pass every rejection and count as inside
+        // everywhere.
+        switch (kind) {
+            case kBlockerCard:
+                return absf(l.x) <= 0.5f && absf(l.y) <= 0.001f && absf(l.z) <= 0.5f;
+            case kBlockerSphere:
+                return l.x * l.x + l.y * l.y + l.z * l.z <= 1.0f;
+            case kBlockerBox:
+                return absf(l.x) <= 0.5f && absf(l.y) <= 0.5f && absf(l.z) <= 0.5f;
+            default:
+                return l.x * l.x + l.z * l.z <= 1.0f && absf(l.y) <= 1.0f;
+        }
+    }
 };
 
 /// Where the line through the origin along d (of any length) crosses the unit cube's surface:
