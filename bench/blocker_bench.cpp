@@ -1,16 +1,17 @@
 // Per-evaluation cost of the light blocker for a point outside its outer shape, inside its inner
-// shape and in the ramp between, for each shape, beside the cost of the renderer calls it must
-// make there (one parameter read and its point and vector transforms), measured in one run.
+// shape and in the ramp between, for each shape, beside the cost of the renderer calls that its
+// algorithm makes there (local data, one parameter read, and its point and vector transforms),
+// measured in one run.
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
-#include <map>
 #include <string>
 
 #include "plugin/renderer.h"
 #include "shading/network.h"
 #include "shading/sample_state.h"
+#include "support/heap_counter.h"
 #include "support/network.h"
+#include "support/ratio_reporter.h"
 
 namespace {
 
@@ -44,6 +45,7 @@ void BM_Blocker(benchmark::State& state) {
     host::SampleScope scope(net.thread(0), sg);
     sg.lightIntensity = RGB{1, 1, 1};
     host::evaluateNode(b, &sg);  // set-up
+    bench::HeapAllocationScope heap(state);
     for (auto _ : state) {
         sg.lightIntensity = RGB{1, 1, 1};
         host::evaluateNode(b, &sg);
@@ -51,8 +53,9 @@ void BM_Blocker(benchmark::State& state) {
     }
 }
 
-// The calls an evaluation cannot avoid: bFilter, and one point transform outside the outer
-// shape, two inside the inner; in the ramp two more points and two vectors for the distances.
+// The calls the algorithm makes: the local data and bFilter, and one point transform outside
+// the outer shape, two inside the inner; in the ramp two more points and two vectors for the
+// two surface distances.
 void BM_BlockerHostCalls(benchmark::State& state) {
     const int zone = static_cast<int>(state.range(0));
     test::Network net;
@@ -66,6 +69,7 @@ void BM_BlockerHostCalls(benchmark::State& state) {
     const int points = zone == kOutside ? 1 : zone == kInside ? 2 : 4;
     const int vectors = zone == kRamp ? 2 : 0;
     for (auto _ : state) {
+        benchmark::DoNotOptimize(AiNodeGetLocalData(b));
         benchmark::DoNotOptimize(AiShaderEvalParamFuncRGB(&sg, b, 1));
         Vector out;
         for (int i = 0; i < points; ++i) {
@@ -88,43 +92,18 @@ void blockerArgs(benchmark::internal::Benchmark* b) {
 BENCHMARK(BM_Blocker)->Apply(blockerArgs)->Unit(benchmark::kNanosecond);
 BENCHMARK(BM_BlockerHostCalls)->DenseRange(0, 2)->Unit(benchmark::kNanosecond);
 
-/// Keeps each run's CPU time per iteration (steadier than wall time on a shared machine) so the
-/// ratios can be printed after the table.
-class RatioReporter : public benchmark::ConsoleReporter {
-  public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration)
-                nanoseconds[run.benchmark_name()] = run.GetAdjustedCPUTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> nanoseconds;
-};
-
-void printRatio(const RatioReporter& r, const std::string& label, const std::string& name,
-                const std::string& base) {
-    const auto a = r.nanoseconds.find(name);
-    const auto b = r.nanoseconds.find(base);
-    if (a == r.nanoseconds.end() || b == r.nanoseconds.end()) return;
-    std::printf("%-28s %8.1f ns  host calls %8.1f ns  ratio %5.2f\n", label.c_str(), a->second,
-                b->second, a->second / b->second);
+void ratioTable(const bench::RatioReporter& r) {
+    for (int kind = 0; kind < 4; ++kind)
+        for (int zone = 0; zone < 3; ++zone)
+            r.printRatio(std::string(kKindNames[kind]) + ", " + kZoneNames[zone],
+                         "BM_Blocker/" + std::to_string(kind) + "/" + std::to_string(zone) + "/1",
+                         "host calls", "BM_BlockerHostCalls/" + std::to_string(zone));
+    r.printRatio("sphere, ramp, bDecayPower 3", "BM_Blocker/1/2/3", "host calls",
+                 "BM_BlockerHostCalls/2");
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    std::printf("\nratio = evaluation / the renderer calls it must make, CPU time, same run\n");
-    for (int kind = 0; kind < 4; ++kind)
-        for (int zone = 0; zone < 3; ++zone)
-            printRatio(reporter, std::string(kKindNames[kind]) + ", " + kZoneNames[zone],
-                       "BM_Blocker/" + std::to_string(kind) + "/" + std::to_string(zone) + "/1",
-                       "BM_BlockerHostCalls/" + std::to_string(zone));
-    printRatio(reporter, "sphere, ramp, bDecayPower 3", "BM_Blocker/1/2/3",
-               "BM_BlockerHostCalls/2");
-    benchmark::Shutdown();
-    return 0;
+    return bench::runWithRatioTable(argc, argv, 5, ratioTable);
 }

@@ -1,9 +1,8 @@
-// Per-evaluation cost of orv_trace (probe, traced, environment, and glossy families of 16)
-// beside the cost of Embree's own rtcOccluded1 / rtcIntersect1 on the same rays, in one run.
+// Per-evaluation cost of orv_trace (probe, traced, and glossy families of 16) beside the cost
+// of Embree's own rtcOccluded1 / rtcIntersect1 on the same rays, and of its environment mode
+// beside the environment shader's own evaluation, in one run.
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
-#include <map>
 #include <memory>
 #include <random>
 #include <string>
@@ -15,7 +14,9 @@
 #include "plugin/float3.h"
 #include "shading/network.h"
 #include "shading/sample_state.h"
+#include "support/heap_counter.h"
 #include "support/network.h"
+#include "support/ratio_reporter.h"
 #include "trace/direction_sampling.h"
 #include "tracing/world.h"
 
@@ -117,6 +118,12 @@ void BM_Trace(benchmark::State& state) {
     Bench bench(static_cast<int>(state.range(0)), state.range(1) != 0);
     host::ThreadContext& thread = bench.net.thread(0);
     Node* tr = bench.net.node("tr");
+    {
+        ShaderGlobals sg = bench.samples[0];
+        host::SampleScope scope(thread, sg, &bench.world, 0);
+        host::evaluateNode(tr, &sg);  // the set-up
+    }
+    bench::HeapAllocationScope heap(state);
     int i = 0;
     for (auto _ : state) {
         ShaderGlobals sg = bench.samples[i];
@@ -125,7 +132,6 @@ void BM_Trace(benchmark::State& state) {
         benchmark::DoNotOptimize(sg.out);
         i = (i + 1) % kSamples;
     }
-    state.SetItemsProcessed(state.iterations());
 }
 
 /// Embree alone on the rays of the same samples: occluded for probes, intersect otherwise.
@@ -163,50 +169,45 @@ void BM_Embree(benchmark::State& state) {
         }
         i = (i + 1) % kSamples;
     }
-    state.SetItemsProcessed(state.iterations());
+}
+
+/// What the environment mode hands its work to: the environment shader evaluated on the same
+/// samples, which is all the renderer does for it (no ray is cast).
+void BM_EnvironmentShader(benchmark::State& state) {
+    Bench bench(3, false);
+    host::ThreadContext& thread = bench.net.thread(0);
+    Node* sky = bench.net.node("sky");
+    int i = 0;
+    for (auto _ : state) {
+        ShaderGlobals sg = bench.samples[i];
+        host::SampleScope scope(thread, sg, &bench.world, 0);
+        AiShaderEvaluate(sky, &sg);
+        benchmark::DoNotOptimize(sg.out);
+        i = (i + 1) % kSamples;
+    }
 }
 
 // rayType, glossy
 void traceArgs(benchmark::internal::Benchmark* b) {
     b->Args({0, 0})->Args({1, 0})->Args({3, 0})->Args({0, 1})->Args({1, 1});
 }
+void rayArgs(benchmark::internal::Benchmark* b) {
+    b->Args({0, 0})->Args({1, 0})->Args({0, 1})->Args({1, 1});
+}
 BENCHMARK(BM_Trace)->Apply(traceArgs)->Unit(benchmark::kNanosecond);
-BENCHMARK(BM_Embree)->Apply(traceArgs)->Unit(benchmark::kNanosecond);
+BENCHMARK(BM_Embree)->Apply(rayArgs)->Unit(benchmark::kNanosecond);
+BENCHMARK(BM_EnvironmentShader)->Unit(benchmark::kNanosecond);
 
-class RatioReporter : public benchmark::ConsoleReporter {
-  public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration)
-                nanoseconds[run.benchmark_name()] = run.GetAdjustedCPUTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> nanoseconds;
-};
-
-void printRatio(const RatioReporter& r, const char* label, const std::string& args,
-                const char* baseline) {
-    const auto a = r.nanoseconds.find("BM_Trace/" + args);
-    const auto b = r.nanoseconds.find("BM_Embree/" + args);
-    if (a == r.nanoseconds.end() || b == r.nanoseconds.end()) return;
-    std::printf("%-26s %9.1f ns  %8.0f evaluations/s  %-22s %8.1f ns  ratio %5.2f\n", label,
-                a->second, 1e9 / a->second, baseline, b->second, a->second / b->second);
+void ratioTable(const bench::RatioReporter& r) {
+    r.printRatio("probe", "BM_Trace/0/0", "rtcOccluded1 x1", "BM_Embree/0/0");
+    r.printRatio("traced (code 4)", "BM_Trace/1/0", "rtcIntersect1 x1", "BM_Embree/1/0");
+    r.printRatio("environment", "BM_Trace/3/0", "environment shader", "BM_EnvironmentShader");
+    r.printRatio("glossy probe family 16", "BM_Trace/0/1", "rtcOccluded1 x16", "BM_Embree/0/1");
+    r.printRatio("glossy traced family 16", "BM_Trace/1/1", "rtcIntersect1 x16", "BM_Embree/1/1");
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    std::printf(
-        "\nratio = orv_trace evaluation / Embree alone on the same rays, CPU time, one run\n");
-    printRatio(reporter, "probe", "0/0", "rtcOccluded1 x1");
-    printRatio(reporter, "traced (code 4)", "1/0", "rtcIntersect1 x1");
-    printRatio(reporter, "environment", "3/0", "rtcIntersect1 x1");
-    printRatio(reporter, "glossy probe family 16", "0/1", "rtcOccluded1 x16");
-    printRatio(reporter, "glossy traced family 16", "1/1", "rtcIntersect1 x16");
-    benchmark::Shutdown();
-    return 0;
+    return bench::runWithRatioTable(argc, argv, 5, ratioTable);
 }

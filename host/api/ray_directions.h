@@ -8,10 +8,16 @@
 
 namespace host {
 
+/// normalized(v), without its square root and division for a v of exactly unit length (as
+/// the planes' and boxes' normals are), which it would give back unchanged.
+inline Vec3d unitVector(const Vec3d& v) {
+    return dot(v, v) == 1.0 ? v : normalized(v);
+}
+
 /// Mirror image of `in` about the unit copy of `normal`; `in` itself for a zero or non-finite
 /// normal. Keeps the length of `in`.
 inline Vec3d reflectDirection(const Vec3d& in, const Vec3d& normal) {
-    const Vec3d n = normalized(normal);
+    const Vec3d n = unitVector(normal);
     if (!(dot(n, n) > 0.5)) return in;
     return in - n * (2.0 * dot(in, n));
 }
@@ -26,7 +32,7 @@ constexpr double kReflectSafeMinCosine = 1e-4;
 inline Vec3d reflectDirectionSafe(const Vec3d& in, const Vec3d& normal,
                                   const Vec3d& geometricNormal) {
     const Vec3d r = reflectDirection(in, normal);
-    Vec3d ng = normalized(geometricNormal);
+    Vec3d ng = unitVector(geometricNormal);
     const double length = std::sqrt(dot(r, r));
     if (!(dot(ng, ng) > 0.5) || !(length > 0.0) || !std::isfinite(length)) return r;
     if (dot(in, ng) > 0.0) ng = ng * -1.0;  // the side the ray came from
@@ -43,8 +49,8 @@ inline Vec3d reflectDirectionSafe(const Vec3d& in, const Vec3d& normal,
 /// zero direction bend nothing: `out` is the unit `in` (or `in` when it has no length).
 inline bool refractDirection(const Vec3d& in, const Vec3d& normal, double n1, double n2,
                              Vec3d* out) {
-    const Vec3d i = normalized(in);
-    Vec3d n = normalized(normal);
+    const Vec3d i = unitVector(in);
+    Vec3d n = unitVector(normal);
     const bool indicesUsable = std::isfinite(n1) && std::isfinite(n2) && n1 > 0.0 && n2 > 0.0;
     if (!indicesUsable || !(dot(n, n) > 0.5) || !(dot(i, i) > 0.5)) {
         *out = i;

@@ -40,15 +40,32 @@ inline uint32_t sobolDimension1(uint32_t i) {
     return r;
 }
 
-/// Owen scrambling of a 32-bit fraction: each bit flipped by a hash of the bits above it.
-inline uint32_t owenScramble(uint32_t fraction, uint32_t seed) {
-    uint32_t x = reverseBits(fraction);
-    x += seed;
+/// The same points with their bits reversed, which is the order Owen scrambling works in:
+/// dimension 0 reversed is i itself, and dimension 1's direction numbers run upwards.
+inline uint32_t sobolDimension0Reversed(uint32_t i) {
+    return i;
+}
+inline uint32_t sobolDimension1Reversed(uint32_t i) {
+    uint32_t r = 0;
+    for (uint32_t v = 1u; i; i >>= 1, v ^= v << 1)
+        if (i & 1u) r ^= v;
+    return r;
+}
+
+/// Owen scrambling of a fraction given with its bits reversed (least significant bit first):
+/// each bit flipped by a hash of the bits above it. The result is in the usual order.
+inline uint32_t owenScrambleReversed(uint32_t reversedFraction, uint32_t seed) {
+    uint32_t x = reversedFraction + seed;
     x ^= x * 0x6c50b47cu;
     x ^= x * 0xb82f1e52u;
     x ^= x * 0xc7afe638u;
     x ^= x * 0x8d22f6e6u;
     return reverseBits(x);
+}
+
+/// Owen scrambling of a 32-bit fraction: each bit flipped by a hash of the bits above it.
+inline uint32_t owenScramble(uint32_t fraction, uint32_t seed) {
+    return owenScrambleReversed(reverseBits(fraction), seed);
 }
 
 /// A 32-bit fraction as a float in [0, 1): the top 24 bits, so 1 is never reached.

@@ -21,7 +21,8 @@ struct SamplerIterator {
     uint32_t count;  ///< points this walk hands out
     uint32_t next;   ///< points handed out so far
     uint32_t dimensions;
-    uint32_t seed;
+    uint32_t seed;   ///< this walk's scramble; the further dimensions hash from it
+    uint32_t seed1;  ///< dimension 1's scramble, derived from seed once per walk
 };
 
 namespace {
@@ -59,7 +60,8 @@ SamplerIterator* AiSamplerIterator(const Sampler* sampler, const ShaderGlobals* 
     seed = host::hashCombine(seed, floatBits(sg->point.x));
     seed = host::hashCombine(seed, floatBits(sg->point.y));
     seed = host::hashCombine(seed, floatBits(sg->point.z));
-    return new (memory) SamplerIterator{count < 1 ? 1u : count, 0, sampler->dimensions, seed};
+    return new (memory) SamplerIterator{count < 1 ? 1u : count, 0, sampler->dimensions, seed,
+                                        host::hashCombine(seed, 1u)};
 }
 
 bool AiSamplerGetSample(SamplerIterator* iterator, float* sample) {
@@ -67,11 +69,13 @@ bool AiSamplerGetSample(SamplerIterator* iterator, float* sample) {
     const uint32_t i = iterator->next++;
     if (!sample) return true;
     const uint32_t seed = iterator->seed;
+    // Scrambled in reversed bit order, where the Sobol points cost nothing to reverse.
     if (iterator->dimensions > 0)
-        sample[0] = host::fractionToFloat(host::owenScramble(host::sobolDimension0(i), seed));
+        sample[0] = host::fractionToFloat(
+            host::owenScrambleReversed(host::sobolDimension0Reversed(i), seed));
     if (iterator->dimensions > 1)
         sample[1] = host::fractionToFloat(
-            host::owenScramble(host::sobolDimension1(i), host::hashCombine(seed, 1u)));
+            host::owenScrambleReversed(host::sobolDimension1Reversed(i), iterator->seed1));
     // Further dimensions are independent uniform numbers, hashed from the point and dimension.
     for (uint32_t d = 2; d < iterator->dimensions; ++d)
         sample[d] = host::fractionToFloat(host::hashCombine(host::hashCombine(seed, d), i));

@@ -1,5 +1,9 @@
-// One sample's messages: names mapped to pointers, in memory taken from the sample's arena.
+// One sample's messages: names mapped to pointers, the first few inline and the rest in
+// memory taken from the sample's arena.
 #pragma once
+
+#include <cstdint>
+#include <cstring>
 
 #include "shading/sample_arena.h"
 
@@ -7,21 +11,64 @@ namespace host {
 
 class MessageStore {
   public:
+    /// User-provided, so that value-initialising a store (as every sample does) writes its two
+    /// counters only and not its slots.
+    MessageStore() {}
+
     /// Publishes or replaces `name`. The name is kept by pointer: it must outlive the sample.
     void set(SampleArena& arena, const char* name, void* value);
-    /// The pointer published under `name`, found by identity first and by text after.
-    bool get(const char* name, void** value) const;
+    /// The pointer published under `name`: the same text, whether or not the same address.
+    /// Inline, as it runs for every message a shader reads.
+    bool get(const char* name, void** value) const {
+        void* const* found = find(name, keyOf(name));
+        if (!found) return false;
+        *value = *found;
+        return true;
+    }
     int size() const { return count_; }
 
   private:
-    struct Entry {
+    /// Enough for a station's ten channels and a few more; later names go to the arena.
+    static constexpr int kInlineSlots = 16;
+
+    /// The first 7 bytes of a name and, in the top byte, its length (at most 255): equal keys
+    /// of names shorter than 8 bytes are equal names.
+    static uint64_t keyOf(const char* name) {
+        uint64_t key = 0;
+        uint64_t length = 0;
+        for (; name[length] != '\0'; ++length)
+            if (length < 7)
+                key |= static_cast<uint64_t>(static_cast<unsigned char>(name[length]))
+                       << (8 * length);
+        return key | (length < 255 ? length : 255) << 56;
+    }
+    /// Whether names a and b, of equal keys `key`, are the same text. Names are nearly always
+    /// the same static strings, so the address settles long names too.
+    static bool sameName(const char* a, const char* b, uint64_t key) {
+        return (key >> 56) < 8 || a == b || std::strcmp(a + 7, b + 7) == 0;
+    }
+
+    struct Spilled {
+        uint64_t key;
         const char* name;
         void* value;
-        Entry* next;
+        Spilled* next;
     };
-    Entry* find(const char* name) const;
+    /// The value slot published under `name` (of key `key`), or null.
+    void* const* find(const char* name, uint64_t key) const {
+        const int inlined = count_ < kInlineSlots ? count_ : kInlineSlots;
+        for (int i = 0; i < inlined; ++i)
+            if (keys_[i] == key && sameName(names_[i], name, key)) return &values_[i];
+        for (const Spilled* s = spilled_; s; s = s->next)
+            if (s->key == key && sameName(s->name, name, key)) return &s->value;
+        return nullptr;
+    }
 
-    Entry* head_ = nullptr;
+    // Keys apart from names and values, so that a look-up scans one short array.
+    uint64_t keys_[kInlineSlots];
+    const char* names_[kInlineSlots];
+    void* values_[kInlineSlots];
+    Spilled* spilled_ = nullptr;
     int count_ = 0;
 };
 

@@ -10,6 +10,7 @@
 #include "geometry/object_types.h"
 #include "shading/explain_recorder.h"
 #include "shading/network.h"
+#include "tracing/ray_making.h"
 #include "tracing/world.h"
 #include "universe/node.h"
 
@@ -17,9 +18,6 @@ namespace host {
 
 namespace {
 
-/// Origins leave their surface by this much times the larger of 1 and the origin's largest
-/// coordinate, so that the float rounding of a hit point never puts the next ray back inside.
-constexpr double kOriginOffset = 1e-4;
 /// Hits nearer than this (relative in the same way) are the surface the ray leaves.
 constexpr double kRelativeTnear = 1e-6;
 /// Recursion stops here whatever the scene's limit, to bound the stack of nested samples.
@@ -27,15 +25,6 @@ constexpr int kHardRayDepthLimit = 64;
 
 bool finite(const Vector& v) {
     return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
-}
-
-/// max(1, |p.x|, |p.y|, |p.z|), by comparisons that compile inline (fmax is a library call).
-double magnitude(const Vector& p) {
-    const float x = std::fabs(p.x), y = std::fabs(p.y), z = std::fabs(p.z);
-    float m = x > 1.0f ? x : 1.0f;
-    m = y > m ? y : m;
-    m = z > m ? z : m;
-    return m;
 }
 
 const World* worldOf(const Ray* ray) {
@@ -65,7 +54,7 @@ bool castable(const Ray& ray) {
 }
 
 float nearDistance(const Ray& ray) {
-    return static_cast<float>(kRelativeTnear * magnitude(ray.origin));
+    return static_cast<float>(kRelativeTnear * originMagnitude(ray.origin));
 }
 
 Node* shaderOf(const Node* object) {
@@ -107,30 +96,11 @@ Ray makeRay(uint32_t type, const Vector& origin, const Vector& direction, double
             const ShaderGlobals* parent) {
     Vector o = origin;
     Vector d = direction;
-    // Unit directions, so that distances along the ray are world distances.
-    const bool usable = finite(o) && finite(d);
-    if (usable) {
-        const double squared = static_cast<double>(d.x) * d.x + static_cast<double>(d.y) * d.y +
-                               static_cast<double>(d.z) * d.z;
-        if (squared > 0.0) {
-            const double r = 1.0 / std::sqrt(squared);
-            d = Vector{static_cast<float>(d.x * r), static_cast<float>(d.y * r),
-                       static_cast<float>(d.z * r)};
-        }
-    }
-    // Leave the surface of the sample that casts the ray, on the side the ray heads for.
-    if (usable && parent && parent->object) {
-        const Vector& n = parent->geometricNormal;
-        const double squared = static_cast<double>(n.x) * n.x + static_cast<double>(n.y) * n.y +
-                               static_cast<double>(n.z) * n.z;
-        if (squared > 0.0 && std::isfinite(squared)) {
-            const double facing = static_cast<double>(d.x) * n.x + static_cast<double>(d.y) * n.y +
-                                  static_cast<double>(d.z) * n.z;
-            const double step = (facing >= 0.0 ? kOriginOffset : -kOriginOffset) * magnitude(o) /
-                                std::sqrt(squared);
-            o = Vector{static_cast<float>(o.x + n.x * step), static_cast<float>(o.y + n.y * step),
-                       static_cast<float>(o.z + n.z * step)};
-        }
+    if (finite(o) && finite(d)) {
+        // Unit directions, so that distances along the ray are world distances.
+        d = unitDirection(d);
+        // Leave the surface of the sample that casts the ray, on the side the ray heads for.
+        if (parent && parent->object) o = leaveSurface(o, d, parent->geometricNormal);
     }
     return Ray{type, o, d, maxDistance, parent};
 }

@@ -3,6 +3,7 @@
 
 #include "blocker/blocker_params.h"
 #include "blocker/blocker_shape.h"
+#include "blocker/falloff_zone.h"
 #include "plugin/one_time_setup.h"
 #include "plugin/renderer.h"
 
@@ -15,6 +16,7 @@ struct BlockerData {
     CritSec lock = nullptr;  ///< taken by the set-up only
     BlockerShape inner;      ///< from bScale
     BlockerShape outer;      ///< from bScale x bExtraScale
+    FalloffZone zone;        ///< what params make of the zone between the shapes
 
     /// Applies a snapshot read with once = true. A muted snapshot leaves params and shapes.
     void setUp(const BlockerParams& snapshot);

@@ -4,25 +4,47 @@
 
 namespace {
 
-Float3 toLocal(const Matrix4& inverse, const Float3& p) {
-    const Vector world = p.toVector();
-    Vector local;
-    AiM4PointByMatrixMult(&local, &inverse, &world);
-    return Float3(local);
-}
-
 bool isFinite(const Float3& v) {
     return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
 }
 
-/// Line through the origin along d against the plane through p0 with normal n; false when the
-/// line runs parallel to it.
-bool planeHit(const Float3& d, const Float3& p0, const Float3& n, Float3* hit) {
-    const float den = dot(n, d);
-    if (absf(den) == 0.0f) return false;
-    const float t = dot(p0, n) / den;
-    *hit = d * t;
-    return true;
+/// The largest |component|, by comparisons that compile inline; a NaN first component gives
+/// NaN, a later one is passed over.
+float largestMagnitude(const Float3& v) {
+    float m = absf(v.x);
+    if (absf(v.y) > m) m = absf(v.y);
+    if (absf(v.z) > m) m = absf(v.z);
+    return m;
+}
+
+/// Largest |component| (and inverse of the smallest) of a local point measured by its own
+/// factor: far enough for any point of a sensible ramp, near enough that the squares of the
+/// point and of its world image stay finite and normal.
+constexpr float kSquaresSafe = 1e10f;
+
+Float3 toWorldVector(const Matrix4& forward, const Float3& v) {
+    const Vector local = v.toVector();
+    Vector world;
+    AiM4VectorByMatrixMult(&world, &forward, &local);
+    return Float3(world);
+}
+
+/// The factor that takes local v, with its largest |component| `largest` and squares that are
+/// finite and normal, onto the surface of a shape of `kind` (0 .. 3; the card's v has no y).
+/// The factors are those of boxHit and cylinderHit.
+float surfaceFactor(int32_t kind, const Float3& v, float largest) {
+    switch (kind) {
+        case kBlockerSphere:
+            return 1.0f / length(v);
+        case kBlockerCylinder: {
+            const float radial = v.x * v.x + v.z * v.z;
+            // Inside the rim of a cap: |v.x / v.y|^2 + |v.z / v.y|^2 < 1.
+            if (radial < v.y * v.y) return 1.0f / absf(v.y);
+            return 1.0f / std::sqrt(radial);
+        }
+        default:  // card, box: the face of the largest component
+            return 0.5f / largest;
+    }
 }
 
 }  // namespace
@@ -54,83 +76,45 @@ void BlockerShape::build(int32_t kind_, bool positive_, const Float3& scale_,
     AiM4Invert(&inverse, &forward);
 }
 
-bool BlockerShape::contains(const Float3& p) const {
-    if (kind < kBlockerCard || kind > kBlockerCylinder) return true;
-    const Float3 l = toLocal(inverse, p);
-    // Accepting comparisons (<=) agree with rejecting strict ones (>) on every number, so a
-    // boundary point is inside; but a NaN coordinate, from an inverse that does not exist,
-    // fails them, where it would pass every rejection and count as inside everywhere.
-    switch (kind) {
-        case kBlockerCard:
-            return absf(l.x) <= 0.5f && absf(l.y) <= 0.001f && absf(l.z) <= 0.5f;
-        case kBlockerSphere:
-            return l.x * l.x + l.y * l.y + l.z * l.z <= 1.0f;
-        case kBlockerBox:
-            return absf(l.x) <= 0.5f && absf(l.y) <= 0.5f && absf(l.z) <= 0.5f;
-        default:
-            return l.x * l.x + l.z * l.z <= 1.0f && absf(l.y) <= 1.0f;
-    }
-}
-
 float BlockerShape::surfaceDistance(const Float3& p) const {
-    Float3 d = toLocal(inverse, p);
-    if (!isFinite(d)) return 0.0f;
-    normalize(d);
-    Float3 h;
-    switch (kind) {
-        case kBlockerCard:
-            // The card's edge, in its own plane; straight above the centre boxHit falls back
-            // to the +X edge, and any edge is far beyond such a point.
-            d.y = 0.0f;
-            normalize(d);
-            h = boxHit(d);
-            break;
-        case kBlockerSphere:
-            h = d;
-            break;
-        case kBlockerBox:
-            h = boxHit(d);
-            break;
-        case kBlockerCylinder:
-            h = cylinderHit(d);
-            break;
-        default:
-            return 0.0f;  // all of space: never between an inner and an outer surface
-    }
-    const Vector local = h.toVector();
-    Vector world;
-    AiM4VectorByMatrixMult(&world, &forward, &local);
-    return length(Float3(world));
+    if (kind < kBlockerCard || kind > kBlockerCylinder) return 0.0f;
+    return surfaceDistanceLocal(toLocal(p));
 }
 
-bool boxFaceHit(const Float3& d, Float3* hit) {
-    static constexpr Float3 kCorners[2] = {Float3(-0.5f, -0.5f, -0.5f), Float3(0.5f, 0.5f, 0.5f)};
-    static constexpr Float3 kNormals[6] = {
-        Float3(1, 0, 0),  Float3(0, 1, 0),  Float3(0, 0, 1),
-        Float3(-1, 0, 0), Float3(0, -1, 0), Float3(0, 0, -1),
-    };
-    for (int face = 0; face < 6; ++face) {
-        Float3 h;
-        if (!planeHit(d, kCorners[face / 3], kNormals[face], &h)) continue;
-        const int axis = face % 3;
-        const bool accepted = (axis == 0 || absf(h.x) <= 0.5f) &&
-                              (axis == 1 || absf(h.y) <= 0.5f) && (axis == 2 || absf(h.z) <= 0.5f);
-        if (accepted) {
-            *hit = h;
-            return true;
-        }
+float BlockerShape::surfaceDistanceLocal(const Float3& local) const {
+    if (!isFinite(local) || kind < kBlockerCard || kind > kBlockerCylinder) return 0.0f;
+    // The card's edge is found in its own plane.
+    const Float3 v = kind == kBlockerCard ? Float3(local.x, 0.0f, local.z) : local;
+    const float largest = largestMagnitude(v);
+    if (largest >= 1.0f / kSquaresSafe && largest <= kSquaresSafe) {
+        // The surface point is v times a factor, so its world image is the factor times v's:
+        // the transform need not wait for the factor, nor v be made unit length first.
+        const float factor = surfaceFactor(kind, v, largest);
+        return factor * length(toWorldVector(forward, v));
     }
-    return false;
+    // A point so near the centre or so far out that its squares would not be finite: its
+    // direction, scaled to a largest component of 1, onto the surface. Straight above the
+    // centre of a card boxHit falls back to the +X edge, and any edge is far beyond the point.
+    Float3 u = v;
+    if (largest > 0.0f) {
+        const double r = 1.0 / largest;
+        u = Float3(static_cast<float>(v.x * r), static_cast<float>(v.y * r),
+                   static_cast<float>(v.z * r));
+    }
+    const Float3 h = kind == kBlockerSphere     ? normalized(u)
+                     : kind == kBlockerCylinder ? cylinderHit(u)
+                                                : boxHit(u);
+    return length(toWorldVector(forward, h));
 }
 
 Float3 boxHit(const Float3& d) {
-    Float3 h;
-    if (boxFaceHit(d, &h)) return h;
-    // For a unit d rounding cannot reject the face of its largest component, so this is a d
-    // so short (a card direction with almost no XZ part) that 0.5 / |d| overflows, or a zero
-    // one. Scaling in double keeps the largest component at 0.5 for any finite d.
-    const double largest = std::fmax(absf(d.x), std::fmax(absf(d.y), absf(d.z)));
-    if (largest > 0.0 && std::isfinite(largest)) {
+    const float largest = largestMagnitude(d);
+    const float t = 0.5f / largest;
+    if (largest > 0.0f && std::isfinite(t)) return d * t;
+    // So short a d (a card direction with almost no XZ part) that 0.5 / |d| overflows, or a
+    // zero or non-finite one. Scaling in double keeps the largest component at 0.5 for any
+    // finite d.
+    if (largest > 0.0f && std::isfinite(largest)) {
         const double s = 0.5 / largest;
         return Float3(static_cast<float>(d.x * s), static_cast<float>(d.y * s),
                       static_cast<float>(d.z * s));
@@ -139,12 +123,10 @@ Float3 boxHit(const Float3& d) {
 }
 
 Float3 cylinderHit(const Float3& d) {
-    static constexpr Float3 kCapPoints[2] = {Float3(0, -1, 0), Float3(0, 1, 0)};
-    static constexpr Float3 kCapNormals[2] = {Float3(0, 1, 0), Float3(0, -1, 0)};
-    for (int cap = 0; cap < 2; ++cap) {
-        Float3 h;
-        if (planeHit(d, kCapPoints[cap], kCapNormals[cap], &h) && h.x * h.x + h.z * h.z < 1.0f)
-            return h;
+    // Both caps meet the line at the same |t|, so the bottom cap stands for the two.
+    if (d.y != 0.0f) {
+        const Float3 h = d * (-1.0f / d.y);
+        if (h.x * h.x + h.z * h.z < 1.0f) return h;
     }
     const float radial = d.x * d.x + d.z * d.z;
     if (!(radial > 0.0f)) return Float3(1.0f, 0.0f, 0.0f);

@@ -25,7 +25,11 @@ float smoothRamp(float dIn, float dOut, float x, float exponent) {
     const float t = (x - dIn) / (dOut - dIn);
     if (t != t) return 1.0f;  // inf / inf: x and dOut both infinite
     float s = clamp(smoothstep(t), 0.0f, 1.0f);
-    if (exponent != 1.0f) s = std::pow(s, exponent);
+    // bDecayPower 3, the square root, is common enough to skip the general power for.
+    if (exponent == 0.5f)
+        s = std::sqrt(s);
+    else if (exponent != 1.0f)
+        s = std::pow(s, exponent);
     return s;
 }
 

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 #include "plugin/float3.h"
 
@@ -63,14 +64,58 @@ inline Frame frameAround(const Float3& d) {
     return Frame{t, b};
 }
 
+struct SinCos {
+    double sin;
+    double cos;
+};
+
+/// Sine and cosine of `x` in double precision, within an ulp or so of the library's, without a
+/// library call for |x| up to 1e5: a reduction by pi/2 and the classic minimax polynomials on
+/// [-pi/4, pi/4]. Larger arguments, and non-finite ones, go to the library.
+inline SinCos sinCos(double x) {
+    if (!(std::fabs(x) <= 1e5)) return SinCos{std::sin(x), std::cos(x)};
+    // Nearest multiple k of pi/2, by the add-and-subtract rounding of 1.5 x 2^52; pi/2 in two
+    // parts, the first of 33 bits, so that k times it is exact for the k that reach here.
+    constexpr double kRound = 6755399441055744.0;
+    const double k = (x * 0.63661977236758134308 + kRound) - kRound;
+    const double r = (x - k * 1.57079632673412561417) - k * 6.07710050650619224932e-11;
+    const double z = r * r;
+    const double sinR =
+        r +
+        r * z *
+            (-1.66666666666666324348e-01 +
+             z * (8.33333333332248946124e-03 +
+                  z * (-1.98412698298579493134e-04 +
+                       z * (2.75573137070700676789e-06 +
+                            z * (-2.50507602534068634195e-08 + z * 1.58969099521155010221e-10)))));
+    const double cosR =
+        1.0 - 0.5 * z +
+        z * z *
+            (4.16666666666666019037e-02 +
+             z * (-1.38888888888741095749e-03 +
+                  z * (2.48015872894767294178e-05 +
+                       z * (-2.75573143513906633035e-07 +
+                            z * (2.08757232129817482790e-09 + z * -1.13596475577881948265e-11)))));
+    switch (static_cast<int64_t>(k) & 3) {
+        case 0:
+            return SinCos{sinR, cosR};
+        case 1:
+            return SinCos{cosR, -sinR};
+        case 2:
+            return SinCos{-sinR, -cosR};
+        default:
+            return SinCos{-cosR, sinR};
+    }
+}
+
 /// A unit direction about +z, uniform over the cap z >= cosMax for u0, u1 uniform in [0, 1).
 inline Float3 sampleCone(float u0, float u1, float cosMax) {
     const float c = cosMax + (1.0f - cosMax) * u0;
     const double cd = static_cast<double>(c);
     // Never below 0, so that numbers outside [0, 1) give a direction rather than a NaN.
     const double s = std::sqrt(std::max(0.0, 1.0 - cd * cd));
-    const double phi = static_cast<double>(u1 * 6.2831855f);
-    return Float3(static_cast<float>(s * std::cos(phi)), static_cast<float>(s * std::sin(phi)), c);
+    const SinCos phi = sinCos(static_cast<double>(u1 * 6.2831855f));
+    return Float3(static_cast<float>(s * phi.cos), static_cast<float>(s * phi.sin), c);
 }
 
 /// The local direction l in the frame (t, b, d); not normalised again.

@@ -172,11 +172,8 @@ TEST(BlockerShape, BoxHitLandsOnTheSurfaceTowardEdgesAndCorners) {
 }
 
 TEST(BlockerShape, BoxHitFallsBackWhenNoFaceAccepts) {
-    Float3 h;
-    const Float3 tiny(1e-40f, -5e-41f, 0);
-    ASSERT_FALSE(boxFaceHit(tiny, &h));  // 0.5 / 1e-40 overflows
+    const Float3 tiny(1e-40f, -5e-41f, 0);  // 0.5 / 1e-40 overflows in single precision
     expectNear(boxHit(tiny), 0.5f, -0.25f, 0, 1e-4f);
-    ASSERT_FALSE(boxFaceHit({0, 0, 0}, &h));
     expectNear(boxHit({0, 0, 0}), 0.5f, 0, 0, 0);
     expectNear(boxHit({kNaN, 0, 0}), 0.5f, 0, 0, 0);
 }

@@ -4,10 +4,85 @@
 #include <climits>
 #include <cmath>
 #include <limits>
+#include <random>
 
 #include "blocker/blocker_data.h"
+#include "blocker/falloff.h"
 
 namespace {
+
+// The direct form of the zone, as first written: each shape measured on its own, through two
+// unit directions for the card and the box's six faces tried in turn.
+namespace direct {
+
+Float3 transform(void (*apply)(Vector*, const Matrix4*, const Vector*), const Matrix4& m,
+                 const Float3& p) {
+    const Vector in = p.toVector();
+    Vector out;
+    apply(&out, &m, &in);
+    return Float3(out);
+}
+
+bool planeHit(const Float3& d, const Float3& p0, const Float3& n, Float3* hit) {
+    const float den = dot(n, d);
+    if (absf(den) == 0.0f) return false;
+    *hit = d * (dot(p0, n) / den);
+    return true;
+}
+
+Float3 boxHit(const Float3& d) {
+    const Float3 corners[2] = {{-0.5f, -0.5f, -0.5f}, {0.5f, 0.5f, 0.5f}};
+    const Float3 normals[6] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}, {-1, 0, 0}, {0, -1, 0}, {0, 0, -1}};
+    for (int face = 0; face < 6; ++face) {
+        Float3 h;
+        if (!planeHit(d, corners[face / 3], normals[face], &h)) continue;
+        const int axis = face % 3;
+        if ((axis == 0 || absf(h.x) <= 0.5f) && (axis == 1 || absf(h.y) <= 0.5f) &&
+            (axis == 2 || absf(h.z) <= 0.5f))
+            return h;
+    }
+    return Float3(0.5f, 0, 0);  // not reached by the directions drawn here
+}
+
+Float3 cylinderHit(const Float3& d) {
+    const Float3 points[2] = {{0, -1, 0}, {0, 1, 0}}, normals[2] = {{0, 1, 0}, {0, -1, 0}};
+    for (int cap = 0; cap < 2; ++cap) {
+        Float3 h;
+        if (planeHit(d, points[cap], normals[cap], &h) && h.x * h.x + h.z * h.z < 1.0f) return h;
+    }
+    return d * (1.0f / std::sqrt(d.x * d.x + d.z * d.z));
+}
+
+float surfaceDistance(const BlockerShape& shape, const Float3& p) {
+    Float3 d = transform(AiM4PointByMatrixMult, shape.inverse, p);
+    normalize(d);
+    Float3 h = d;
+    if (shape.kind == kBlockerCard) {
+        d.y = 0;
+        normalize(d);
+        h = direct::boxHit(d);
+    } else if (shape.kind == kBlockerBox) {
+        h = direct::boxHit(d);
+    } else if (shape.kind == kBlockerCylinder) {
+        h = direct::cylinderHit(d);
+    }
+    return length(transform(AiM4VectorByMatrixMult, shape.forward, h));
+}
+
+float value(const BlockerData& data, const Float3& p) {
+    const BlockerParams& params = data.params;
+    const float outside = params.bPositive ? 1.0f : 0.0f;
+    if (!data.outer.contains(p)) return outside;
+    if (data.inner.contains(p)) return 1.0f - outside;
+    if (params.bDecayPower == 0) return outside;
+    const bool smooth = params.bDecayPower > 1;
+    const float exponent = smooth ? 1.0f / static_cast<float>(params.bDecayPower - 1) : 0.0f;
+    const float a = falloff(surfaceDistance(data.inner, p), surfaceDistance(data.outer, p),
+                            distance(p, data.inner.centre), smooth, exponent);
+    return params.bPositive ? a : 1.0f - a;
+}
+
+}  // namespace direct
 
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 constexpr float kInf = std::numeric_limits<float>::infinity();
@@ -73,6 +148,50 @@ TEST(BlockerValue, MutedSetUpKeepsTheShapesItHad) {
     EXPECT_EQ(data.inner.kind, 1);
     EXPECT_EQ(data.inner.scale.x, 2);
     EXPECT_EQ(data.value(Float3(1.5f, 0, 0)), 0.0f);
+}
+
+// Points of the zone between the shapes, drawn in the inner shape's space out to the outer
+// one, on random placements of every kind, with bExtraScale of either sign.
+TEST(BlockerValue, ZoneMatchesTheDirectFormOnRandomPlacements) {
+    std::mt19937 random(7);
+    auto uniform = [&](float lo, float hi) {
+        return std::uniform_real_distribution<float>(lo, hi)(random);
+    };
+    const Float3 reach[4] = {{0.5f, 0.001f, 0.5f}, {1, 1, 1}, {0.5f, 0.5f, 0.5f}, {1, 1, 1}};
+    const int decays[] = {1, 2, 3, 4, -1};
+    int compared = 0;
+    for (int placement = 0; placement < 400; ++placement) {
+        BlockerParams p;
+        p.mute = false;
+        p.bType = placement % 4;
+        p.bScale = Float3(uniform(0.2f, 3), uniform(0.2f, 3), uniform(0.2f, 3));
+        p.bRot = Float3(uniform(-180, 180), uniform(-180, 180), uniform(-180, 180));
+        p.bTransl = Float3(uniform(-5, 5), uniform(-5, 5), uniform(-5, 5));
+        p.bPositive = placement % 3 != 0;
+        p.bExtraScale = uniform(1.2f, 4) * (placement % 5 == 0 ? -1 : 1);
+        p.bDecayPower = decays[placement % 5];
+        BlockerData data;
+        data.setUp(p);
+        const Float3 r = reach[p.bType] * absf(p.bExtraScale);
+        for (int i = 0; i < 50; ++i) {
+            const Vector local{uniform(-r.x, r.x), uniform(-r.y, r.y), uniform(-r.z, r.z)};
+            Vector world;
+            AiM4PointByMatrixMult(&world, &data.inner.forward, &local);
+            const Float3 point(world);
+            if (!data.outer.contains(point) || data.inner.contains(point)) continue;
+            const float dIn = direct::surfaceDistance(data.inner, point);
+            const float dOut = direct::surfaceDistance(data.outer, point);
+            const float x = distance(point, data.inner.centre);
+            // Where the ramp starts or ends, rounding may tip a point either way.
+            if (absf(x - dIn) < 1e-3f * x || absf(dOut - x) < 1e-3f * x) continue;
+            const float want = direct::value(data, point);
+            EXPECT_NEAR(data.inner.surfaceDistance(point), dIn, 1e-5f * dIn);
+            EXPECT_NEAR(data.value(point), want, 1e-5f)
+                << "kind " << p.bType << " decay " << p.bDecayPower << " extra " << p.bExtraScale;
+            ++compared;
+        }
+    }
+    EXPECT_GT(compared, 4000);
 }
 
 }  // namespace

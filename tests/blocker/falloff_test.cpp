@@ -26,6 +26,7 @@ TEST(Falloff, SmoothRampIsAnSCurveRaisedToItsExponent) {
     EXPECT_FLOAT_EQ(falloff(0.0f, 4.0f, 1.0f, true, 1.0f), 0.15625f);
     EXPECT_FLOAT_EQ(falloff(0.0f, 4.0f, 1.0f, true, 0.5f), std::sqrt(0.15625f));
     EXPECT_FLOAT_EQ(smoothRamp(1.0f, 2.0f, 1.5f, 0.5f), std::sqrt(0.5f));
+    EXPECT_FLOAT_EQ(falloff(0.0f, 4.0f, 1.0f, true, 1.0f / 3.0f), std::cbrt(0.15625f));
 }
 
 TEST(Falloff, CoincidingSurfacesGiveZeroNotNaN) {

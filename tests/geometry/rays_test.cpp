@@ -5,12 +5,14 @@
 #include <cmath>
 #include <random>
 
+#include "api/ray_directions.h"
 #include "geometry/geometry_scene.h"
 #include "geometry/object_types.h"
 #include "shading/network.h"
 #include "shading/sample_state.h"
 #include "support/network.h"
 #include "support/test_nodes.h"
+#include "tracing/ray_making.h"
 #include "tracing/world.h"
 
 namespace {
@@ -20,6 +22,46 @@ float dot3(const Vector& a, const Vector& b) {
 }
 float len3(const Vector& a) {
     return std::sqrt(dot3(a, a));
+}
+
+TEST(MakeRay, DirectionsOfAnyLengthComeOutUnitAndOriginsLeaveTowardsThem) {
+    ShaderGlobals sg = host::blankShaderGlobals();
+    int object = 0;
+    sg.object = reinterpret_cast<Node*>(&object);  // only tested for presence
+    sg.geometricNormal = Vector{0, 0, 2};          // not unit: the offset is along the unit one
+    const Vector o{0, 0, 1000};
+    // Squares that leave the float range either way, a unit direction, and ordinary ones.
+    for (Vector d : {Vector{3, 4, 0}, Vector{0, 0, 1}, Vector{1e-30f, 0, -2e-30f},
+                     Vector{3e25f, 0, -4e25f}, Vector{0.6f, 0, 0.8f}, Vector{2e-45f, 0, 0}}) {
+        Ray ray;
+        AiMakeRay(&ray, kRayReflected, &o, &d, 1e12, &sg);
+        EXPECT_NEAR(len3(ray.direction), 1.0f, 1e-6f) << d.x;
+        EXPECT_GT(ray.direction.x * d.x + ray.direction.z * d.z, 0.0f) << d.x;
+        // 1e-4 x the largest coordinate, to the side the ray heads for.
+        EXPECT_NEAR(ray.origin.z, d.z < 0 ? 999.9f : 1000.1f, 1e-4f) << d.x;
+    }
+    const Vector zero{0, 0, 0};
+    Ray ray;
+    AiMakeRay(&ray, kRayReflected, &o, &zero, 1e12, &sg);
+    EXPECT_EQ(len3(ray.direction), 0.0f);
+}
+
+// A direction near unit length is kept as it is only where scaling it would give the same bits:
+// sampler scrambles follow the hit points, so one changed bit moves a glossy pixel's noise.
+TEST(MakeRay, NearlyUnitDirectionsKeepTheBitsThatScalingWouldGive) {
+    std::mt19937 random(5);
+    std::normal_distribution<float> gauss;
+    for (int i = 0; i < 100000; ++i) {
+        const Vector v{gauss(random), gauss(random), gauss(random)};
+        const float l = len3(v);
+        const Vector d{v.x / l, v.y / l, v.z / l};  // unit within float rounding
+        const double squared = double(d.x) * d.x + double(d.y) * d.y + double(d.z) * d.z;
+        const double r = 1.0 / std::sqrt(squared);
+        const Vector u = host::unitDirection(d);
+        ASSERT_EQ(u.x, float(d.x * r)) << i;
+        ASSERT_EQ(u.y, float(d.y * r)) << i;
+        ASSERT_EQ(u.z, float(d.z * r)) << i;
+    }
 }
 
 TEST(Reflect, MirrorsAboutTheUnitNormal) {

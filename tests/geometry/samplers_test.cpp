@@ -5,6 +5,7 @@
 #include <set>
 #include <vector>
 
+#include "api/sample_sequence.h"
 #include "shading/sample_state.h"
 
 namespace {
@@ -130,6 +131,19 @@ TEST_F(SamplersTest, SameSampleGivesSamePointsAndNeighboursAreDecorrelated) {
     for (float u : base) ++bins[static_cast<int>(u * 16)];
     for (int count : bins) EXPECT_NEAR(count, 256, 80);
     AiSamplerDestroy(sampler);
+}
+
+TEST(SampleSequence, ScramblingInReversedBitOrderGivesTheSamePoints) {
+    uint32_t seed = 12345;
+    for (uint32_t i = 0; i < 5000; ++i) {
+        seed = host::hashBits(seed + i);
+        ASSERT_EQ(host::owenScrambleReversed(host::sobolDimension0Reversed(i), seed),
+                  host::owenScramble(host::sobolDimension0(i), seed))
+            << i;
+        ASSERT_EQ(host::owenScrambleReversed(host::sobolDimension1Reversed(i), seed),
+                  host::owenScramble(host::sobolDimension1(i), seed))
+            << i;
+    }
 }
 
 TEST_F(SamplersTest, IteratorsComeFromTheSampleArenaWithoutGrowingIt) {

@@ -34,6 +34,28 @@ TEST(Messages, LaterLookUpsInTheSameSampleFindThePointer) {
     EXPECT_EQ(found, &b);
 }
 
+TEST(Messages, ManyLongNamesSharingTheirStartAreToldApartByText) {
+    host::ThreadContext thread(0);
+    ShaderGlobals sg = host::blankShaderGlobals();
+    host::SampleScope scope(thread, sg);
+    // More names than the store keeps inline, all of one length and one long prefix.
+    std::vector<std::string> names, copies;
+    for (int i = 10; i < 40; ++i) names.push_back("channel.number." + std::to_string(i));
+    copies = names;
+    int values[30];
+    for (int i = 0; i < 30; ++i) AiMessageSetPtrFunc(&sg, names[i].c_str(), &values[i]);
+    AiMessageSetPtrFunc(&sg, copies[20].c_str(), &values[0]);  // replaced, by text
+    EXPECT_EQ(sg.host->messages.size(), 30);
+    for (int i = 0; i < 30; ++i) {
+        void* found = nullptr;
+        ASSERT_TRUE(AiMessageGetPtrFunc(&sg, copies[i].c_str(), &found)) << names[i];
+        EXPECT_EQ(found, &values[i == 20 ? 0 : i]) << names[i];
+    }
+    void* found = nullptr;
+    EXPECT_FALSE(AiMessageGetPtrFunc(&sg, "channel.number.40", &found));
+    EXPECT_FALSE(AiMessageGetPtrFunc(&sg, "channel", &found));
+}
+
 TEST(Messages, EachSampleAndEachTracedRayStartsFresh) {
     host::ThreadContext thread(0);
     int a = 0;
