@@ -9,6 +9,7 @@
 #include "render/point_shading.h"
 #include "render/world_builder.h"
 #include "scene/scene_reader.h"
+#include "support/scratch_dir.h"
 #include "universe/host_error.h"
 
 namespace {
@@ -167,8 +168,9 @@ TEST(PointShadingInput, AlternateNormalFacesTheIncomingRay) {
 
 /// The built tool, end to end: flags and a points file, JSON on stdout.
 TEST(OrvShadeTool, PrintsOneRecordPerPoint) {
-    const std::string points = ORV_BINARY_DIR "/orv_shade_test_points.json";
-    std::ofstream(points) << R"([{"point": [0.5, 0.5, 0.5]}, {"point": [1.5, 0.5, 0.5]}])";
+    const test::ScratchDir scratch;
+    const std::string points =
+        scratch.write("points.json", R"([{"point": [0.5, 0.5, 0.5]}, {"point": [1.5, 0.5, 0.5]}])");
     const std::string command = std::string(ORV_BINARY_DIR "/bin/orv-shade ") + kScene +
                                 " --node checker --points " + points;
     FILE* pipe = popen(command.c_str(), "r");

@@ -21,6 +21,7 @@
 
 #include "render/image_compare.h"
 #include "render/image_output.h"
+#include "support/scratch_dir.h"
 
 namespace {
 
@@ -113,19 +114,11 @@ std::string contents(const fs::path& file) {
 class ToolRuns : public ::testing::Test {
   protected:
     void SetUp() override {
-        const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-        root_ = fs::temp_directory_path() /
-                ("orv_tools_" + std::to_string(getpid()) + "_" + test->name());
-        fs::remove_all(root_);
         fs::create_directories(out_ = root_ / "out");
         // Nothing to hit: fast to render at any size, and its uniform image compresses well.
         std::ofstream(scene_ = (root_ / "empty.json").string())
             << R"({"options": {"xres": 32, "yres": 32, "samples": 1, "backgroundColor": [0.2, 0.3, 0.4]},
                   "camera": {"position": [0, 0, 5], "lookAt": [0, 0, 0]}})";
-    }
-    void TearDown() override {
-        fs::permissions(out_, fs::perms::owner_all, fs::perm_options::add);
-        fs::remove_all(root_);
     }
     std::string writeScene(const std::string& name, const std::string& text) {
         const fs::path path = root_ / name;
@@ -154,7 +147,9 @@ class ToolRuns : public ::testing::Test {
         EXPECT_NEAR(read.at(width / 2, width / 2).b, 0.4f, 1e-6f);
     }
 
-    fs::path root_, out_;
+    test::ScratchDir scratch_;
+    const fs::path root_ = scratch_.root();
+    fs::path out_;
     std::string scene_;
 };
 
