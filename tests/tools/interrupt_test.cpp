@@ -236,17 +236,33 @@ TEST_F(ToolRuns, RenderTheLimitsCannotHoldIsRefusedWithTheFigures) {
     EXPECT_EQ(leftInOut(), std::set<std::string>{"huge.exr"});
 }
 
-TEST_F(ToolRuns, NetworksThatReachThemselvesRenderAndShadeWithoutCrashing) {
-    const std::string loop = writeScene("loop.json", R"({
+// An environment lookup that reaches itself is refused by the scene check where it can see it;
+// hidden from it (the ray type linked), and in a link chain too deep, the host's nesting bound
+// ends the evaluation: the tools finish, with a warning for the chain.
+TEST_F(ToolRuns, NetworksThatReachThemselvesAreRefusedOrRenderAndShadeWithoutCrashing) {
+    auto loopScene = [&](const std::string& name, const std::string& innerRayType) {
+        return writeScene(name, R"({
       "options": {"xres": 16, "yres": 16, "samples": 1},
       "camera": {"position": [0, 0, 6], "lookAt": [0, 0, 0]},
       "objects": [{"type": "sphere", "name": "ball", "shader": "surface",
                    "user": {"environment": "envNet"}}],
       "nodes": [
+        {"type": "orv_radio_integer", "name": "three", "integer": 3},
         {"type": "orv_trace", "name": "outer", "rayType": 3, "direction": 1},
-        {"type": "orv_trace", "name": "inner", "rayType": 3},
+        {"type": "orv_trace", "name": "inner", "rayType": )" +
+                                    innerRayType + R"(},
         {"type": "flat", "name": "envNet", "color": {"link": "inner"}},
         {"type": "flat", "name": "surface", "color": {"link": "outer"}}]})");
+    };
+    const std::string seen = loopScene("seen.json", "3");
+    Tool refusedRender("orv-render", {seen, "-q", "-o", (out_ / "loop.png").string()});
+    Tool refusedShade("orv-shade", {seen, "-n", "surface"});
+    for (Tool* tool : {&refusedRender, &refusedShade}) {
+        EXPECT_EQ(exitCode(tool->finish()), 1) << tool->errors();
+        for (const char* words : {"object 'ball'", "user parameter 'environment'", "cycle"})
+            EXPECT_NE(tool->errors().find(words), std::string::npos) << tool->errors();
+    }
+    const std::string loop = loopScene("loop.json", R"({"link": "three"})");
     // A link chain deeper than the host lets evaluations nest in one sample.
     std::string chain = R"({"type": "flat", "name": "c0", "color": [0.2, 0.4, 0.6]})";
     for (int i = 1; i < 80; ++i)
