@@ -170,6 +170,16 @@ TEST(EmbreeDevice, ErrorsAreReportedOnceWithWhatWasBeingBuilt) {
     EXPECT_NO_THROW(device.check("the next step"));
 }
 
+TEST(EmbreeDevice, DeviceEmbreeWillNotStartIsAHostError) {
+    try {
+        host::EmbreeDevice device("threads=abc");  // Embree refuses to parse it
+        FAIL() << "Embree started with a configuration it cannot read";
+    } catch (const host::HostError& error) {
+        EXPECT_NE(std::string(error.what()).find("Embree could not start"), std::string::npos)
+            << error.what();
+    }
+}
+
 TEST_F(GeometrySceneTest, DegenerateObjectsAndRaysMissWithoutFailing) {
     object("sphere", "flat");
     net.set("flat.scale", Vector{1, 0, 1});
