@@ -104,48 +104,54 @@ TEST(BlockerNode, WhiteFilterLeavesTheLightAsItIs) {
         }
 }
 
-TEST(BlockerNode, SphereRampIsLinearBetweenTheShapes) {
-    SphereBlocker b(1);
-    for (Vector dir : kDirections) {
-        expectRGB(b.at(along(dir, 1.25f)), blend(kLight, kFilter, 0.25f));
-        expectRGB(b.at(along(dir, 1.5f)), RGB{kLight.r * (kFilter.r + 1) / 2,
-                                              kLight.g * (kFilter.g + 1) / 2, kLight.b / 2});
-        expectRGB(b.at(along(dir, 2.01f)), kLight, 0);
-        expectRGB(b.at(along(dir, 7)), kLight, 0);
-        expectRGB(b.at(along(dir, 0.99f)), blend(kLight, kFilter, 0), 0);
-        expectRGB(b.at(along(dir, 0.2f)), blend(kLight, kFilter, 0), 0);
-    }
-}
+// The unit sphere and its double, along every direction: the share of the light that passes
+// at each distance from the centre, for each decay power and sign. Inside the inner shape and
+// beyond the outer one the answer is exact; the ramp between may round.
+struct RampRow {
+    int decayPower;
+    bool positive;
+    float distance;
+    float passes;  ///< v in (L x F) x (1 - v) + L x v
+};
 
-TEST(BlockerNode, NegativeSphereFiltersOutsideAndPassesInside) {
-    SphereBlocker b(1, false);
-    for (Vector dir : kDirections) {
-        expectRGB(b.at(along(dir, 0.5f)), kLight, 0);
-        expectRGB(b.at(along(dir, 2.5f)), blend(kLight, kFilter, 0), 0);
-        expectRGB(b.at(along(dir, 1.25f)), blend(kLight, kFilter, 0.75f));
-        expectRGB(b.at(along(dir, 1.5f)), blend(kLight, kFilter, 0.5f));
-    }
-}
-
-TEST(BlockerNode, DecayPowerThreeTakesTheSquareRootOfTheSCurve) {
-    SphereBlocker b(3);
-    for (Vector dir : kDirections) {
-        expectRGB(b.at(along(dir, 1.5f)), blend(kLight, kFilter, std::sqrt(0.5f)));
-        // A quarter of the way out: smoothstep 0.15625, then its square root.
-        expectRGB(b.at(along(dir, 1.25f)), blend(kLight, kFilter, std::sqrt(0.15625f)));
-    }
-}
-
-TEST(BlockerNode, DecayPowerZeroIsAHardEdgeAtTheInnerShape) {
-    SphereBlocker positive(0);
-    SphereBlocker negative(0, false);
-    for (Vector dir : kDirections) {
-        for (float d : {1.01f, 1.25f, 1.5f, 1.99f, 3.0f}) {
-            expectRGB(positive.at(along(dir, d)), kLight, 0);
-            expectRGB(negative.at(along(dir, d)), blend(kLight, kFilter, 0), 0);
+TEST(BlockerNode, SphereRampFollowsItsDecayPowerAndSign) {
+    const RampRow rows[] = {
+        // Linear between the shapes.
+        {1, true, 0.2f, 0},
+        {1, true, 0.99f, 0},
+        {1, true, 1.25f, 0.25f},
+        {1, true, 1.5f, 0.5f},
+        {1, true, 2.01f, 1},
+        {1, true, 7, 1},
+        // A negative blocker filters outside and passes inside.
+        {1, false, 0.5f, 1},
+        {1, false, 1.25f, 0.75f},
+        {1, false, 1.5f, 0.5f},
+        {1, false, 2.5f, 0},
+        // Power three takes the square root of the S-curve (a quarter out: smoothstep 0.15625).
+        {3, true, 1.25f, std::sqrt(0.15625f)},
+        {3, true, 1.5f, std::sqrt(0.5f)},
+        // Power zero is a hard edge at the inner shape.
+        {0, true, 0.99f, 0},
+        {0, true, 1.01f, 1},
+        {0, true, 1.25f, 1},
+        {0, true, 1.99f, 1},
+        {0, true, 3, 1},
+        {0, false, 0.99f, 1},
+        {0, false, 1.01f, 0},
+        {0, false, 1.5f, 0},
+        {0, false, 3, 0},
+    };
+    for (const RampRow& row : rows) {
+        SphereBlocker b(row.decayPower, row.positive);
+        const bool exact = row.distance < 1 || row.distance > 2 || row.decayPower == 0;
+        for (Vector dir : kDirections) {
+            SCOPED_TRACE(::testing::Message()
+                         << "decay " << row.decayPower << (row.positive ? " +" : " -") << " at "
+                         << row.distance);
+            expectRGB(b.at(along(dir, row.distance)), blend(kLight, kFilter, row.passes),
+                      exact ? 0 : 1e-5f);
         }
-        expectRGB(positive.at(along(dir, 0.99f)), blend(kLight, kFilter, 0), 0);
-        expectRGB(negative.at(along(dir, 0.99f)), kLight, 0);
     }
 }
 

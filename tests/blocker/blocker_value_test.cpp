@@ -99,7 +99,8 @@ TEST(BlockerValue, StaysInRangeForAnyParameters) {
     const Float3 points[] = {
         {0, 0, 0}, {0.3f, 0.0015f, 0}, {0.8f, 0.0015f, 0}, {1.2f, 0.5f, -0.3f}, {0, 1.5f, 0},
         {2, 3, 4}, {1e30f, 0, 0},      {kNaN, 0, 0},       {0, -kInf, 0},       {3e38f, 3e38f, 0}};
-    long checked = 0;
+    // The grid must reach all three answers, or a value() stuck at 0 or 1 would pass.
+    long blocked = 0, ramped = 0, passed = 0;
     BlockerData data;
     for (const Float3& scale : scales)
         for (const Float3& rotation : rotations)
@@ -124,10 +125,14 @@ TEST(BlockerValue, StaysInRangeForAnyParameters) {
                                     ASSERT_TRUE(v >= 0.0f && v <= 1.0f)
                                         << "v " << v << " kind " << kind << " decay " << decay
                                         << " extra " << extra << " scale " << scale.x;
-                                    ++checked;
+                                    blocked += v == 0.0f;
+                                    ramped += v > 0.0f && v < 1.0f;
+                                    passed += v == 1.0f;
                                 }
                             }
-    EXPECT_GT(checked, 0);
+    EXPECT_GT(blocked, 0);
+    EXPECT_GT(ramped, 0);
+    EXPECT_GT(passed, 0);
 }
 
 TEST(BlockerValue, MutedSetUpKeepsTheShapesItHad) {

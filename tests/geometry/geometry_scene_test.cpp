@@ -11,6 +11,7 @@
 #include "geometry/embree_device.h"
 #include "geometry/object_types.h"
 #include "support/network.h"
+#include "support/scratch_dir.h"
 #include "universe/host_error.h"
 
 namespace {
@@ -119,17 +120,12 @@ TEST_F(GeometrySceneTest, BoxFacesPointOutwardAlsoWhenMirrored) {
     }
 }
 
-std::string writeFile(const std::string& name, const std::string& text) {
-    const std::string path = std::string(ORV_BINARY_DIR) + "/" + name;
-    std::ofstream(path) << text;
-    return path;
-}
-
 TEST_F(GeometrySceneTest, MeshFromObjUsesItsVertexNormals) {
-    const std::string path = writeFile("geometry_test_tri.obj",
-                                       "v -1 -1 0\nv 1 -1 0\nv 0 1 0\n"
-                                       "vn -1 0 1\nvn 1 0 1\nvn 0 0 1\n"
-                                       "f 1//1 2//2 3//3\n");
+    const test::ScratchDir scratch;
+    const std::string path = scratch.write("tri.obj",
+                                           "v -1 -1 0\nv 1 -1 0\nv 0 1 0\n"
+                                           "vn -1 0 1\nvn 1 0 1\nvn 0 0 1\n"
+                                           "f 1//1 2//2 3//3\n");
     object("mesh", "tri");
     net.setValue("tri.file", host::ParamValue::makeString(net.universe().intern(path)));
     net.set("tri.translate", Vector{0, 0, -2});
@@ -172,6 +168,16 @@ TEST(EmbreeDevice, ErrorsAreReportedOnceWithWhatWasBeingBuilt) {
         EXPECT_NE(what.find("invalid geometry type"), std::string::npos) << what;  // Embree's words
     }
     EXPECT_NO_THROW(device.check("the next step"));
+}
+
+TEST(EmbreeDevice, DeviceEmbreeWillNotStartIsAHostError) {
+    try {
+        host::EmbreeDevice device("threads=abc");  // Embree refuses to parse it
+        FAIL() << "Embree started with a configuration it cannot read";
+    } catch (const host::HostError& error) {
+        EXPECT_NE(std::string(error.what()).find("Embree could not start"), std::string::npos)
+            << error.what();
+    }
 }
 
 TEST_F(GeometrySceneTest, DegenerateObjectsAndRaysMissWithoutFailing) {

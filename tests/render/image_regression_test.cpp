@@ -1,7 +1,9 @@
 // Renders of the bundled scenes against small reference images. On failure the render and a
-// difference image are written to <build>/image-diffs/. Regenerate the references with
+// difference image are written to a new orv-image-diffs-* folder under the temporary folder, named
+// in the failure. Regenerate the references with
 // scripts/update-references.sh after a change that is meant to alter the pictures.
 #include <gtest/gtest.h>
+#include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
@@ -69,7 +71,10 @@ TEST_P(ReferenceImagesSlow, MatchesReference) {
     const bool pass = !difference.sizesDiffer && difference.meanError < kMeanThreshold &&
                       difference.failingPixels <= long(kFailingShare * pixels);
     if (!pass) {
-        const fs::path diffs = fs::path(ORV_BINARY_DIR) / "image-diffs";
+        // Kept for a person to look at, so outside the build tree and not removed.
+        std::string pattern = (fs::temp_directory_path() / "orv-image-diffs-XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        const fs::path diffs = pattern;
         host::writeImage((diffs / (entry.name() + ".out.png")).string(), rendered);
         if (!difference.sizesDiffer)
             host::writeDifferenceImage((diffs / (entry.name() + ".diff.png")).string(), encoded,

@@ -2,8 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdio>
-#include <fstream>
 
 #include "builtin/host_node_types.h"
 #include "render/point_shading.h"
@@ -163,39 +161,6 @@ TEST(PointShadingInput, AlternateNormalFacesTheIncomingRay) {
     host::completeShadingPoint(p);
     EXPECT_FLOAT_EQ(p.alternateNormal.z, -1.0f);
     EXPECT_FLOAT_EQ(p.geometricNormal.z, 1.0f);
-}
-
-/// The built tool, end to end: flags and a points file, JSON on stdout.
-TEST(OrvShadeTool, PrintsOneRecordPerPoint) {
-    const std::string points = ORV_BINARY_DIR "/orv_shade_test_points.json";
-    std::ofstream(points) << R"([{"point": [0.5, 0.5, 0.5]}, {"point": [1.5, 0.5, 0.5]}])";
-    const std::string command = std::string(ORV_BINARY_DIR "/bin/orv-shade ") + kScene +
-                                " --node checker --points " + points;
-    FILE* pipe = popen(command.c_str(), "r");
-    ASSERT_NE(pipe, nullptr);
-    std::string out;
-    char buffer[512];
-    while (size_t n = fread(buffer, 1, sizeof(buffer), pipe)) out.append(buffer, n);
-    ASSERT_EQ(pclose(pipe), 0) << out;
-    const json records = json::parse(out);
-    ASSERT_EQ(records.size(), 2u);
-    expectVector(records[0]["output"], 1, 0, 0);
-    expectVector(records[1]["output"], 0, 0, 1);
-    EXPECT_EQ(records[1]["node"], "checker");
-}
-
-TEST(OrvShadeTool, FlagsGiveOnePointAndFiltersAreRecognised) {
-    const std::string command = std::string(ORV_BINARY_DIR "/bin/orv-shade ") + kScene +
-                                " --node blocker -P 0.5,0,0 -L 2 2>&1";
-    FILE* pipe = popen(command.c_str(), "r");
-    ASSERT_NE(pipe, nullptr);
-    std::string out;
-    char buffer[512];
-    while (size_t n = fread(buffer, 1, sizeof(buffer), pipe)) out.append(buffer, n);
-    ASSERT_EQ(pclose(pipe), 0) << out;
-    const json records = json::parse(out);
-    ASSERT_EQ(records.size(), 1u);
-    expectVector(records[0]["filteredIntensity"], 1, 1, 1);
 }
 
 }  // namespace

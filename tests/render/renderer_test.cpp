@@ -9,6 +9,7 @@
 #include "render/image_compare.h"
 #include "render/image_output.h"
 #include "render/scene_render.h"
+#include "support/scratch_dir.h"
 #include "universe/host_error.h"
 
 namespace {
@@ -97,17 +98,14 @@ TEST(BucketRenderer, BackgroundGivesZeroAlpha) {
 
 class ImageFiles : public ::testing::Test {
   protected:
-    void SetUp() override {
-        dir_ = fs::path(ORV_BINARY_DIR) / "image_output_test";
-        fs::remove_all(dir_);
-    }
     static host::ImageBuffer ramp() {
         host::ImageBuffer image(4, 2);
         for (int y = 0; y < 2; ++y)
             for (int x = 0; x < 4; ++x) image.at(x, y) = RGBA{x / 3.0f, 0.5f, 2.0f, y * 1.0f};
         return image;
     }
-    fs::path dir_;
+    test::ScratchDir scratch_;
+    const fs::path& dir_ = scratch_.root();
 };
 
 TEST_F(ImageFiles, ExrKeepsLinearFloatsAndAlpha) {

@@ -16,17 +16,8 @@ namespace fs = std::filesystem;
 const char* const kOldImage = "out.png";
 const char* const kOldImageText = "the picture rendered before, which must survive";
 
-ScratchDir::ScratchDir() {
-    std::string pattern = (fs::temp_directory_path() / "orv-tool-test-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot make a scratch folder");
-    root_ = pattern;
-    work_ = root_ / "work";
+ScratchDir::ScratchDir() : work_(dir_.path("work")) {
     fs::create_directory(work_);
-}
-
-ScratchDir::~ScratchDir() {
-    std::error_code ec;
-    fs::remove_all(root_, ec);
 }
 
 void ScratchDir::write(const std::string& name, const std::string& text) const {

@@ -10,15 +10,14 @@
 #include <utility>
 #include <vector>
 
+#include "support/scratch_dir.h"
+
 namespace tooltest {
 
-/// A fresh folder under the system's temporary folder, removed with all in it.
+/// A scratch folder with a work folder for the tool and, beside it, a file for what it says.
 class ScratchDir {
   public:
     ScratchDir();
-    ~ScratchDir();
-    ScratchDir(const ScratchDir&) = delete;
-    ScratchDir& operator=(const ScratchDir&) = delete;
 
     /// Where the tool runs and its files go.
     const std::filesystem::path& work() const { return work_; }
@@ -27,10 +26,10 @@ class ScratchDir {
     /// Every path under work(), relative to it.
     std::set<std::string> listing() const;
     /// A file beside work() (not in it) for the tool's output.
-    std::filesystem::path outputFile() const { return root_ / "output.txt"; }
+    std::filesystem::path outputFile() const { return dir_.path("output.txt"); }
 
   private:
-    std::filesystem::path root_;
+    test::ScratchDir dir_;
     std::filesystem::path work_;
 };
 

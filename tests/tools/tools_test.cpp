@@ -10,6 +10,7 @@
 #include <nlohmann/json.hpp>
 
 #include "render/image_compare.h"
+#include "support/scratch_dir.h"
 
 namespace {
 
@@ -36,14 +37,8 @@ ToolRun run(const std::string& command) {
 
 class ToolsTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "orv_tools_XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-    std::string file(const std::string& name) const { return (dir_ / name).string(); }
-    fs::path dir_;
+    std::string file(const std::string& name) const { return scratch_.path(name).string(); }
+    test::ScratchDir scratch_;
 };
 
 /// The first event in `tree` (depth first) for which `match` holds, or null.

@@ -1,6 +1,8 @@
 // Node types, instances, parameters, links and the lifecycle, as plug-ins rely on them.
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <memory>
 
 #include "shading/network.h"
@@ -209,6 +211,33 @@ TEST(PluginLoading, ErrorsNameThePathAndTheReason) {
     } catch (const host::HostError& e) {
         EXPECT_NE(std::string(e.what()).find("already registered"), std::string::npos);
     }
+}
+
+// The version NodeLoader writes is checked before any of the module's types is registered; a
+// major version other than the host's is refused, naming the module and both versions.
+TEST(PluginLoading, ModuleOfAnotherRendererVersionIsRefusedNamingIt) {
+    const std::string path = ORV_OTHER_VERSION_MODULE;
+    void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(module, nullptr) << dlerror();
+    auto* version = static_cast<char*>(dlsym(module, "orvTestModuleVersion"));
+    ASSERT_NE(version, nullptr);
+    host::Universe universe;
+    for (const char* other : {"5.0.0.0", "41.1.1.0", "3.9", ""}) {
+        std::strncpy(version, other, 32);
+        try {
+            universe.loadPlugin(path);
+            ADD_FAILURE() << "accepted version '" << other << "'";
+        } catch (const host::HostError& e) {
+            const std::string what = e.what();
+            EXPECT_NE(what.find(path), std::string::npos) << what;
+            EXPECT_NE(what.find("'" + std::string(other) + "'"), std::string::npos) << what;
+            EXPECT_NE(what.find(host::kHostVersion), std::string::npos) << what;
+        }
+        EXPECT_EQ(universe.registry().find("orv_test_versioned"), nullptr) << other;
+    }
+    std::strncpy(version, "4.2.0.0", 32);  // another minor version of the same interface
+    EXPECT_EQ(universe.loadPlugin(path), std::vector<std::string>{"orv_test_versioned"});
+    dlclose(module);
 }
 
 }  // namespace
