@@ -26,23 +26,23 @@ ImageFacts renderFacts(const SceneRender& job, const RenderStats& stats,
     return facts;
 }
 
-void describeImage(OIIO::ImageSpec& spec, const ImageFacts& facts) {
+void describeImage(OIIO::ImageSpec& header, const ImageFacts& facts) {
     if (facts.frameWidth > 0 && facts.frameHeight > 0) {
-        spec.x = facts.originX;
-        spec.y = facts.originY;
-        spec.full_x = spec.full_y = 0;
-        spec.full_width = facts.frameWidth;
-        spec.full_height = facts.frameHeight;
+        header.x = facts.originX;
+        header.y = facts.originY;
+        header.full_x = header.full_y = 0;
+        header.full_width = facts.frameWidth;
+        header.full_height = facts.frameHeight;
     }
-    spec.attribute("Software", "orv_shaders " ORV_VERSION);
+    header.attribute("Software", "orv_shaders " ORV_VERSION);
     if (facts.scene.empty()) return;
-    spec.attribute("orv:scene", facts.scene);
-    spec.attribute("orv:resolution",
-                   std::to_string(spec.full_width) + "x" + std::to_string(spec.full_height));
-    spec.attribute("orv:samples", facts.samples);
-    spec.attribute("orv:threads", facts.threads);
-    spec.attribute("orv:renderTime", static_cast<float>(facts.seconds));
-    spec.attribute("orv:plugins", facts.plugins);
+    header.attribute("orv:scene", facts.scene);
+    header.attribute("orv:resolution",
+                     std::to_string(header.full_width) + "x" + std::to_string(header.full_height));
+    header.attribute("orv:samples", facts.samples);
+    header.attribute("orv:threads", facts.threads);
+    header.attribute("orv:renderTime", static_cast<float>(facts.seconds));
+    header.attribute("orv:plugins", facts.plugins);
 }
 
 }  // namespace host

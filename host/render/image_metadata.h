@@ -7,9 +7,9 @@
 
 namespace host {
 
-/// Sets the spec's data window inside its display window and, when `facts` names a scene, the
+/// Sets the header's data window inside its display window and, when `facts` names a scene, the
 /// render's facts as "orv:" attributes (scene, resolution, samples, threads, renderTime,
 /// plugins) and "Software" with the version of orv-render.
-void describeImage(OIIO::ImageSpec& spec, const ImageFacts& facts);
+void describeImage(OIIO::ImageSpec& header, const ImageFacts& facts);
 
 }  // namespace host

@@ -1,14 +1,14 @@
 #include "plugin/parameter_table.h"
 
-void declareParam(ParamList* params, const ParamSpec& spec, const char* name) {
-    if (!name) name = spec.name;
-    const float* v = spec.values;
-    switch (spec.type) {
+void declareParam(ParamList* params, const ParamSpec& entry, const char* name) {
+    if (!name) name = entry.name;
+    const float* v = entry.values;
+    switch (entry.type) {
         case kTypeBoolean:
-            AiNodeParamBool(params, -1, name, spec.integer != 0);
+            AiNodeParamBool(params, -1, name, entry.integer != 0);
             break;
         case kTypeInt:
-            AiNodeParamInt(params, -1, name, spec.integer);
+            AiNodeParamInt(params, -1, name, entry.integer);
             break;
         case kTypeFloat:
             AiNodeParamFlt(params, -1, name, v[0]);

@@ -35,13 +35,13 @@ constexpr ParamSpec vectorParam(const char* name, float x, float y, float z) {
     return {name, kTypeVector, 0, {x, y, z, 0}};
 }
 
-/// Declares `spec` under `name` (by default its own) with the call of its type, at position -1.
-void declareParam(ParamList* params, const ParamSpec& spec, const char* name = nullptr);
+/// Declares `entry` under `name` (by default its own) with the call of its type, at position -1.
+void declareParam(ParamList* params, const ParamSpec& entry, const char* name = nullptr);
 
 /// Declares a whole table, in row order, so that row i gets index i.
 template <size_t N>
 void declareParams(ParamList* params, const ParamSpec (&table)[N]) {
-    for (const ParamSpec& spec : table) declareParam(params, spec);
+    for (const ParamSpec& entry : table) declareParam(params, entry);
 }
 
 namespace parameter_table_detail {
