@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config clang-format
   libembree-dev libopenimageio-dev openimageio-tools
-  nlohmann-json3-dev libcli11-dev libtinyobjloader-dev
+  nlohmann-json3-dev libcli11-dev libtinyobjloader-dev libimath-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
 )

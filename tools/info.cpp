@@ -5,6 +5,7 @@
 #include <iostream>
 #include <sstream>
 
+#include "command_line.h"
 #include "universe/host_error.h"
 #include "universe/node_type_report.h"
 #include "universe/plugin_loader.h"
@@ -37,7 +38,7 @@ int main(int argc, char** argv) {
                    "rewrite the generated parameter tables of a Markdown document in place");
     app.add_option("--check-doc", checkDoc,
                    "exit 1 when a Markdown document's generated tables are out of date");
-    CLI11_PARSE(app, argc, argv);
+    if (const auto stop = tools::parseCommandLine(app, argc, argv, "orv-info")) return *stop;
 
     try {
         host::Universe universe;

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <iostream>
 
+#include "command_line.h"
 #include "render/bucket_renderer.h"
 #include "render/image_output.h"
 #include "render/progress_bar.h"
@@ -41,17 +42,6 @@ std::string si(double value) {
     return text;
 }
 
-bool parseResolution(const std::string& text, int* width, int* height) {
-    unsigned w = 0, h = 0;
-    char x = 0, extra = 0;
-    if (std::sscanf(text.c_str(), "%u%c%u%c", &w, &x, &h, &extra) != 3 || (x != 'x' && x != 'X'))
-        return false;
-    if (w < 1 || h < 1 || w > 16384 || h > 16384) return false;
-    *width = static_cast<int>(w);
-    *height = static_cast<int>(h);
-    return true;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -60,7 +50,8 @@ int main(int argc, char** argv) {
         "With no scene, renders the bundled demo scene."};
     std::string scenePath = host::dataDir() + "/scenes/demo.json";
     std::string output;
-    std::string resolution, crop;
+    std::string crop;
+    tools::Resolution resolution{0, 0};
     int threads = -1, spp = -1, bucket = 16;
     bool quiet = false;
     std::vector<std::string> plugins;
@@ -72,7 +63,8 @@ int main(int argc, char** argv) {
         ->check(CLI::Range(0, 255));
     app.add_option("-s,--spp", spp, "camera samples per pixel (default: the scene's)")
         ->check(CLI::Range(1, 65536));
-    app.add_option("-r,--res", resolution, "image size WxH, e.g. 640x480 (default: the scene's)");
+    tools::addResolutionOption(app, "-r,--res", resolution, 16384,
+                               "image size WxH, e.g. 640x480 (default: the scene's)");
     app.add_option("--crop", crop,
                    "render only pixels X0,Y0,X1,Y1 of the frame (X1, Y1 exclusive), to an .exr "
                    "whose data window they are; tiles joined give the whole frame exactly");
@@ -81,19 +73,14 @@ int main(int argc, char** argv) {
         ->capture_default_str();
     app.add_option("--plugin", plugins, "load another plug-in module (repeatable)");
     app.add_flag("-q,--quiet", quiet, "no progress bar and no summary");
-    CLI11_PARSE(app, argc, argv);
+    if (const auto stop = tools::parseCommandLine(app, argc, argv, "orv-render")) return *stop;
 
-    int width = 0, height = 0;
-    if (!resolution.empty() && !parseResolution(resolution, &width, &height)) {
-        std::cerr << "orv-render: --res " << resolution
-                  << ": expected WIDTHxHEIGHT, each 1 to 16384, e.g. 640x480\n";
-        return 2;
-    }
+    int width = resolution.first, height = resolution.second;
     host::PixelWindow window;
     if (!crop.empty() && !host::parsePixelWindow(crop, &window)) {
         std::cerr << "orv-render: --crop " << crop
                   << ": expected X0,Y0,X1,Y1, whole numbers with X0 < X1 and Y0 < Y1\n";
-        return 2;
+        return 1;
     }
     if (output.empty())
         output =
@@ -101,7 +88,7 @@ int main(int argc, char** argv) {
     if (!crop.empty() &&
         strcasecmp(std::filesystem::path(output).extension().c_str(), ".exr") != 0) {
         std::cerr << "orv-render: --crop writes an .exr (a PNG has no data window)\n";
-        return 2;
+        return 1;
     }
 
     try {

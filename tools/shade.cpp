@@ -6,6 +6,7 @@
 #include <iostream>
 
 #include "builtin/host_node_types.h"
+#include "command_line.h"
 #include "render/image_output.h"
 #include "render/point_shading.h"
 #include "render/shade_grid.h"
@@ -65,7 +66,8 @@ int main(int argc, char** argv) {
     std::string scenePath, nodeName, pointsFile, objectName;
     std::vector<float> point, normal, geometricNormal, alternateNormal, direction, intensity;
     bool asFilter = false, explain = false;
-    std::string gridCorners, gridResolution, gridImage;
+    std::string gridCorners, gridImage;
+    tools::Resolution gridResolution{0, 0};
     int thread = 0;
     std::vector<std::string> plugins;
     app.add_option("scene", scenePath, "scene file (JSON)")->required();
@@ -101,31 +103,30 @@ int main(int argc, char** argv) {
                                "X0,Y0,Z0:X1,Y1,Z1: shade the axis-aligned rectangle between two "
                                "corners sharing one coordinate, the first at the top-left, and "
                                "write the values to --image");
-    app.add_option("--res", gridResolution, "grid cells WxH, e.g. 128x128")->needs(grid);
+    tools::addResolutionOption(app, "--res", gridResolution, 4096, "grid cells WxH, e.g. 128x128")
+        ->needs(grid);
     app.add_option("--image", gridImage, "grid image: .exr (values as they are) or .png (sRGB)")
         ->needs(grid);
     grid->excludes("--points");
-    CLI11_PARSE(app, argc, argv);
+    if (const auto stop = tools::parseCommandLine(app, argc, argv, "orv-shade")) return *stop;
     host::ShadeGrid cells;
     if (!gridCorners.empty()) {
-        char x = 0, extra = 0;
         if (!host::parseGridCorners(gridCorners, &cells)) {
             std::cerr << "orv-shade: --grid " << gridCorners
                       << ": expected X0,Y0,Z0:X1,Y1,Z1 with exactly one coordinate the same in "
                          "both corners\n";
-            return 2;
+            return 1;
         }
-        if (std::sscanf(gridResolution.c_str(), "%d%c%d%c", &cells.width, &x, &cells.height,
-                        &extra) != 3 ||
-            x != 'x' || cells.width < 1 || cells.height < 1 || cells.width > 4096 ||
-            cells.height > 4096 || gridImage.empty()) {
+        cells.width = gridResolution.first;
+        cells.height = gridResolution.second;
+        if (cells.width < 1 || gridImage.empty()) {
             std::cerr << "orv-shade: --grid needs --res WxH (each 1 to 4096) and --image FILE\n";
-            return 2;
+            return 1;
         }
     }
     if (intensity.size() == 2) {
         std::cerr << "orv-shade: --intensity takes one number or three\n";
-        return 2;
+        return 1;
     }
 
     try {

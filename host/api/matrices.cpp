@@ -1,28 +1,41 @@
-// 4x4 matrices in the row-vector convention: p' = p x M, translation in entries 12, 13, 14.
+// 4x4 matrices in the row-vector convention: p' = p x M, translation in entries 12, 13, 14,
+// the convention of Imath's matrices, which do the arithmetic.
+#include <Imath/ImathMatrix.h>
+#include <Imath/ImathVec.h>
+
 #include <cmath>
+#include <cstring>
 #include <limits>
+#include <stdexcept>
 
 #include "plugin/renderer.h"
 
 namespace {
 
-float& at(Matrix4* m, int row, int column) {
-    return m->m[row * 4 + column];
-}
-float at(const Matrix4* m, int row, int column) {
-    return m->m[row * 4 + column];
+static_assert(sizeof(Matrix4) == sizeof(Imath::M44f), "Matrix4 is sixteen packed floats");
+
+Imath::M44f toImath(const Matrix4& m) {
+    Imath::M44f out(Imath::UNINITIALIZED);
+    std::memcpy(&out.x[0][0], m.m, sizeof(m.m));
+    return out;
 }
 
+void fromImath(Matrix4* out, const Imath::M44f& m) {
+    std::memcpy(out->m, &m.x[0][0], sizeof(out->m));
+}
+
+/// Turns axis A towards axis B: rows A and B hold (c, s) and (-s, c). Built by hand rather than
+/// with Imath's Euler rotation so that a NaN angle spoils only those four entries.
 void rotation(Matrix4* out, float degrees, int axisA, int axisB) {
-    // Rotates axis A towards axis B: (A, B) rows hold (c, s) and (-s, c).
     const double radians = static_cast<double>(degrees) * (M_PI / 180.0);
     const float c = static_cast<float>(std::cos(radians));
     const float s = static_cast<float>(std::sin(radians));
-    AiM4Identity(out);
-    at(out, axisA, axisA) = c;
-    at(out, axisA, axisB) = s;
-    at(out, axisB, axisA) = -s;
-    at(out, axisB, axisB) = c;
+    Imath::M44f m;
+    m[axisA][axisA] = c;
+    m[axisA][axisB] = s;
+    m[axisB][axisA] = -s;
+    m[axisB][axisB] = c;
+    fromImath(out, m);
 }
 
 }  // namespace
@@ -30,7 +43,7 @@ void rotation(Matrix4* out, float degrees, int axisA, int axisB) {
 extern "C" {
 
 void AiM4Identity(Matrix4* out) {
-    for (int i = 0; i < 16; ++i) out->m[i] = (i % 5 == 0) ? 1.0f : 0.0f;
+    fromImath(out, Imath::M44f());
 }
 
 void AiM4RotationX(Matrix4* out, float degrees) {
@@ -44,69 +57,48 @@ void AiM4RotationZ(Matrix4* out, float degrees) {
 }
 
 void AiM4Mult(Matrix4* out, const Matrix4* a, const Matrix4* b) {
-    Matrix4 product;
-    for (int row = 0; row < 4; ++row)
-        for (int column = 0; column < 4; ++column) {
-            float sum = 0.0f;
-            for (int k = 0; k < 4; ++k) sum += at(a, row, k) * at(b, k, column);
-            at(&product, row, column) = sum;
-        }
-    *out = product;
+    fromImath(out, toImath(*a) * toImath(*b));
 }
 
 void AiM4Invert(Matrix4* out, const Matrix4* in) {
-    // Gauss-Jordan elimination with partial pivoting, in double precision.
-    double a[4][8];
+    // Gauss-Jordan with partial pivoting, in double precision; a singular or non-finite matrix
+    // inverts to all NaN, which every caller can test for.
+    const Imath::M44d m(toImath(*in));
+    bool usable = true;
     for (int r = 0; r < 4; ++r)
-        for (int c = 0; c < 4; ++c) {
-            a[r][c] = at(in, r, c);
-            a[r][c + 4] = r == c ? 1.0 : 0.0;
-        }
-    bool singular = false;
-    for (int col = 0; col < 4 && !singular; ++col) {
-        int pivot = col;
-        for (int r = col + 1; r < 4; ++r)
-            if (std::fabs(a[r][col]) > std::fabs(a[pivot][col])) pivot = r;
-        if (!(std::fabs(a[pivot][col]) > 0.0) || !std::isfinite(a[pivot][col])) {
-            singular = true;
-            break;
-        }
-        if (pivot != col)
-            for (int c = 0; c < 8; ++c) std::swap(a[pivot][c], a[col][c]);
-        const double scale = 1.0 / a[col][col];
-        for (int c = 0; c < 8; ++c) a[col][c] *= scale;
-        for (int r = 0; r < 4; ++r) {
-            if (r == col) continue;
-            const double factor = a[r][col];
-            for (int c = 0; c < 8; ++c) a[r][c] -= factor * a[col][c];
-        }
+        for (int c = 0; c < 4; ++c) usable = usable && std::isfinite(m[r][c]);
+    Imath::M44f inverse;
+    try {
+        if (usable) inverse = Imath::M44f(m.gjInverse(true));
+    } catch (const std::invalid_argument&) {
+        usable = false;
     }
     for (int r = 0; r < 4; ++r)
-        for (int c = 0; c < 4; ++c) {
-            const float v = static_cast<float>(a[r][c + 4]);
-            at(out, r, c) =
-                singular || !std::isfinite(v) ? std::numeric_limits<float>::quiet_NaN() : v;
-        }
+        for (int c = 0; c < 4; ++c) usable = usable && std::isfinite(inverse[r][c]);
+    if (!usable) inverse = Imath::M44f(std::numeric_limits<float>::quiet_NaN());
+    fromImath(out, inverse);
 }
 
 void AiM4PointByMatrixMult(Vector* out, const Matrix4* m, const Vector* p) {
-    const float x = p->x * at(m, 0, 0) + p->y * at(m, 1, 0) + p->z * at(m, 2, 0) + at(m, 3, 0);
-    const float y = p->x * at(m, 0, 1) + p->y * at(m, 1, 1) + p->z * at(m, 2, 1) + at(m, 3, 1);
-    const float z = p->x * at(m, 0, 2) + p->y * at(m, 1, 2) + p->z * at(m, 2, 2) + at(m, 3, 2);
-    const float w = p->x * at(m, 0, 3) + p->y * at(m, 1, 3) + p->z * at(m, 2, 3) + at(m, 3, 3);
+    const Imath::M44f matrix = toImath(*m);
+    const Imath::V3f point(p->x, p->y, p->z);
+    const float w =
+        point.x * matrix[0][3] + point.y * matrix[1][3] + point.z * matrix[2][3] + matrix[3][3];
+    Imath::V3f moved;
     if (w == 1.0f || w == 0.0f) {
-        *out = Vector{x, y, z};
+        // Affine, or a point at infinity that has no projection: the plain product.
+        matrix.multDirMatrix(point, moved);
+        moved += matrix.translation();
     } else {
-        const float inv = 1.0f / w;
-        *out = Vector{x * inv, y * inv, z * inv};
+        matrix.multVecMatrix(point, moved);
     }
+    *out = Vector{moved.x, moved.y, moved.z};
 }
 
 void AiM4VectorByMatrixMult(Vector* out, const Matrix4* m, const Vector* v) {
-    const Vector in = *v;
-    out->x = in.x * at(m, 0, 0) + in.y * at(m, 1, 0) + in.z * at(m, 2, 0);
-    out->y = in.x * at(m, 0, 1) + in.y * at(m, 1, 1) + in.z * at(m, 2, 1);
-    out->z = in.x * at(m, 0, 2) + in.y * at(m, 1, 2) + in.z * at(m, 2, 2);
+    Imath::V3f moved;
+    toImath(*m).multDirMatrix(Imath::V3f(v->x, v->y, v->z), moved);
+    *out = Vector{moved.x, moved.y, moved.z};
 }
 
 }  // extern "C"

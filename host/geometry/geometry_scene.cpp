@@ -43,12 +43,12 @@ float floatParam(const Node& object, const char* name) {
 
 void sphereBounds(const RTCBoundsFunctionArguments* args) {
     const Shape& s = *static_cast<const Shape*>(args->geometryUserPtr);
-    const Vec3d c = s.toWorld.translation;
+    const Vec3d c = s.toWorld.translation();
     // The image of the sphere reaches r |column j of the linear part| along world axis j.
     double extent[3];
     for (int j = 0; j < 3; ++j) {
-        const double a = s.toWorld.linear[0][j], b = s.toWorld.linear[1][j],
-                     d = s.toWorld.linear[2][j];
+        const double a = s.toWorld.matrix[0][j], b = s.toWorld.matrix[1][j],
+                     d = s.toWorld.matrix[2][j];
         extent[j] = s.radius * std::sqrt(a * a + b * b + d * d);
     }
     // Widened by a float's rounding, so that hits on the rim are not culled.

@@ -16,6 +16,7 @@ class ImageBuffer {
     /// Distinct pixels may be written from different threads at once.
     RGBA& at(int x, int y) { return pixels_[size_t(y) * width_ + x]; }
     const RGBA& at(int x, int y) const { return pixels_[size_t(y) * width_ + x]; }
+    float* data() { return &pixels_[0].r; }
     const float* data() const { return &pixels_[0].r; }
 
   private:

@@ -2,6 +2,7 @@
 
 #include <OpenImageIO/imagebuf.h>
 #include <OpenImageIO/imagebufalgo.h>
+#include <algorithm>
 #include <cmath>
 
 #include "render/image_output.h"
@@ -21,18 +22,17 @@ OIIO::ImageBuf toImageBuf(const ImageBuffer& image) {
 }  // namespace
 
 ImageBuffer readImage(const std::string& path) {
-    OIIO::ImageBuf buf(path);
-    if (!buf.read(0, 0, true, OIIO::TypeDesc::FLOAT))
-        throw HostError("cannot read '" + path + "': " + buf.geterror());
-    const OIIO::ImageSpec& imageSpec = buf.nativespec();
-    ImageBuffer image(imageSpec.width, imageSpec.height);
-    for (int y = 0; y < imageSpec.height; ++y)
-        for (int x = 0; x < imageSpec.width; ++x) {
-            float c[4] = {0, 0, 0, 1};
-            for (int ch = 0; ch < std::min(4, imageSpec.nchannels); ++ch)
-                c[ch] = buf.getchannel(imageSpec.x + x, imageSpec.y + y, 0, ch);
-            image.at(x, y) = RGBA{c[0], c[1], c[2], c[3]};
-        }
+    OIIO::ImageBuf stored(path);
+    if (!stored.read(0, 0, true, OIIO::TypeDesc::FLOAT))
+        throw HostError("cannot read '" + path + "': " + stored.geterror());
+    // The first four channels as RGBA, what is missing filled: colour 0, alpha 1.
+    const float fill[4] = {0, 0, 0, 1};
+    int channelOrder[4];
+    for (int ch = 0; ch < 4; ++ch) channelOrder[ch] = ch < stored.nchannels() ? ch : -1;
+    const OIIO::ImageBuf rgba = OIIO::ImageBufAlgo::channels(stored, 4, channelOrder, fill);
+    ImageBuffer image(rgba.spec().width, rgba.spec().height);
+    if (rgba.has_error() || !rgba.get_pixels(rgba.roi(), OIIO::TypeDesc::FLOAT, image.data()))
+        throw HostError("cannot read '" + path + "': " + rgba.geterror());
     return image;
 }
 
@@ -54,18 +54,20 @@ ImageDifference compareImages(const ImageBuffer& a, const ImageBuffer& b, float 
 
 void writeDifferenceImage(const std::string& path, const ImageBuffer& a, const ImageBuffer& b,
                           float gain) {
-    ImageBuffer diff(a.width(), a.height());
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x) {
-            const bool inside = x < b.width() && y < b.height();
-            const RGBA p = a.at(x, y), q = inside ? b.at(x, y) : RGBA{0, 0, 0, 0};
-            // Written as sRGB: undo the encoding so the PNG shows the scaled difference.
-            auto channel = [&](float u, float v) {
-                return std::pow(std::fmin(1.0f, std::fabs(u - v) * gain), 2.2f);
-            };
-            diff.at(x, y) = RGBA{channel(p.r, q.r), channel(p.g, q.g), channel(p.b, q.b), 1};
-        }
-    writeImage(path, diff);
+    // Over a's frame, b zero beyond its own; written as sRGB, so the encoding is undone first
+    // (a power of 2.2) for the PNG to show the scaled difference itself.
+    const OIIO::ImageBuf bufA = toImageBuf(a);
+    OIIO::ImageBuf diff = OIIO::ImageBufAlgo::absdiff(bufA, toImageBuf(b), bufA.roi());
+    diff = OIIO::ImageBufAlgo::mul(diff, gain);
+    diff = OIIO::ImageBufAlgo::min(diff, 1.0f);
+    diff = OIIO::ImageBufAlgo::pow(diff, 2.2f);
+    const float opaque[4] = {0, 0, 0, 1};
+    const int rgbOnly[4] = {0, 1, 2, -1};
+    diff = OIIO::ImageBufAlgo::channels(diff, 4, rgbOnly, opaque);
+    ImageBuffer out(a.width(), a.height());
+    diff.get_pixels(OIIO::ROI(0, a.width(), 0, a.height(), 0, 1, 0, 4), OIIO::TypeDesc::FLOAT,
+                    out.data());
+    writeImage(path, out);
 }
 
 ImageBuffer quantizeLikePng(const ImageBuffer& image) {

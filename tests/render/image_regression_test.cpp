@@ -13,6 +13,7 @@
 #include "render/image_compare.h"
 #include "render/image_output.h"
 #include "render/scene_render.h"
+#include "support/scratch_dir.h"
 
 namespace {
 
@@ -109,6 +110,27 @@ TEST(ReferenceImages, ComparisonCatchesAChangedPicture) {
     EXPECT_EQ(d.failingPixels, 1);
     EXPECT_NEAR(d.maxError, 0.1, 1e-6);
     EXPECT_TRUE(host::compareImages(a, host::ImageBuffer(8, 4), kPixelThreshold).sizesDiffer);
+}
+
+TEST(ReferenceImages, DifferenceImageShowsWhereAndHowMuch) {
+    // b covers only the top-left pixel: beyond it the difference is a's own value.
+    host::ImageBuffer a(2, 2), b(1, 1);
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 2; ++x) a.at(x, y) = RGBA{0.5f, 0.25f, 0.0f, 1};
+    b.at(0, 0) = RGBA{0.25f, 0.25f, 0.5f, 0};
+    test::ScratchDir scratch;
+    const std::string path = scratch.path("diff.png").string();
+    host::writeDifferenceImage(path, a, b, 2.0f);
+    const host::ImageBuffer diff = host::readImage(path);
+    ASSERT_EQ(diff.width(), 2);
+    ASSERT_EQ(diff.height(), 2);
+    // |a - b| x 2, clamped to 1, shown as its own value once the PNG's encoding is read raw.
+    EXPECT_NEAR(diff.at(0, 0).r, 0.5f, 0.03f);
+    EXPECT_NEAR(diff.at(0, 0).g, 0.0f, 0.01f);
+    EXPECT_NEAR(diff.at(0, 0).b, 1.0f, 0.01f);
+    EXPECT_NEAR(diff.at(1, 1).r, 1.0f, 0.01f);
+    EXPECT_NEAR(diff.at(1, 1).g, 0.5f, 0.03f);
+    EXPECT_EQ(diff.at(1, 0).a, 1.0f);  // a PNG without alpha reads as opaque
 }
 
 }  // namespace

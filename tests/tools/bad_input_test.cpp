@@ -111,6 +111,27 @@ std::vector<ToolCase> cases() {
         shade("ShadePointsFolder", {"--points", "points"}, {"points", "is a folder"},
               {{"points/readme.txt", "not points"}}),
     };
+    // Command-line mistakes are failures like any other: one line naming the tool, exit 1.
+    auto usage = [](std::string name, std::string tool, std::vector<std::string> args,
+                    std::vector<std::string> say) {
+        args.insert(args.begin(), "scene.json");
+        return ToolCase{
+            std::move(name), std::move(tool), {{"scene.json", kFlatScene}}, std::move(args), 1,
+            std::move(say)};
+    };
+    for (ToolCase row : {
+             usage("ResolutionSideZero", "orv-render", {"-o", "out.png", "-r", "0x5"},
+                   {"orv-render: --res", "1 to 16384"}),
+             usage("ResolutionOneNumber", "orv-render", {"-o", "out.png", "-r", "640"},
+                   {"orv-render: --res", "2 required"}),
+             usage("UnknownFlag", "orv-render", {"--frobnicate"}, {"--frobnicate", "--help"}),
+             usage("GridResolutionBeyond4096", "orv-shade",
+                   {"-n", "f", "--grid", "0,0,0:1,1,0", "--res", "5000x8", "--image", "g.exr"},
+                   {"orv-shade: --res", "1 to 4096"}),
+             usage("GridWithoutImage", "orv-shade",
+                   {"-n", "f", "--grid", "0,0,0:1,1,0", "--res", "8x8"}, {"--image FILE"}),
+         })
+        rows.push_back(std::move(row));
     ToolCase folder = without(render("ScenePathIsAFolder", "{}", 1, {"scenes: is a folder"},
                                      {{"scenes/readme.txt", "not a scene"}}),
                               {"malformed"});

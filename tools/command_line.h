@@ -1,0 +1,39 @@
+// Command-line handling shared by the tools. Help prints and exits 0; a mistake on the command
+// line is one line naming the tool, then exit 1, like every other failure of a tool.
+#pragma once
+
+#include <CLI/CLI.hpp>
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <utility>
+
+namespace tools {
+
+/// An image or grid size, WIDTHxHEIGHT on the command line; zero when not given.
+using Resolution = std::pair<int, int>;
+
+/// Adds a WIDTHxHEIGHT option whose sides must each be 1 to `largest`.
+inline CLI::Option* addResolutionOption(CLI::App& app, const std::string& flags, Resolution& size,
+                                        int largest, const std::string& description) {
+    return app.add_option(flags, size, description)
+        ->delimiter('x')
+        ->check(CLI::Range(1, largest))
+        ->type_name("WxH");
+}
+
+/// Parses the command line into `app`'s options. Returns the exit status when the tool is to
+/// stop at once (0 after help, 1 after a mistake, reported on stderr), or nothing to go on.
+inline std::optional<int> parseCommandLine(CLI::App& app, int argc, char** argv, const char* tool) {
+    try {
+        app.parse(argc, argv);
+        return std::nullopt;
+    } catch (const CLI::ParseError& error) {
+        if (error.get_exit_code() == static_cast<int>(CLI::ExitCodes::Success))
+            return app.exit(error);  // --help
+        std::fprintf(stderr, "%s: %s; see %s --help\n", tool, error.what(), tool);
+        return 1;
+    }
+}
+
+}  // namespace tools
