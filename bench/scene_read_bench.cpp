@@ -5,14 +5,11 @@
 // a cost linear in the scene.
 #include <benchmark/benchmark.h>
 
-#include <cmath>
-#include <cstdio>
-#include <map>
 #include <string>
-#include <utility>
-#include <vector>
 
+#include "builtin/host_node_types.h"
 #include "scene/scene_reader.h"
+#include "support/growth_reporter.h"
 
 namespace {
 
@@ -20,6 +17,7 @@ namespace {
 /// slope.
 host::SceneReadOptions hostTypesOnly() {
     host::SceneReadOptions options;
+    options.registerTypes = host::registerHostNodeTypes;
     options.loadDefaultPlugin = false;
     return options;
 }
@@ -66,7 +64,7 @@ void readScene(benchmark::State& state, std::string (*make)(int)) {
         auto scene = host::readSceneText(text, "bench.json", ".", hostTypesOnly());
         benchmark::DoNotOptimize(scene.get());
     }
-    state.SetComplexityN(count);
+    bench::setGrowthSize(state, count);
 }
 
 void BM_NamedNodes(benchmark::State& state) {
@@ -92,49 +90,8 @@ BENCHMARK(BM_UnnamedObjects)->Apply(sizes);
 BENCHMARK(BM_LinkChain)->Apply(sizes);
 BENCHMARK(BM_Diamond)->Arg(64)->Unit(benchmark::kMillisecond);
 
-/// Keeps each family's (size, CPU seconds) pairs for the fit: CPU time, since wall time on a
-/// shared machine counts the waits for a core as well.
-class GrowthReporter : public benchmark::ConsoleReporter {
-  public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration && run.complexity_n > 0)
-                samples[run.run_name.function_name].push_back(
-                    {static_cast<double>(run.complexity_n),
-                     run.cpu_accumulated_time / static_cast<double>(run.iterations)});
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, std::vector<std::pair<double, double>>> samples;
-};
-
-/// Least-squares slope of log(seconds) against log(size).
-double growthExponent(const std::vector<std::pair<double, double>>& points) {
-    double sx = 0, sy = 0, sxx = 0, sxy = 0;
-    for (const auto& [n, seconds] : points) {
-        const double x = std::log(n), y = std::log(seconds);
-        sx += x;
-        sy += y;
-        sxx += x * x;
-        sxy += x * y;
-    }
-    const double k = static_cast<double>(points.size());
-    return (k * sxy - sx * sy) / (k * sxx - sx * sx);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    GrowthReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    std::printf("\ngrowth exponent = slope of log CPU time against log scene size (1 is linear)\n");
-    for (const auto& [family, points] : reporter.samples) {
-        if (points.size() < 2) continue;
-        std::printf("%-20s %zu sizes, %g to %g: growth exponent %.2f, %.3f s CPU at the largest\n",
-                    family.c_str(), points.size(), points.front().first, points.back().first,
-                    growthExponent(points), points.back().second);
-    }
-    benchmark::Shutdown();
-    return 0;
+    return bench::runWithGrowthTable(argc, argv, "scene size");
 }
