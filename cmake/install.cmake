@@ -8,8 +8,8 @@
 include(CMakePackageConfigHelpers)
 
 install(TARGETS ${ORV_TOOLS} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(TARGETS orv_host_core orv_host_embree orv_host_scene orv_host_render orv_shaders
-        LIBRARY DESTINATION ${ORV_LIBRARY_DIR})
+install(TARGETS orv_host_core orv_host_embree orv_host_scene orv_host_render orv_host_images
+        orv_shaders LIBRARY DESTINATION ${ORV_LIBRARY_DIR})
 install(FILES ${PROJECT_SOURCE_DIR}/src/plugin/renderer.h
         DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/orv)
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/scenes DESTINATION ${ORV_DATA_DIR})
