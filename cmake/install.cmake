@@ -1,6 +1,6 @@
 # What `cmake --install` lays out, and the packages `cpack` makes from the same rules:
 #   bin/                     orv-render, orv-info, orv-shade (they find lib/ through $ORIGIN)
-#   lib/orv_shaders/         the host library and the bundled module, orv_shaders.so
+#   lib/orv_shaders/         the host libraries and the bundled module, orv_shaders.so
 #   lib/cmake/orv_shaders/   the CMake package: orv::interface, orv_add_plugin, the module path
 #   include/orv/renderer.h   the renderer interface, to build more node plug-ins against
 #   share/orv_shaders/       the bundled scenes
@@ -8,7 +8,8 @@
 include(CMakePackageConfigHelpers)
 
 install(TARGETS ${ORV_TOOLS} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(TARGETS orv_host orv_shaders LIBRARY DESTINATION ${ORV_LIBRARY_DIR})
+install(TARGETS orv_host_core orv_host_embree orv_host_scene orv_host_render orv_host_images
+        orv_shaders LIBRARY DESTINATION ${ORV_LIBRARY_DIR})
 install(FILES ${PROJECT_SOURCE_DIR}/src/plugin/renderer.h
         DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/orv)
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/scenes DESTINATION ${ORV_DATA_DIR})

@@ -11,6 +11,7 @@
 
 #include "command_line.h"
 #include "render/bucket_renderer.h"
+#include "render/image_encoder.h"
 #include "render/image_output.h"
 #include "render/progress_bar.h"
 #include "render/render_memory.h"
@@ -93,6 +94,9 @@ int main(int argc, char** argv) {
 
     try {
         host::checkImagePath(output);
+        // Every render writes an image: its encoder's libraries are loaded first, while no
+        // signal handler is wanted yet, rather than between the scene's summary and the render.
+        host::imageEncoder();
         host::SceneReadOptions readOptions;
         readOptions.plugins = plugins;
         host::RenderOverrides overrides;

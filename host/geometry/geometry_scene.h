@@ -1,26 +1,19 @@
 // The scene's geometry for ray casting: every object node (kind kNodeShape) of a universe, put
-// into one Embree scene.
+// into one Embree scene. Its header names no Embree type; the tracer sees it as a RayGeometry.
 #pragma once
 
 #include <memory>
 #include <string>
 
+#include "geometry/ray_geometry.h"
 #include "plugin/renderer.h"
 
 namespace host {
 
 class Universe;
 
-class GeometryScene {
+class GeometryScene final : public RayGeometry {
   public:
-    struct Hit {
-        float distance;          ///< along the ray, in units of the ray direction's length
-        Vector point;            ///< world space
-        Vector geometricNormal;  ///< unit, world space, as the surface is oriented
-        Vector shadingNormal;    ///< unit, world space (interpolated on meshes)
-        Node* object;            ///< the object node hit
-    };
-
     /// Builds from every object node of `universe`. Throws HostError for an object that cannot
     /// be built (a mesh file that does not load, say, or Embree's own failure, with its
     /// reason), naming the object; what was built so far is released. Relative mesh paths
@@ -28,15 +21,16 @@ class GeometryScene {
     /// Objects without a surface (a radius or size of 0 or less, a zero scale of a sphere) are
     /// left out: nothing hits them.
     explicit GeometryScene(const Universe& universe, const std::string& meshDirectory = {});
-    ~GeometryScene();
+    ~GeometryScene() override;
     GeometryScene(const GeometryScene&) = delete;
     GeometryScene& operator=(const GeometryScene&) = delete;
 
     /// Closest hit with distance in (tnear, tfar). Thread-safe; no allocation.
     bool intersect(const Vector& origin, const Vector& direction, float tnear, float tfar,
-                   Hit* hit) const;
+                   Hit* hit) const override;
     /// Any hit with distance in (tnear, tfar). Thread-safe; no allocation.
-    bool occluded(const Vector& origin, const Vector& direction, float tnear, float tfar) const;
+    bool occluded(const Vector& origin, const Vector& direction, float tnear,
+                  float tfar) const override;
 
     /// Number of Embree geometries built (objects left out are not counted).
     size_t shapeCount() const;

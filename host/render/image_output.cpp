@@ -1,10 +1,9 @@
 #include "render/image_output.h"
 
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <OpenImageIO/filesystem.h>
-#include <OpenImageIO/imageio.h>
 #include <atomic>
 #include <cctype>
 #include <cerrno>
@@ -14,8 +13,9 @@
 #include <filesystem>
 #include <vector>
 
-#include "render/image_metadata.h"
+#include "render/image_encoder.h"
 #include "universe/host_error.h"
+#include "universe/plugin_search.h"
 
 namespace host {
 
@@ -82,43 +82,6 @@ bool writeAll(int fd, const std::vector<unsigned char>& bytes) {
     return ::fsync(fd) == 0;
 }
 
-/// The whole file `path` names, as OpenImageIO encodes it, in memory.
-std::vector<unsigned char> encode(const std::string& path, const ImageBuffer& image,
-                                  const ImageFacts& facts) {
-    const bool png = isPng(path);
-    const size_t pixels = size_t(image.width()) * image.height();
-    std::vector<unsigned char> encoded;
-    // Room for the file uncompressed, so the buffer does not grow by copying.
-    encoded.reserve(pixels * (png ? 3 : 16) + 65536);
-    OIIO::Filesystem::IOVecOutput proxy(encoded);
-    auto output = OIIO::ImageOutput::create(path, &proxy);
-    if (!output) fail(path, OIIO::geterror());
-    if (!output->supports("ioproxy")) fail(path, "OpenImageIO cannot encode it in memory");
-    // PNG is for looking at: the background shows, so no alpha. EXR keeps coverage in alpha.
-    OIIO::ImageSpec imageSpec(image.width(), image.height(), png ? 3 : 4,
-                              png ? OIIO::TypeDesc::UINT8 : OIIO::TypeDesc::FLOAT);
-    imageSpec.attribute("oiio:ColorSpace", png ? "sRGB" : "Linear");
-    describeImage(imageSpec, facts);
-
-    bool ok = output->open(path, imageSpec);
-    if (ok) {
-        if (png) {
-            std::vector<unsigned char> bytes(pixels * 3);
-            const float* src = image.data();
-            for (size_t i = 0; i < pixels; ++i)
-                for (size_t c = 0; c < 3; ++c)
-                    bytes[i * 3 + c] = static_cast<unsigned char>(
-                        std::lround(linearToSrgb(src[i * 4 + c]) * 255.0f));
-            ok = output->write_image(OIIO::TypeDesc::UINT8, bytes.data());
-        } else {
-            ok = output->write_image(OIIO::TypeDesc::FLOAT, image.data());
-        }
-        ok = output->close() && ok;
-    }
-    if (!ok) fail(path, output->geterror());
-    return encoded;
-}
-
 /// Writes `bytes` to a named temporary and renames it over `path`; the temporary is gone
 /// whatever happens short of the process being killed.
 void writeThroughNamedTemporary(const std::string& path, const std::vector<unsigned char>& bytes) {
@@ -169,8 +132,26 @@ void checkImagePath(const std::string& path) {
                         ".png (sRGB 8-bit)");
 }
 
+ImageEncoder imageEncoder() {
+    static const ImageEncoder encoder = [] {
+        const std::string path = (fs::path(hostLibraryDir()) / ORV_IMAGES_LIBRARY).string();
+        // Local: the encoder binds to the host's libraries, nothing binds to it but here.
+        void* library = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+        void* entry = library ? ::dlsym(library, "orvEncodeImage") : nullptr;
+        if (!entry) {
+            const char* reason = ::dlerror();
+            throw HostError("cannot load the image encoder '" + path +
+                            "': " + (reason ? reason : "no orvEncodeImage in it"));
+        }
+        return reinterpret_cast<ImageEncoder>(entry);
+    }();
+    return encoder;
+}
+
 ImageFile::ImageFile(std::string path) : path_(std::move(path)) {
     checkImagePath(path_);
+    // Loaded now, so that a missing encoder is found before any work is done.
+    imageEncoder();
     const fs::path folder = folderOf(path_);
     std::error_code error;
     fs::create_directories(folder, error);
@@ -193,7 +174,7 @@ ImageFile::~ImageFile() {
 }
 
 void ImageFile::write(const ImageBuffer& image, const ImageFacts& facts) {
-    const std::vector<unsigned char> bytes = encode(path_, image, facts);
+    const std::vector<unsigned char> bytes = imageEncoder()(path_, image, facts);
     if (unnamed_ >= 0) {
         if (!writeAll(unnamed_, bytes)) failErrno(path_);
         const bool linked = linkIntoPlace(unnamed_, path_);

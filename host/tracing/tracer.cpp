@@ -6,8 +6,8 @@
 #include <limits>
 
 #include "geometry/affine_transform.h"
-#include "geometry/geometry_scene.h"
 #include "geometry/object_types.h"
+#include "geometry/ray_geometry.h"
 #include "shading/explain_recorder.h"
 #include "shading/network.h"
 #include "tracing/ray_making.h"
@@ -81,9 +81,9 @@ RGB background(const World& world, const Ray& ray, int depth) {
 }
 
 /// A probe as --explain reports it: the nearest object, which an any-hit test does not find.
-void explainProbe(ExplainRecorder& explain, const GeometryScene* geometry, const Ray& ray,
+void explainProbe(ExplainRecorder& explain, const RayGeometry* geometry, const Ray& ray,
                   bool occluded) {
-    GeometryScene::Hit nearest{};
+    RayGeometry::Hit nearest{};
     const bool found = occluded && geometry->intersect(ray.origin, ray.direction, nearDistance(ray),
                                                        farDistance(ray.maxDistance), &nearest);
     explain.probe(ray.type, ray.origin, ray.direction, occluded, found ? nearest.object : nullptr,
@@ -166,7 +166,7 @@ bool traceRay(const Ray& ray, TraceResult& r) {
     countRay(ray);
     const ExplainedTrace explained(explainRecorder(ray.parent), ray, r);
 
-    GeometryScene::Hit hit;
+    RayGeometry::Hit hit;
     const bool found = world->geometry && castable(ray) &&
                        world->geometry->intersect(ray.origin, ray.direction, nearDistance(ray),
                                                   farDistance(ray.maxDistance), &hit);

@@ -7,7 +7,7 @@
 
 namespace host {
 
-class GeometryScene;  // Embree-backed geometry: host/geometry/geometry_scene.h
+class RayGeometry;  // host/geometry/ray_geometry.h
 
 enum class LightKind { Point, Spot };
 
@@ -26,7 +26,7 @@ struct Light {
 
 /// Everything a traced ray or a light sample may consult. Immutable while a render runs.
 struct World {
-    const GeometryScene* geometry = nullptr;  ///< null: every ray misses
+    const RayGeometry* geometry = nullptr;  ///< null: every ray misses
     std::vector<Light> lights;
     Node* background = nullptr;  ///< shader seen by missed traced rays; null: backgroundColor
     RGB backgroundColor{0, 0, 0};

@@ -59,4 +59,14 @@ if ORV_PLUGIN_PATH="$scratch/plugins:$scratch/again" "$prefix/bin/orv-shade" "$s
 fi
 grep -F "tint_nodes.so" "$scratch/errors" | grep -qF "tint_copy.so" ||
   fail "the error does not name both modules: $(cat "$scratch/errors")"
+# Without the image library, shading points still works and a render stops before it starts.
+mv "$prefix"/lib/orv_shaders/liborv_host_images.so "$scratch/"
+"$prefix/bin/orv-shade" "$scratch/scene.json" --node tint --plugin "$scratch/plugins/tint_nodes.so" \
+  >/dev/null 2>&1 || fail "orv-shade of a point needs the image library"
+if "$prefix/bin/orv-render" -q --res 16x12 --spp 1 -o "$scratch/none.exr" 2>"$scratch/errors"; then
+  fail "orv-render without the image library succeeded"
+fi
+grep -q "liborv_host_images.so" "$scratch/errors" ||
+  fail "the error does not name the image library: $(cat "$scratch/errors")"
+[ ! -e "$scratch/none.exr" ] || fail "orv-render left an image without the image library"
 echo "relocated install: ok"

@@ -1,0 +1,63 @@
+// The image encoder over OpenImageIO, the one part of the host that links it: a library of its
+// own, loaded when the first image is written (image_encoder.h).
+#include "render/image_encoder.h"
+
+#include <OpenImageIO/filesystem.h>
+#include <OpenImageIO/imageio.h>
+#include <cctype>
+#include <cmath>
+#include <filesystem>
+
+#include "render/image_metadata.h"
+#include "render/image_output.h"
+#include "universe/host_error.h"
+
+namespace {
+
+bool isPng(const std::string& path) {
+    std::string ext = std::filesystem::path(path).extension().string();
+    for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return ext == ".png";
+}
+
+[[noreturn]] void fail(const std::string& path, const std::string& reason) {
+    throw host::HostError("cannot write '" + path + "': " + reason);
+}
+
+}  // namespace
+
+std::vector<unsigned char> orvEncodeImage(const std::string& path, const host::ImageBuffer& image,
+                                          const host::ImageFacts& facts) {
+    const bool png = isPng(path);
+    const size_t pixels = size_t(image.width()) * image.height();
+    std::vector<unsigned char> encoded;
+    // Room for the file uncompressed, so the buffer does not grow by copying.
+    encoded.reserve(pixels * (png ? 3 : 16) + 65536);
+    OIIO::Filesystem::IOVecOutput proxy(encoded);
+    auto output = OIIO::ImageOutput::create(path, &proxy);
+    if (!output) fail(path, OIIO::geterror());
+    if (!output->supports("ioproxy")) fail(path, "OpenImageIO cannot encode it in memory");
+    // PNG is for looking at: the background shows, so no alpha. EXR keeps coverage in alpha.
+    OIIO::ImageSpec imageSpec(image.width(), image.height(), png ? 3 : 4,
+                              png ? OIIO::TypeDesc::UINT8 : OIIO::TypeDesc::FLOAT);
+    imageSpec.attribute("oiio:ColorSpace", png ? "sRGB" : "Linear");
+    host::describeImage(imageSpec, facts);
+
+    bool ok = output->open(path, imageSpec);
+    if (ok) {
+        if (png) {
+            std::vector<unsigned char> bytes(pixels * 3);
+            const float* src = image.data();
+            for (size_t i = 0; i < pixels; ++i)
+                for (size_t c = 0; c < 3; ++c)
+                    bytes[i * 3 + c] = static_cast<unsigned char>(
+                        std::lround(host::linearToSrgb(src[i * 4 + c]) * 255.0f));
+            ok = output->write_image(OIIO::TypeDesc::UINT8, bytes.data());
+        } else {
+            ok = output->write_image(OIIO::TypeDesc::FLOAT, image.data());
+        }
+        ok = output->close() && ok;
+    }
+    if (!ok) fail(path, output->geterror());
+    return encoded;
+}
