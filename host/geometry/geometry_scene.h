@@ -36,6 +36,8 @@ class GeometryScene {
     bool intersect(const Vector& origin, const Vector& direction, float tnear, float tfar,
                    Hit* hit) const;
     /// Any hit with distance in (tnear, tfar). Thread-safe; no allocation.
+    /// Both find nothing for a ray they cannot cast: a zero, non-finite or too large origin or
+    /// direction component, a NaN bound or an empty interval. The tracer relies on this check.
     bool occluded(const Vector& origin, const Vector& direction, float tnear, float tfar) const;
 
     /// Number of Embree geometries built (objects left out are not counted).
