@@ -2,6 +2,7 @@
 #include <cmath>
 #include <limits>
 
+#include "api/caller_vectors.h"
 #include "plugin/renderer.h"
 
 namespace {
@@ -89,11 +90,12 @@ void AiM4Invert(Matrix4* out, const Matrix4* in) {
         }
 }
 
-void AiM4PointByMatrixMult(Vector* out, const Matrix4* m, const Vector* p) {
-    const float x = p->x * at(m, 0, 0) + p->y * at(m, 1, 0) + p->z * at(m, 2, 0) + at(m, 3, 0);
-    const float y = p->x * at(m, 0, 1) + p->y * at(m, 1, 1) + p->z * at(m, 2, 1) + at(m, 3, 1);
-    const float z = p->x * at(m, 0, 2) + p->y * at(m, 1, 2) + p->z * at(m, 2, 2) + at(m, 3, 2);
-    const float w = p->x * at(m, 0, 3) + p->y * at(m, 1, 3) + p->z * at(m, 2, 3) + at(m, 3, 3);
+void AiM4PointByMatrixMult(Vector* out, const Matrix4* m, const Vector* point) {
+    const Vector in = host::componentwise(point);
+    const float x = in.x * at(m, 0, 0) + in.y * at(m, 1, 0) + in.z * at(m, 2, 0) + at(m, 3, 0);
+    const float y = in.x * at(m, 0, 1) + in.y * at(m, 1, 1) + in.z * at(m, 2, 1) + at(m, 3, 1);
+    const float z = in.x * at(m, 0, 2) + in.y * at(m, 1, 2) + in.z * at(m, 2, 2) + at(m, 3, 2);
+    const float w = in.x * at(m, 0, 3) + in.y * at(m, 1, 3) + in.z * at(m, 2, 3) + at(m, 3, 3);
     if (w == 1.0f || w == 0.0f) {
         *out = Vector{x, y, z};
     } else {
@@ -103,7 +105,7 @@ void AiM4PointByMatrixMult(Vector* out, const Matrix4* m, const Vector* p) {
 }
 
 void AiM4VectorByMatrixMult(Vector* out, const Matrix4* m, const Vector* v) {
-    const Vector in = *v;
+    const Vector in = host::componentwise(v);
     out->x = in.x * at(m, 0, 0) + in.y * at(m, 1, 0) + in.z * at(m, 2, 0);
     out->y = in.x * at(m, 0, 1) + in.y * at(m, 1, 1) + in.z * at(m, 2, 1);
     out->z = in.x * at(m, 0, 2) + in.y * at(m, 1, 2) + in.z * at(m, 2, 2);

@@ -1,20 +1,12 @@
 // Rays: the renderer's calls for making, tracing and probing them, over the host's tracer, and
 // the mirror and refraction directions shaders build them from.
+#include "api/caller_vectors.h"
 #include "api/ray_directions.h"
 #include "tracing/tracer.h"
 
 namespace {
 
 using host::Vec3d;
-
-/// `*v`, or zero for null, read one component at a time. The caller has usually just stored
-/// the vector, and a wider load that straddles two of its stores (the y and z of a pair-wise
-/// copy) stalls until both reach the cache: the compiler's pairing of components would do that.
-Vector componentwise(const Vector* v) {
-    if (!v) return Vector{0, 0, 0};
-    const volatile float* c = &v->x;
-    return Vector{c[0], c[1], c[2]};
-}
 
 }  // namespace
 
@@ -23,8 +15,8 @@ extern "C" {
 void AiMakeRay(Ray* ray, uint32_t type, const Vector* origin, const Vector* direction,
                double maxDistance, const ShaderGlobals* parent) {
     if (!ray) return;
-    *ray =
-        host::makeRay(type, componentwise(origin), componentwise(direction), maxDistance, parent);
+    *ray = host::makeRay(type, host::componentwise(origin), host::componentwise(direction),
+                         maxDistance, parent);
 }
 
 bool AiTraceProbe(const Ray* ray, ProbeHit* hit) {
