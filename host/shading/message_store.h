@@ -34,13 +34,12 @@ class MessageStore {
     /// The first 7 bytes of a name and, in the top byte, its length (at most 255): equal keys
     /// of names shorter than 8 bytes are equal names.
     static uint64_t keyOf(const char* name) {
-        // The library's strlen, which reads many bytes at a time, then at most 7 bytes one by
-        // one: long names cost little more than short ones.
-        const size_t length = std::strlen(name);
-        const size_t leading = length < 7 ? length : 7;
         uint64_t key = 0;
-        for (size_t i = 0; i < leading; ++i)
-            key |= static_cast<uint64_t>(static_cast<unsigned char>(name[i])) << (8 * i);
+        size_t length = 0;
+        for (; length < 7 && name[length] != '\0'; ++length)
+            key |= static_cast<uint64_t>(static_cast<unsigned char>(name[length])) << (8 * length);
+        // The rest of a longer name by the library's strlen, which reads many bytes at a time.
+        if (length == 7 && name[7] != '\0') length = 8 + std::strlen(name + 8);
         return key | static_cast<uint64_t>(length < 255 ? length : 255) << 56;
     }
     /// Whether names a and b, of equal keys `key`, are the same text. Names are nearly always
