@@ -8,6 +8,7 @@
 #include <limits>
 #include <stdexcept>
 
+#include "api/caller_vectors.h"
 #include "plugin/renderer.h"
 
 namespace {
@@ -81,7 +82,8 @@ void AiM4Invert(Matrix4* out, const Matrix4* in) {
 
 void AiM4PointByMatrixMult(Vector* out, const Matrix4* m, const Vector* p) {
     const Imath::M44f matrix = toImath(*m);
-    const Imath::V3f point(p->x, p->y, p->z);
+    const Vector in = host::componentwise(p);
+    const Imath::V3f point(in.x, in.y, in.z);
     const float w =
         point.x * matrix[0][3] + point.y * matrix[1][3] + point.z * matrix[2][3] + matrix[3][3];
     Imath::V3f moved;
@@ -96,8 +98,9 @@ void AiM4PointByMatrixMult(Vector* out, const Matrix4* m, const Vector* p) {
 }
 
 void AiM4VectorByMatrixMult(Vector* out, const Matrix4* m, const Vector* v) {
+    const Vector in = host::componentwise(v);
     Imath::V3f moved;
-    toImath(*m).multDirMatrix(Imath::V3f(v->x, v->y, v->z), moved);
+    toImath(*m).multDirMatrix(Imath::V3f(in.x, in.y, in.z), moved);
     *out = Vector{moved.x, moved.y, moved.z};
 }
 

@@ -38,6 +38,16 @@ void checkRead(const Node* node, int index, uint8_t type, const char* call) {
 inline void checkRead(const Node*, int, uint8_t, const char*) {}
 #endif
 
+/// The stored value itself when the read needs neither an upstream evaluation nor a conversion,
+/// as for a constant parameter read at every sample; null otherwise (evaluateParam's general
+/// path, which gives the same value for it).
+inline const ParamValue* storedAs(const Node* node, int index, uint8_t type) {
+    if (!node || index < 0 || static_cast<size_t>(index) >= node->values.size()) return nullptr;
+    const ParamValue& value = node->values[static_cast<size_t>(index)];
+    if (value.type != type || node->links[static_cast<size_t>(index)]) return nullptr;
+    return &value;
+}
+
 }  // namespace
 
 extern "C" {
@@ -63,26 +73,32 @@ void AiNodeParamVec(ParamList* params, int, const char* name, float x, float y, 
 
 bool AiShaderEvalParamFuncBool(ShaderGlobals* sg, const Node* node, int index) {
     checkRead(node, index, kTypeBoolean, __func__);
+    if (const ParamValue* stored = storedAs(node, index, kTypeBoolean)) return stored->boolean;
     return host::evaluateParam(sg, node, index, kTypeBoolean).boolean;
 }
 int AiShaderEvalParamFuncInt(ShaderGlobals* sg, const Node* node, int index) {
     checkRead(node, index, kTypeInt, __func__);
+    if (const ParamValue* stored = storedAs(node, index, kTypeInt)) return stored->integer;
     return host::evaluateParam(sg, node, index, kTypeInt).integer;
 }
 float AiShaderEvalParamFuncFlt(ShaderGlobals* sg, const Node* node, int index) {
     checkRead(node, index, kTypeFloat, __func__);
+    if (const ParamValue* stored = storedAs(node, index, kTypeFloat)) return stored->flt;
     return host::evaluateParam(sg, node, index, kTypeFloat).flt;
 }
 RGB AiShaderEvalParamFuncRGB(ShaderGlobals* sg, const Node* node, int index) {
     checkRead(node, index, kTypeRGB, __func__);
+    if (const ParamValue* stored = storedAs(node, index, kTypeRGB)) return stored->rgb;
     return host::evaluateParam(sg, node, index, kTypeRGB).rgb;
 }
 RGBA AiShaderEvalParamFuncRGBA(ShaderGlobals* sg, const Node* node, int index) {
     checkRead(node, index, kTypeRGBA, __func__);
+    if (const ParamValue* stored = storedAs(node, index, kTypeRGBA)) return stored->rgba;
     return host::evaluateParam(sg, node, index, kTypeRGBA).rgba;
 }
 Vector AiShaderEvalParamFuncVec(ShaderGlobals* sg, const Node* node, int index) {
     checkRead(node, index, kTypeVector, __func__);
+    if (const ParamValue* stored = storedAs(node, index, kTypeVector)) return stored->vec;
     return host::evaluateParam(sg, node, index, kTypeVector).vec;
 }
 

@@ -1,5 +1,6 @@
 // Rays: the renderer's calls for making, tracing and probing them, over the host's tracer, and
 // the mirror and refraction directions shaders build them from.
+#include "api/caller_vectors.h"
 #include "api/ray_directions.h"
 #include "tracing/tracer.h"
 
@@ -14,8 +15,8 @@ extern "C" {
 void AiMakeRay(Ray* ray, uint32_t type, const Vector* origin, const Vector* direction,
                double maxDistance, const ShaderGlobals* parent) {
     if (!ray) return;
-    *ray = host::makeRay(type, origin ? *origin : Vector{0, 0, 0},
-                         direction ? *direction : Vector{0, 0, 0}, maxDistance, parent);
+    *ray = host::makeRay(type, host::componentwise(origin), host::componentwise(direction),
+                         maxDistance, parent);
 }
 
 bool AiTraceProbe(const Ray* ray, ProbeHit* hit) {

@@ -20,10 +20,11 @@ enum class ShapeKind { Triangles, Sphere };
 struct Shape {
     ShapeKind kind = ShapeKind::Triangles;
     Node* object = nullptr;
-    TriangleMesh mesh;           ///< world space (triangles)
-    AffineTransform toWorld{};   ///< sphere
-    AffineTransform toObject{};  ///< sphere
-    double radius = 1.0;         ///< sphere, object space
+    TriangleMesh mesh;                ///< world space (triangles)
+    std::vector<Vector> faceNormals;  ///< triangles: each one's unit normal, worked out once
+    AffineTransform toWorld{};        ///< sphere
+    AffineTransform toObject{};       ///< sphere
+    double radius = 1.0;              ///< sphere, object space
 };
 
 /// Released in reverse: the scene, then the shapes its geometries point at, then the device.

@@ -128,6 +128,15 @@ AffineTransform placement(const Node& object) {
                                     vectorParam(object, "scale"));
 }
 
+/// The unit normal of triangle `index`, facing the side its corners turn counter-clockwise on,
+/// in double precision.
+Vector faceNormal(const TriangleMesh& mesh, size_t index) {
+    const Vec3d p0 = toVec3d(mesh.positions[mesh.indices[3 * index]]);
+    const Vec3d p1 = toVec3d(mesh.positions[mesh.indices[3 * index + 1]]);
+    const Vec3d p2 = toVec3d(mesh.positions[mesh.indices[3 * index + 2]]);
+    return toVector(normalized(cross(p1 - p0, p2 - p0)));
+}
+
 std::unique_ptr<Shape> buildShape(const Node& object, const std::string& meshDirectory) {
     const std::string& type = object.type->name;
     auto shape = std::make_unique<Shape>();
@@ -155,6 +164,9 @@ std::unique_ptr<Shape> buildShape(const Node& object, const std::string& meshDir
                         "', which is not a sphere, plane, box or mesh");
     }
     placeMesh(shape->mesh, shape->toWorld);
+    shape->faceNormals.reserve(shape->mesh.triangleCount());
+    for (size_t i = 0; i < shape->mesh.triangleCount(); ++i)
+        shape->faceNormals.push_back(faceNormal(shape->mesh, i));
     return shape;
 }
 
@@ -193,11 +205,7 @@ EmbreeGeometry makeEmbreeGeometry(RTCDevice device, Shape& shape) {
 void fillTriangleHit(const Shape& shape, unsigned primID, float u, float v,
                      GeometryScene::Hit* hit) {
     const TriangleMesh& mesh = shape.mesh;
-    const Vec3d p0 = toVec3d(mesh.positions[mesh.indices[3 * primID]]);
-    const Vec3d p1 = toVec3d(mesh.positions[mesh.indices[3 * primID + 1]]);
-    const Vec3d p2 = toVec3d(mesh.positions[mesh.indices[3 * primID + 2]]);
-    const Vec3d ng = normalized(cross(p1 - p0, p2 - p0));
-    hit->geometricNormal = toVector(ng);
+    hit->geometricNormal = shape.faceNormals[primID];
     hit->shadingNormal = hit->geometricNormal;
     if (!mesh.cornerNormals.empty()) {
         const double w = 1.0 - u - v;

@@ -19,6 +19,9 @@ class RayGeometry {
 
     virtual ~RayGeometry() = default;
 
+    // Both find nothing for a ray they cannot cast: a zero, non-finite or too large origin or
+    // direction component, a NaN bound or an empty interval. The tracer relies on this check.
+
     /// Closest hit with distance in (tnear, tfar). Thread-safe; no allocation.
     virtual bool intersect(const Vector& origin, const Vector& direction, float tnear, float tfar,
                            Hit* hit) const = 0;

@@ -35,12 +35,12 @@ class MessageStore {
     /// of names shorter than 8 bytes are equal names.
     static uint64_t keyOf(const char* name) {
         uint64_t key = 0;
-        uint64_t length = 0;
-        for (; name[length] != '\0'; ++length)
-            if (length < 7)
-                key |= static_cast<uint64_t>(static_cast<unsigned char>(name[length]))
-                       << (8 * length);
-        return key | (length < 255 ? length : 255) << 56;
+        size_t length = 0;
+        for (; length < 7 && name[length] != '\0'; ++length)
+            key |= static_cast<uint64_t>(static_cast<unsigned char>(name[length])) << (8 * length);
+        // The rest of a longer name by the library's strlen, which reads many bytes at a time.
+        if (length == 7 && name[7] != '\0') length = 8 + std::strlen(name + 8);
+        return key | static_cast<uint64_t>(length < 255 ? length : 255) << 56;
     }
     /// Whether names a and b, of equal keys `key`, are the same text. Names are nearly always
     /// the same static strings, so the address settles long names too.

@@ -33,7 +33,7 @@ void evaluateNode(Node* node, ShaderGlobals* sg) {
     ++nesting;
     ExplainRecorder* explain = explainRecorder(sg);
     if (explain) explain->enterNode(node, *sg);
-    node->type->methods->shader->evaluate(node, sg);
+    node->evaluate(node, sg);
     if (explain) explain->leaveNode(*sg);
     --nesting;
 }

@@ -23,10 +23,6 @@ constexpr double kRelativeTnear = 1e-6;
 /// Recursion stops here whatever the scene's limit, to bound the stack of nested samples.
 constexpr int kHardRayDepthLimit = 64;
 
-bool finite(const Vector& v) {
-    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
-}
-
 const World* worldOf(const Ray* ray) {
     if (!ray || !ray->parent || !ray->parent->host) return nullptr;
     return ray->parent->host->world;
@@ -46,11 +42,6 @@ float farDistance(double maxDistance) {
     if (maxDistance >= static_cast<double>(std::numeric_limits<float>::max()))
         return std::numeric_limits<float>::infinity();
     return static_cast<float>(maxDistance);
-}
-
-bool castable(const Ray& ray) {
-    return finite(ray.origin) && finite(ray.direction) && farDistance(ray.maxDistance) > 0.0f &&
-           (ray.direction.x != 0.0f || ray.direction.y != 0.0f || ray.direction.z != 0.0f);
 }
 
 float nearDistance(const Ray& ray) {
@@ -92,26 +83,13 @@ void explainProbe(ExplainRecorder& explain, const RayGeometry* geometry, const R
 
 }  // namespace
 
-Ray makeRay(uint32_t type, const Vector& origin, const Vector& direction, double maxDistance,
-            const ShaderGlobals* parent) {
-    Vector o = origin;
-    Vector d = direction;
-    if (finite(o) && finite(d)) {
-        // Unit directions, so that distances along the ray are world distances.
-        d = unitDirection(d);
-        // Leave the surface of the sample that casts the ray, on the side the ray heads for.
-        if (parent && parent->object) o = leaveSurface(o, d, parent->geometricNormal);
-    }
-    return Ray{type, o, d, maxDistance, parent};
-}
-
 bool probeRay(const Ray& ray) {
     const World* world = worldOf(&ray);
     if (!world) return false;
     countRay(ray);
-    const bool occluded = world->geometry && castable(ray) &&
-                          world->geometry->occluded(ray.origin, ray.direction, nearDistance(ray),
-                                                    farDistance(ray.maxDistance));
+    const bool occluded =
+        world->geometry && world->geometry->occluded(ray.origin, ray.direction, nearDistance(ray),
+                                                     farDistance(ray.maxDistance));
     if (ExplainRecorder* explain = explainRecorder(ray.parent))
         explainProbe(*explain, world->geometry, ray, occluded);
     return occluded;
@@ -167,9 +145,9 @@ bool traceRay(const Ray& ray, TraceResult& r) {
     const ExplainedTrace explained(explainRecorder(ray.parent), ray, r);
 
     RayGeometry::Hit hit;
-    const bool found = world->geometry && castable(ray) &&
-                       world->geometry->intersect(ray.origin, ray.direction, nearDistance(ray),
-                                                  farDistance(ray.maxDistance), &hit);
+    const bool found =
+        world->geometry && world->geometry->intersect(ray.origin, ray.direction, nearDistance(ray),
+                                                      farDistance(ray.maxDistance), &hit);
     if (!found) {
         r.color = background(*world, ray, depth);
         return false;

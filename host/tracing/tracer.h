@@ -8,17 +8,11 @@
 
 #include "plugin/renderer.h"
 #include "shading/sample_state.h"
+#include "tracing/ray_making.h"
 
 namespace host {
 
 struct World;
-
-/// A ray of `type` from `origin` along `direction`, made unit length, as a child of `parent`'s
-/// sample. When the parent shades an object, the origin leaves its surface along the geometric
-/// normal, on the side the ray heads for, so that the rounding of a hit point does not put the
-/// ray back inside. Null `parent` is allowed (the ray then cannot be cast).
-Ray makeRay(uint32_t type, const Vector& origin, const Vector& direction, double maxDistance,
-            const ShaderGlobals* parent);
 
 /// Closest hit of `ray`, shaded by the hit object's shader in a new sample one ray level deeper;
 /// a miss gives the background's colour. Returns whether something was hit. Rays past the

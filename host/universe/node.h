@@ -16,6 +16,9 @@ struct UserParamEntry {
 
 struct Node {
     const host::NodeType* type = nullptr;
+    /// type's evaluate callback, fetched once when the node is made: evaluations reach it with
+    /// one load instead of a chain of four.
+    ShaderEvaluateFn evaluate = nullptr;
     std::string name;
     std::vector<host::ParamValue> values;  ///< one per declared parameter
     std::vector<Node*> links;              ///< upstream node per parameter, or null

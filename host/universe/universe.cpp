@@ -75,6 +75,7 @@ Node* Universe::createNode(std::string_view typeName, const std::string& nodeNam
     if (!fresh) throw HostError("a node named '" + nodeName + "' already exists");
     auto node = std::make_unique<Node>();
     node->type = type;
+    node->evaluate = type->methods->shader->evaluate;
     node->name = nodeName;
     for (const ParamDecl& decl : type->params) node->values.push_back(decl.defaultValue);
     node->links.assign(type->params.size(), nullptr);

@@ -9,7 +9,3 @@ void BlockerData::setUp(const BlockerParams& snapshot) {
                 params.bTransl);
     zone = FalloffZone::from(params.bPositive, params.bDecayPower, params.bExtraScale);
 }
-
-float BlockerData::value(const Float3& p) const {
-    return zone.value(inner, outer, p);
-}

@@ -21,5 +21,6 @@ struct BlockerData {
     /// Applies a snapshot read with once = true. A muted snapshot leaves params and shapes.
     void setUp(const BlockerParams& snapshot);
     /// 0 where the light is fully filtered, 1 where it passes unchanged, for world point p.
-    float value(const Float3& p) const;
+    /// Inline: it runs at every sample, and outside the outer shape it is one transform.
+    float value(const Float3& p) const { return zone.value(inner, outer, p); }
 };

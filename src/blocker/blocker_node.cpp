@@ -46,15 +46,14 @@ void evaluate(Node* node, ShaderGlobals* sg) {
         },
         [&](const BlockerParams& snapshot) { data->setUp(snapshot); });
     // bFilter may be driven per sample, so it is read on every evaluation, muted or not.
-    BlockerParams sample;
-    readBlockerParams(node, sg, false, &sample);
-    const Float3 light(sg->lightIntensity);
+    const Float3 filter = readBlockerFilter(node, sg);
     if (data->muted) return;
     const float v = data->value(Float3(sg->point));
     // Where the light passes or is fully filtered it is not blended, so that a NaN or infinite
     // intensity passes through untouched and is not turned into NaN by a product with 0.
     if (v == 1.0f) return;
-    const Float3 filtered = mul(light, sample.bFilter);
+    const Float3 light(sg->lightIntensity);
+    const Float3 filtered = mul(light, filter);
     sg->lightIntensity = (v == 0.0f ? filtered : lerp(filtered, light, v)).toRGB();
 }
 

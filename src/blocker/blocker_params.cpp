@@ -6,7 +6,7 @@ void declareBlockerParams(ParamList* params) {
 
 void readBlockerParams(const Node* node, ShaderGlobals* sg, bool once, BlockerParams* params) {
     if (!once) {
-        params->bFilter.setFromColorParam(sg, node, kParamFilter);
+        params->bFilter = readBlockerFilter(node, sg);
         return;
     }
     params->mute = AiShaderEvalParamFuncBool(sg, node, kParamMute);

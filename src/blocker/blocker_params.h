@@ -48,6 +48,11 @@ struct BlockerParams {
 /// Declares kBlockerParams.
 void declareBlockerParams(ParamList* params);
 
+/// bFilter, the one parameter read at every sample.
+inline Float3 readBlockerFilter(const Node* node, ShaderGlobals* sg) {
+    return Float3(AiShaderEvalParamFuncRGB(sg, node, kParamFilter));
+}
+
 /// once: mute, and unless it is set bType, bScale, bRot, bTransl, bPositive, bExtraScale and
 /// bDecayPower, evaluated in that order. Otherwise bFilter alone. Nothing else is evaluated.
 void readBlockerParams(const Node* node, ShaderGlobals* sg, bool once, BlockerParams* params);

@@ -86,16 +86,18 @@ void evaluate(Node* node, ShaderGlobals* sg) {
     // Both reads on every call, so networks behind either run whatever the channel carries.
     constexpr int kFrequencyParam = paramIndex(Kind::params, "frequency", kTypeInt);
     const int frequency = AiShaderEvalParamFuncInt(sg, node, kFrequencyParam);
-    typename Kind::Value result = Kind::read(sg, node);
+    const typename Kind::Value own = Kind::read(sg, node);
     // 0 is untuned; frequencies outside 1 .. 10 name no channel and are treated alike.
     if (const char* name = channelName(frequency)) {
         void* found = nullptr;
         if (AiMessageGetPtrFunc(sg, name, &found) && found) {
             const ChannelRecord& record = *static_cast<const ChannelRecord*>(found);
-            if (Kind::carried(record)) result = Kind::field(record);
+            if (Kind::carried(record)) return Kind::write(sg, Kind::field(record));
         }
     }
-    Kind::write(sg, result);
+    // Written apart from the channel's value, never merged with it into one variable: a colour
+    // comes back in two registers, and merging them through memory stalls on the reload.
+    Kind::write(sg, own);
 }
 
 template <typename Kind>

@@ -46,21 +46,27 @@ TEST(MakeRay, DirectionsOfAnyLengthComeOutUnitAndOriginsLeaveTowardsThem) {
     EXPECT_EQ(len3(ray.direction), 0.0f);
 }
 
-// A direction near unit length is kept as it is only where scaling it would give the same bits:
-// sampler scrambles follow the hit points, so one changed bit moves a glossy pixel's noise.
+// A direction near unit length is kept as it is, or scaled by a series, only where that gives
+// the bits of the square root and division: sampler scrambles follow the hit points, so one
+// changed bit moves a glossy pixel's noise.
 TEST(MakeRay, NearlyUnitDirectionsKeepTheBitsThatScalingWouldGive) {
     std::mt19937 random(5);
     std::normal_distribution<float> gauss;
+    std::uniform_int_distribution<int> ulps(-6, 6);
     for (int i = 0; i < 100000; ++i) {
         const Vector v{gauss(random), gauss(random), gauss(random)};
         const float l = len3(v);
-        const Vector d{v.x / l, v.y / l, v.z / l};  // unit within float rounding
-        const double squared = double(d.x) * d.x + double(d.y) * d.y + double(d.z) * d.z;
-        const double r = 1.0 / std::sqrt(squared);
-        const Vector u = host::unitDirection(d);
-        ASSERT_EQ(u.x, float(d.x * r)) << i;
-        ASSERT_EQ(u.y, float(d.y * r)) << i;
-        ASSERT_EQ(u.z, float(d.z * r)) << i;
+        const Vector unit{v.x / l, v.y / l, v.z / l};  // unit within float rounding
+        // Also a few float ulps off, as a sum of products of unit vectors may be.
+        const float k = 1.0f + ulps(random) * 0x1p-23f;
+        for (const Vector& d : {unit, Vector{unit.x * k, unit.y * k, unit.z * k}}) {
+            const double squared = double(d.x) * d.x + double(d.y) * d.y + double(d.z) * d.z;
+            const double r = 1.0 / std::sqrt(squared);
+            const Vector u = host::unitDirection(d);
+            ASSERT_EQ(u.x, float(d.x * r)) << i;
+            ASSERT_EQ(u.y, float(d.y * r)) << i;
+            ASSERT_EQ(u.z, float(d.z * r)) << i;
+        }
     }
 }
 

@@ -146,6 +146,17 @@ TEST(SampleSequence, ScramblingInReversedBitOrderGivesTheSamePoints) {
     }
 }
 
+TEST(SampleSequence, BitReversalMovesEachBitToItsMirror) {
+    uint32_t x = 1;
+    for (uint32_t i = 0; i < 5000; ++i) {
+        x = host::hashBits(x + i);
+        uint32_t mirrored = 0;
+        for (int b = 0; b < 32; ++b)
+            if ((x >> b) & 1u) mirrored |= 1u << (31 - b);
+        ASSERT_EQ(host::reverseBits(x), mirrored) << x;
+    }
+}
+
 TEST_F(SamplersTest, IteratorsComeFromTheSampleArenaWithoutGrowingIt) {
     Sampler* sampler = AiSampler(4, 2);
     walk(sampler, 0, 0);
