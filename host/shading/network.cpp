@@ -22,6 +22,15 @@ void refuseTooDeep(Node* node, ShaderGlobals* sg) {
                      node->name.c_str(), node->type->name.c_str(), kMaxNestedEvaluations);
 }
 
+/// An evaluation reported to orv-shade --explain. Out of line and cold, so that a render's
+/// dispatch keeps no registers for the report around the node's call.
+[[gnu::noinline, gnu::cold]] void evaluateExplained(ExplainRecorder& explain, Node* node,
+                                                    ShaderGlobals* sg) {
+    explain.enterNode(node, *sg);
+    node->evaluate(node, sg);
+    explain.leaveNode(*sg);
+}
+
 }  // namespace
 
 void evaluateNode(Node* node, ShaderGlobals* sg) {
@@ -31,10 +40,10 @@ void evaluateNode(Node* node, ShaderGlobals* sg) {
         return;
     }
     ++nesting;
-    ExplainRecorder* explain = explainRecorder(sg);
-    if (explain) explain->enterNode(node, *sg);
-    node->evaluate(node, sg);
-    if (explain) explain->leaveNode(*sg);
+    if (ExplainRecorder* explain = explainRecorder(sg))
+        evaluateExplained(*explain, node, sg);
+    else
+        node->evaluate(node, sg);
     --nesting;
 }
 
