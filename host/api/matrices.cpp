@@ -1,7 +1,6 @@
 // 4x4 matrices in the row-vector convention: p' = p x M, translation in entries 12, 13, 14,
 // the convention of Imath's matrices, which do the arithmetic.
 #include <Imath/ImathMatrix.h>
-#include <Imath/ImathVec.h>
 
 #include <cmath>
 #include <cstring>
@@ -80,28 +79,29 @@ void AiM4Invert(Matrix4* out, const Matrix4* in) {
     fromImath(out, inverse);
 }
 
+// The two products below read the caller's matrix where it lies: a copy into an Imath matrix
+// cost more than the arithmetic. Their sums are Imath's multVecMatrix and multDirMatrix term for
+// term, in the same order, so that they round alike.
+
 void AiM4PointByMatrixMult(Vector* out, const Matrix4* m, const Vector* p) {
-    const Imath::M44f matrix = toImath(*m);
+    const float* e = m->m;
     const Vector in = host::componentwise(p);
-    const Imath::V3f point(in.x, in.y, in.z);
-    const float w =
-        point.x * matrix[0][3] + point.y * matrix[1][3] + point.z * matrix[2][3] + matrix[3][3];
-    Imath::V3f moved;
-    if (w == 1.0f || w == 0.0f) {
-        // Affine, or a point at infinity that has no projection: the plain product.
-        matrix.multDirMatrix(point, moved);
-        moved += matrix.translation();
-    } else {
-        matrix.multVecMatrix(point, moved);
-    }
-    *out = Vector{moved.x, moved.y, moved.z};
+    const float a = in.x * e[0] + in.y * e[4] + in.z * e[8] + e[12];
+    const float b = in.x * e[1] + in.y * e[5] + in.z * e[9] + e[13];
+    const float c = in.x * e[2] + in.y * e[6] + in.z * e[10] + e[14];
+    const float w = in.x * e[3] + in.y * e[7] + in.z * e[11] + e[15];
+    // Affine, or a point at infinity that has no projection: the plain product.
+    if (w == 1.0f || w == 0.0f)
+        *out = Vector{a, b, c};
+    else
+        *out = Vector{a / w, b / w, c / w};
 }
 
 void AiM4VectorByMatrixMult(Vector* out, const Matrix4* m, const Vector* v) {
+    const float* e = m->m;
     const Vector in = host::componentwise(v);
-    Imath::V3f moved;
-    toImath(*m).multDirMatrix(Imath::V3f(in.x, in.y, in.z), moved);
-    *out = Vector{moved.x, moved.y, moved.z};
+    *out = Vector{in.x * e[0] + in.y * e[4] + in.z * e[8], in.x * e[1] + in.y * e[5] + in.z * e[9],
+                  in.x * e[2] + in.y * e[6] + in.z * e[10]};
 }
 
 }  // extern "C"

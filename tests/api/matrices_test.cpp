@@ -1,7 +1,10 @@
 // The matrix calls in the row-vector convention: p' = p x M, translation in entries 12..14.
+#include <Imath/ImathMatrix.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
+#include <random>
 
 #include "plugin/renderer.h"
 
@@ -77,6 +80,33 @@ TEST(Matrices, SingularOrNonFiniteInverseIsAllNaN) {
     m.m[0] = INFINITY;
     AiM4Invert(&inverse, &m);
     for (float e : inverse.m) EXPECT_TRUE(std::isnan(e));
+}
+
+TEST(Matrices, ProductsRoundAsImathDoes) {
+    // Full matrices (a projective last column) and affine ones (last column 0 0 0 1): each
+    // product must give Imath's bits, the projective divide included.
+    std::mt19937 random(5);
+    std::uniform_real_distribution<float> u(-3.0f, 3.0f);
+    for (int i = 0; i < 2000; ++i) {
+        Matrix4 m;
+        for (float& e : m.m) e = u(random);
+        if (i % 2) m.m[3] = m.m[7] = m.m[11] = 0.0f, m.m[15] = 1.0f;
+        Imath::M44f im;
+        std::memcpy(&im.x[0][0], m.m, sizeof(m.m));
+        const Vector p{u(random), u(random), u(random)};
+        Imath::V3f expected, direction;
+        im.multVecMatrix(Imath::V3f(p.x, p.y, p.z), expected);
+        im.multDirMatrix(Imath::V3f(p.x, p.y, p.z), direction);
+        const Vector got = point(m, p);
+        Vector moved;
+        AiM4VectorByMatrixMult(&moved, &m, &p);
+        ASSERT_EQ(got.x, expected.x) << i;
+        ASSERT_EQ(got.y, expected.y) << i;
+        ASSERT_EQ(got.z, expected.z) << i;
+        ASSERT_EQ(moved.x, direction.x) << i;
+        ASSERT_EQ(moved.y, direction.y) << i;
+        ASSERT_EQ(moved.z, direction.z) << i;
+    }
 }
 
 }  // namespace
