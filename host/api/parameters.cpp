@@ -42,10 +42,19 @@ inline void checkRead(const Node*, int, uint8_t, const char*) {}
 /// as for a constant parameter read at every sample; null otherwise (evaluateParam's general
 /// path, which gives the same value for it).
 inline const ParamValue* storedAs(const Node* node, int index, uint8_t type) {
-    if (!node || index < 0 || static_cast<size_t>(index) >= node->values.size()) return nullptr;
+    // Bounded by the links, which a node has one per parameter as it has values: their size is
+    // a shift of the vector's span where the values' needs a division by their size.
+    if (!node || index < 0 || static_cast<size_t>(index) >= node->links.size()) return nullptr;
     const ParamValue& value = node->values[static_cast<size_t>(index)];
     if (value.type != type || node->links[static_cast<size_t>(index)]) return nullptr;
     return &value;
+}
+
+/// The general path of a read, out of line: the stored-value path then needs no stack frame for
+/// evaluateParam's result, and hands a colour back in registers without a trip through memory.
+template <typename T, T ParamValue::*Field>
+[[gnu::noinline]] T evaluated(ShaderGlobals* sg, const Node* node, int index, uint8_t type) {
+    return host::evaluateParam(sg, node, index, type).*Field;
 }
 
 }  // namespace
@@ -74,32 +83,36 @@ void AiNodeParamVec(ParamList* params, int, const char* name, float x, float y, 
 bool AiShaderEvalParamFuncBool(ShaderGlobals* sg, const Node* node, int index) {
     checkRead(node, index, kTypeBoolean, __func__);
     if (const ParamValue* stored = storedAs(node, index, kTypeBoolean)) return stored->boolean;
-    return host::evaluateParam(sg, node, index, kTypeBoolean).boolean;
+    return evaluated<bool, &ParamValue::boolean>(sg, node, index, kTypeBoolean);
 }
 int AiShaderEvalParamFuncInt(ShaderGlobals* sg, const Node* node, int index) {
     checkRead(node, index, kTypeInt, __func__);
     if (const ParamValue* stored = storedAs(node, index, kTypeInt)) return stored->integer;
-    return host::evaluateParam(sg, node, index, kTypeInt).integer;
+    return evaluated<int32_t, &ParamValue::integer>(sg, node, index, kTypeInt);
 }
 float AiShaderEvalParamFuncFlt(ShaderGlobals* sg, const Node* node, int index) {
     checkRead(node, index, kTypeFloat, __func__);
     if (const ParamValue* stored = storedAs(node, index, kTypeFloat)) return stored->flt;
-    return host::evaluateParam(sg, node, index, kTypeFloat).flt;
+    return evaluated<float, &ParamValue::flt>(sg, node, index, kTypeFloat);
 }
 RGB AiShaderEvalParamFuncRGB(ShaderGlobals* sg, const Node* node, int index) {
     checkRead(node, index, kTypeRGB, __func__);
-    if (const ParamValue* stored = storedAs(node, index, kTypeRGB)) return stored->rgb;
-    return host::evaluateParam(sg, node, index, kTypeRGB).rgb;
+    // Built from its floats, which go straight to the return registers; a copy of the whole
+    // struct goes through the stack.
+    if (const ParamValue* stored = storedAs(node, index, kTypeRGB))
+        return RGB{stored->rgb.r, stored->rgb.g, stored->rgb.b};
+    return evaluated<RGB, &ParamValue::rgb>(sg, node, index, kTypeRGB);
 }
 RGBA AiShaderEvalParamFuncRGBA(ShaderGlobals* sg, const Node* node, int index) {
     checkRead(node, index, kTypeRGBA, __func__);
     if (const ParamValue* stored = storedAs(node, index, kTypeRGBA)) return stored->rgba;
-    return host::evaluateParam(sg, node, index, kTypeRGBA).rgba;
+    return evaluated<RGBA, &ParamValue::rgba>(sg, node, index, kTypeRGBA);
 }
 Vector AiShaderEvalParamFuncVec(ShaderGlobals* sg, const Node* node, int index) {
     checkRead(node, index, kTypeVector, __func__);
-    if (const ParamValue* stored = storedAs(node, index, kTypeVector)) return stored->vec;
-    return host::evaluateParam(sg, node, index, kTypeVector).vec;
+    if (const ParamValue* stored = storedAs(node, index, kTypeVector))
+        return Vector{stored->vec.x, stored->vec.y, stored->vec.z};  // as for RGB
+    return evaluated<Vector, &ParamValue::vec>(sg, node, index, kTypeVector);
 }
 
 }  // extern "C"
