@@ -41,20 +41,24 @@ bool evaluateEnvironment(ShaderGlobals* sg, Node* environment) {
 
 }  // namespace
 
-bool castTraceRay(ShaderGlobals* sg, const Float3& origin, const Float3& direction,
+bool castProbeRay(ShaderGlobals* sg, const Float3& origin, const Float3& direction,
+                  const Float3& onHitColor, const Float3& onNoHitColor, Float3* color) {
+    const Vector o = origin.toVector();
+    const Vector d = direction.toVector();
+    Ray ray;
+    AiMakeRay(&ray, kRayReflected, &o, &d, kTraceMaxDistance, sg);
+    ProbeHit scratch;
+    const bool hit = AiTraceProbe(&ray, &scratch);
+    *color = hit ? onHitColor : onNoHitColor;
+    return hit;
+}
+
+bool castOtherRay(ShaderGlobals* sg, const Float3& origin, const Float3& direction,
                   const TraceData& data, const Float3& onHitColor, const Float3& onNoHitColor,
                   Float3* color) {
     const Vector o = origin.toVector();
     const Vector d = direction.toVector();
     switch (data.rayType) {
-        case kTraceProbe: {
-            Ray ray;
-            AiMakeRay(&ray, kRayReflected, &o, &d, kTraceMaxDistance, sg);
-            ProbeHit scratch;
-            const bool hit = AiTraceProbe(&ray, &scratch);
-            *color = hit ? onHitColor : onNoHitColor;
-            return hit;
-        }
         case kTraceReflected:
             return traceAlong(sg, kRayReflected, o, d, data, onHitColor, onNoHitColor, color);
         case kTraceRefracted:

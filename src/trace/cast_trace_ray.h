@@ -19,6 +19,22 @@ static_assert(static_cast<double>(static_cast<float>(1.0e12)) == kTraceMaxDistan
 ///     environment node, or inside an evaluation of the same node on the same sample (a
 ///     network that reaches itself), nothing is evaluated and the colour is onNoHitColor.
 ///  Any other value casts nothing: onNoHitColor, false.
-bool castTraceRay(ShaderGlobals* sg, const Float3& origin, const Float3& direction,
+/// The probe has a function of its own, chosen here, so that it saves only its own registers.
+inline bool castTraceRay(ShaderGlobals* sg, const Float3& origin, const Float3& direction,
+                         const TraceData& data, const Float3& onHitColor,
+                         const Float3& onNoHitColor, Float3* color);
+
+/// castTraceRay for rayType 0, and for every other rayType.
+bool castProbeRay(ShaderGlobals* sg, const Float3& origin, const Float3& direction,
+                  const Float3& onHitColor, const Float3& onNoHitColor, Float3* color);
+bool castOtherRay(ShaderGlobals* sg, const Float3& origin, const Float3& direction,
                   const TraceData& data, const Float3& onHitColor, const Float3& onNoHitColor,
                   Float3* color);
+
+inline bool castTraceRay(ShaderGlobals* sg, const Float3& origin, const Float3& direction,
+                         const TraceData& data, const Float3& onHitColor,
+                         const Float3& onNoHitColor, Float3* color) {
+    if (data.rayType == kTraceProbe)
+        return castProbeRay(sg, origin, direction, onHitColor, onNoHitColor, color);
+    return castOtherRay(sg, origin, direction, data, onHitColor, onNoHitColor, color);
+}
