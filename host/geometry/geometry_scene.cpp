@@ -253,9 +253,10 @@ bool traceable(const Vector& v) {
            std::fabs(v.z) <= kLargestRayComponent;
 }
 
+/// tfar > tnear is false when either is NaN, so it tests for NaN bounds too.
 bool usable(const Vector& origin, const Vector& direction, float tnear, float tfar) {
-    return traceable(origin) && traceable(direction) && !std::isnan(tnear) && !std::isnan(tfar) &&
-           tfar > tnear && (direction.x != 0.0f || direction.y != 0.0f || direction.z != 0.0f);
+    return traceable(origin) && traceable(direction) && tfar > tnear &&
+           (direction.x != 0.0f || direction.y != 0.0f || direction.z != 0.0f);
 }
 
 }  // namespace

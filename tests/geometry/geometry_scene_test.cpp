@@ -197,6 +197,8 @@ TEST_F(GeometrySceneTest, DegenerateObjectsAndRaysMissWithoutFailing) {
     EXPECT_FALSE(scene.intersect({0, 0, 5}, {0, inf, -1}, 0.0f, kFar, &hit));
     EXPECT_FALSE(scene.intersect({0, 0, 5}, {0, 0, 0}, 0.0f, kFar, &hit));
     EXPECT_FALSE(scene.occluded({0, 0, 5}, {0, 0, -1}, 0.0f, nan));
+    EXPECT_FALSE(scene.occluded({0, 0, 5}, {0, 0, -1}, nan, kFar));
+    EXPECT_FALSE(scene.intersect({0, 0, 5}, {0, 0, -1}, nan, kFar, &hit));
     EXPECT_TRUE(scene.occluded({0, 0, 5}, {0, 0, -1}, 0.0f, kFar));
 }
 
