@@ -146,6 +146,16 @@ TEST(SampleSequence, ScramblingInReversedBitOrderGivesTheSamePoints) {
     }
 }
 
+TEST(SampleSequence, ReversedDimensionOneHoldsForEveryByteOfTheIndex) {
+    // Indices with bits in all four bytes, which the scrambling test's small ones never reach.
+    uint32_t i = 1;
+    for (int n = 0; n < 5000; ++n) {
+        i = host::hashBits(i + static_cast<uint32_t>(n));
+        ASSERT_EQ(host::sobolDimension1Reversed(i), host::reverseBits(host::sobolDimension1(i)))
+            << i;
+    }
+}
+
 TEST(SampleSequence, BitReversalMovesEachBitToItsMirror) {
     uint32_t x = 1;
     for (uint32_t i = 0; i < 5000; ++i) {
