@@ -30,7 +30,7 @@ ImageBuffer readImage(const std::string& path) {
     int channelOrder[4];
     for (int ch = 0; ch < 4; ++ch) channelOrder[ch] = ch < stored.nchannels() ? ch : -1;
     const OIIO::ImageBuf rgba = OIIO::ImageBufAlgo::channels(stored, 4, channelOrder, fill);
-    ImageBuffer image(rgba.spec().width, rgba.spec().height);
+    ImageBuffer image(rgba.roi().width(), rgba.roi().height());
     if (rgba.has_error() || !rgba.get_pixels(rgba.roi(), OIIO::TypeDesc::FLOAT, image.data()))
         throw HostError("cannot read '" + path + "': " + rgba.geterror());
     return image;

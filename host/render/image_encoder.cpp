@@ -4,21 +4,13 @@
 
 #include <OpenImageIO/filesystem.h>
 #include <OpenImageIO/imageio.h>
-#include <cctype>
 #include <cmath>
-#include <filesystem>
 
 #include "render/image_metadata.h"
 #include "render/image_output.h"
 #include "universe/host_error.h"
 
 namespace {
-
-bool isPng(const std::string& path) {
-    std::string ext = std::filesystem::path(path).extension().string();
-    for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return ext == ".png";
-}
 
 [[noreturn]] void fail(const std::string& path, const std::string& reason) {
     throw host::HostError("cannot write '" + path + "': " + reason);
@@ -28,7 +20,7 @@ bool isPng(const std::string& path) {
 
 std::vector<unsigned char> orvEncodeImage(const std::string& path, const host::ImageBuffer& image,
                                           const host::ImageFacts& facts) {
-    const bool png = isPng(path);
+    const bool png = host::imageExtension(path) == ".png";
     const size_t pixels = size_t(image.width()) * image.height();
     std::vector<unsigned char> encoded;
     // Room for the file uncompressed, so the buffer does not grow by copying.

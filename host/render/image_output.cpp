@@ -21,16 +21,16 @@ namespace host {
 
 namespace fs = std::filesystem;
 
-namespace {
-
-std::string lowerExtension(const std::string& path) {
+std::string imageExtension(const std::string& path) {
     std::string ext = fs::path(path).extension().string();
     for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return ext;
 }
 
+namespace {
+
 bool isPng(const std::string& path) {
-    return lowerExtension(path) == ".png";
+    return imageExtension(path) == ".png";
 }
 
 [[noreturn]] void fail(const std::string& path, const std::string& reason) {
@@ -125,7 +125,7 @@ bool linkIntoPlace(int fd, const std::string& path) {
 }  // namespace
 
 void checkImagePath(const std::string& path) {
-    const std::string ext = lowerExtension(path);
+    const std::string ext = imageExtension(path);
     if (ext != ".exr" && ext != ".png")
         throw HostError("cannot write '" + path +
                         "': the image must be .exr (linear float) or "

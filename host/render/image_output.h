@@ -9,6 +9,9 @@
 
 namespace host {
 
+/// `path`'s extension in lower case, with its dot (".exr"): what chooses the image format.
+std::string imageExtension(const std::string& path);
+
 /// Throws HostError unless `path` ends in .exr or .png (any case), so a render is not started
 /// for an image it cannot write.
 void checkImagePath(const std::string& path);

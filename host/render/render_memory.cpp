@@ -4,9 +4,7 @@
 #include <sys/resource.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <thread>
@@ -126,12 +124,6 @@ uint64_t threadReservation() {
     return threadStackBytes() + kMallocArena;
 }
 
-bool isExr(const std::string& path) {
-    std::string ext = std::filesystem::path(path).extension().string();
-    for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return ext == ".exr";
-}
-
 }  // namespace
 
 RenderMemory renderMemory(int width, int height, int threads, int bucketSize,
@@ -146,8 +138,9 @@ RenderMemory renderMemory(int width, int height, int threads, int bucketSize,
     need.threads = n * (sizeof(ThreadContext) + 64 * 1024);
     // OpenEXR compresses on a pool of one thread per core, started after the render threads
     // have ended: those take over their stacks (kept by the C library) and malloc arenas.
-    const uint64_t encoders =
-        isExr(outputPath) ? std::max(1u, std::thread::hardware_concurrency()) : 0;
+    const uint64_t encoders = imageExtension(outputPath) == ".exr"
+                                  ? std::max(1u, std::thread::hardware_concurrency())
+                                  : 0;
     need.reserved = std::max(n, encoders) * threadReservation();
     return need;
 }

@@ -18,7 +18,7 @@ struct BlockerData {
     BlockerShape outer;      ///< from bScale x bExtraScale
     FalloffZone zone;        ///< what params make of the zone between the shapes
 
-    /// Applies a snapshot read with once = true. A muted snapshot leaves params and shapes.
+    /// Applies a snapshot of the set-up's reads. A muted snapshot leaves params and shapes.
     void setUp(const BlockerParams& snapshot);
     /// 0 where the light is fully filtered, 1 where it passes unchanged, for world point p.
     /// Inline: it runs at every sample, and outside the outer shape it is one transform.

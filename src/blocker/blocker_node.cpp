@@ -41,7 +41,7 @@ void evaluate(Node* node, ShaderGlobals* sg) {
         data->ready, data->lock,
         [&] {
             BlockerParams snapshot;
-            readBlockerParams(node, sg, true, &snapshot);
+            readBlockerSetupParams(node, sg, &snapshot);
             return snapshot;
         },
         [&](const BlockerParams& snapshot) { data->setUp(snapshot); });

@@ -4,11 +4,7 @@ void declareBlockerParams(ParamList* params) {
     declareParams(params, kBlockerParams);
 }
 
-void readBlockerParams(const Node* node, ShaderGlobals* sg, bool once, BlockerParams* params) {
-    if (!once) {
-        params->bFilter = readBlockerFilter(node, sg);
-        return;
-    }
+void readBlockerSetupParams(const Node* node, ShaderGlobals* sg, BlockerParams* params) {
     params->mute = AiShaderEvalParamFuncBool(sg, node, kParamMute);
     if (params->mute) return;
     params->bType = AiShaderEvalParamFuncInt(sg, node, kParamType);

@@ -9,7 +9,7 @@
 
 /// The parameters in declaration order, which is part of the node's interface: the index of a
 /// row is the index evaluation reads it back by.
-constexpr ParamSpec kBlockerParams[] = {
+constexpr ParamTableEntry kBlockerParams[] = {
     boolParam("mute", false),
     rgbParam("bFilter", 0.0f, 0.0f, 0.0f),
     intParam("bType", 0),
@@ -31,12 +31,11 @@ constexpr int kParamPositive = paramIndex(kBlockerParams, "bPositive", kTypeBool
 constexpr int kParamExtraScale = paramIndex(kBlockerParams, "bExtraScale", kTypeFloat);
 constexpr int kParamDecayPower = paramIndex(kBlockerParams, "bDecayPower", kTypeInt);
 
-/// One snapshot of the parameters, on the evaluating thread's stack. Only the fields that
-/// readBlockerParams filled hold values.
+/// The parameters the set-up reads, on the evaluating thread's stack; after a mute, only `mute`
+/// holds a value. bFilter is read apart, at every sample (readBlockerFilter).
 struct BlockerParams {
     bool mute;
-    Float3 bFilter;  ///< colour
-    int32_t bType;   ///< BlockerKind; other values are all of space
+    int32_t bType;  ///< BlockerKind; other values are all of space
     Float3 bScale;
     Float3 bRot;  ///< degrees about local X, Y, Z
     Float3 bTransl;
@@ -53,6 +52,6 @@ inline Float3 readBlockerFilter(const Node* node, ShaderGlobals* sg) {
     return Float3(AiShaderEvalParamFuncRGB(sg, node, kParamFilter));
 }
 
-/// once: mute, and unless it is set bType, bScale, bRot, bTransl, bPositive, bExtraScale and
-/// bDecayPower, evaluated in that order. Otherwise bFilter alone. Nothing else is evaluated.
-void readBlockerParams(const Node* node, ShaderGlobals* sg, bool once, BlockerParams* params);
+/// The set-up's reads: mute, and unless it is set bType, bScale, bRot, bTransl, bPositive,
+/// bExtraScale and bDecayPower, evaluated in that order. Nothing else is evaluated.
+void readBlockerSetupParams(const Node* node, ShaderGlobals* sg, BlockerParams* params);

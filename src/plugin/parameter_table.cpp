@@ -1,6 +1,6 @@
 #include "plugin/parameter_table.h"
 
-void declareParam(ParamList* params, const ParamSpec& entry, const char* name) {
+void declareParam(ParamList* params, const ParamTableEntry& entry, const char* name) {
     if (!name) name = entry.name;
     const float* v = entry.values;
     switch (entry.type) {

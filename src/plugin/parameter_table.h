@@ -9,39 +9,39 @@
 #include "plugin/renderer.h"
 
 /// One parameter as a node type declares it. The row's place in its table is its index.
-struct ParamSpec {
+struct ParamTableEntry {
     const char* name;
     uint8_t type;     ///< kTypeBoolean, kTypeInt, kTypeFloat, kTypeRGB, kTypeRGBA or kTypeVector
     int32_t integer;  ///< default of a boolean (0 or 1) or integer
     float values[4];  ///< default of a float (values[0]), colour or vector
 };
 
-constexpr ParamSpec boolParam(const char* name, bool value) {
+constexpr ParamTableEntry boolParam(const char* name, bool value) {
     return {name, kTypeBoolean, value ? 1 : 0, {0, 0, 0, 0}};
 }
-constexpr ParamSpec intParam(const char* name, int32_t value) {
+constexpr ParamTableEntry intParam(const char* name, int32_t value) {
     return {name, kTypeInt, value, {0, 0, 0, 0}};
 }
-constexpr ParamSpec floatParam(const char* name, float value) {
+constexpr ParamTableEntry floatParam(const char* name, float value) {
     return {name, kTypeFloat, 0, {value, 0, 0, 0}};
 }
-constexpr ParamSpec rgbParam(const char* name, float r, float g, float b) {
+constexpr ParamTableEntry rgbParam(const char* name, float r, float g, float b) {
     return {name, kTypeRGB, 0, {r, g, b, 0}};
 }
-constexpr ParamSpec rgbaParam(const char* name, float r, float g, float b, float a) {
+constexpr ParamTableEntry rgbaParam(const char* name, float r, float g, float b, float a) {
     return {name, kTypeRGBA, 0, {r, g, b, a}};
 }
-constexpr ParamSpec vectorParam(const char* name, float x, float y, float z) {
+constexpr ParamTableEntry vectorParam(const char* name, float x, float y, float z) {
     return {name, kTypeVector, 0, {x, y, z, 0}};
 }
 
 /// Declares `entry` under `name` (by default its own) with the call of its type, at position -1.
-void declareParam(ParamList* params, const ParamSpec& entry, const char* name = nullptr);
+void declareParam(ParamList* params, const ParamTableEntry& entry, const char* name = nullptr);
 
 /// Declares a whole table, in row order, so that row i gets index i.
 template <size_t N>
-void declareParams(ParamList* params, const ParamSpec (&table)[N]) {
-    for (const ParamSpec& entry : table) declareParam(params, entry);
+void declareParams(ParamList* params, const ParamTableEntry (&table)[N]) {
+    for (const ParamTableEntry& entry : table) declareParam(params, entry);
 }
 
 namespace parameter_table_detail {
@@ -55,7 +55,7 @@ int parameterDeclaredWithAnotherType();
 /// constexpr constants, where a name missing from the table or a type that differs from its
 /// row stops the build.
 template <size_t N>
-constexpr int paramIndex(const ParamSpec (&table)[N], std::string_view name, uint8_t type) {
+constexpr int paramIndex(const ParamTableEntry (&table)[N], std::string_view name, uint8_t type) {
     for (size_t i = 0; i < N; ++i) {
         if (name != table[i].name) continue;
         if (table[i].type != type)

@@ -9,11 +9,12 @@ namespace {
 
 // Each kind's table holds its own value and then the channel's frequency; the reads below find
 // their indices in it by name and type.
-constexpr ParamSpec kFrequency = intParam("frequency", 0);
+constexpr ParamTableEntry kFrequency = intParam("frequency", 0);
 
 struct ColorKind {
     using Value = RGBA;
-    static constexpr ParamSpec params[] = {rgbaParam("color", 1.0f, 1.0f, 1.0f, 1.0f), kFrequency};
+    static constexpr ParamTableEntry params[] = {rgbaParam("color", 1.0f, 1.0f, 1.0f, 1.0f),
+                                                 kFrequency};
     static constexpr int valueParam = paramIndex(params, "color", kTypeRGBA);
     static Value read(ShaderGlobals* sg, const Node* n) {
         return AiShaderEvalParamFuncRGBA(sg, n, valueParam);
@@ -26,7 +27,7 @@ struct ColorKind {
 
 struct ScalarKind {
     using Value = float;
-    static constexpr ParamSpec params[] = {floatParam("scalar", 0.0f), kFrequency};
+    static constexpr ParamTableEntry params[] = {floatParam("scalar", 0.0f), kFrequency};
     static constexpr int valueParam = paramIndex(params, "scalar", kTypeFloat);
     static Value read(ShaderGlobals* sg, const Node* n) {
         return AiShaderEvalParamFuncFlt(sg, n, valueParam);
@@ -38,7 +39,7 @@ struct ScalarKind {
 
 struct IntegerKind {
     using Value = int32_t;
-    static constexpr ParamSpec params[] = {intParam("integer", 0), kFrequency};
+    static constexpr ParamTableEntry params[] = {intParam("integer", 0), kFrequency};
     static constexpr int valueParam = paramIndex(params, "integer", kTypeInt);
     static Value read(ShaderGlobals* sg, const Node* n) {
         return AiShaderEvalParamFuncInt(sg, n, valueParam);
@@ -50,7 +51,7 @@ struct IntegerKind {
 
 struct BooleanKind {
     using Value = bool;
-    static constexpr ParamSpec params[] = {boolParam("boolean", false), kFrequency};
+    static constexpr ParamTableEntry params[] = {boolParam("boolean", false), kFrequency};
     static constexpr int valueParam = paramIndex(params, "boolean", kTypeBoolean);
     static Value read(ShaderGlobals* sg, const Node* n) {
         return AiShaderEvalParamFuncBool(sg, n, valueParam);
@@ -63,7 +64,8 @@ struct BooleanKind {
 
 struct VectorKind {
     using Value = Vector;
-    static constexpr ParamSpec params[] = {vectorParam("vector", 1.0f, 1.0f, 1.0f), kFrequency};
+    static constexpr ParamTableEntry params[] = {vectorParam("vector", 1.0f, 1.0f, 1.0f),
+                                                 kFrequency};
     static constexpr int valueParam = paramIndex(params, "vector", kTypeVector);
     static Value read(ShaderGlobals* sg, const Node* n) {
         return AiShaderEvalParamFuncVec(sg, n, valueParam);

@@ -12,7 +12,7 @@
 constexpr int kStationSlots = 10;
 
 /// `color`, the input the station passes through: index 0.
-constexpr ParamSpec kStationInput = rgbaParam("color", 1.0f, 1.0f, 1.0f, 1.0f);
+constexpr ParamTableEntry kStationInput = rgbaParam("color", 1.0f, 1.0f, 1.0f, 1.0f);
 constexpr int kStationColorParam = 0;
 static_assert(kStationInput.type == kTypeRGBA, "the station reads its input with alpha");
 
@@ -21,7 +21,7 @@ static_assert(kStationInput.type == kTypeRGBA, "the station reads its input with
 struct StationSlotKind {
     const char* plural;
     const char* singular;
-    ParamSpec value;  ///< type and default of the value parameters; the name is unused
+    ParamTableEntry value;  ///< type and default of the value parameters; the name is unused
 };
 
 /// In declaration order. A frequency is an integer, 0 (off) by default.
@@ -32,7 +32,7 @@ constexpr StationSlotKind kStationSlotKinds[] = {
     {"booleans", "boolean", boolParam(nullptr, false)},
     {"vectors", "vector", vectorParam(nullptr, 0.0f, 0.0f, 0.0f)},
 };
-constexpr ParamSpec kStationFrequency = intParam(nullptr, 0);
+constexpr ParamTableEntry kStationFrequency = intParam(nullptr, 0);
 constexpr int kStationKindCount = sizeof(kStationSlotKinds) / sizeof(kStationSlotKinds[0]);
 
 namespace station_parameters_detail {

@@ -5,7 +5,7 @@
 #include "plugin/parameter_table.h"
 #include "plugin/renderer.h"
 
-constexpr ParamSpec kTraceParams[] = {
+constexpr ParamTableEntry kTraceParams[] = {
     intParam("rayType", 0),  ///< 0 probe, 1 traced (code 4), 2 traced (code 8), 3 environment
     boolParam("onHitOverride", false),
     rgbParam("onHitColor", 0.0f, 1.0f, 0.0f),

@@ -111,7 +111,6 @@ TEST(BlockerValue, StaysInRangeForAnyParameters) {
                             for (bool positive : {true, false}) {
                                 BlockerParams p;
                                 p.mute = false;
-                                p.bFilter = Float3(0, 0, 0);
                                 p.bType = kind;
                                 p.bScale = scale;
                                 p.bRot = rotation;
