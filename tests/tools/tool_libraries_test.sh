@@ -20,3 +20,15 @@ grep -q 'liborv_host_core\.so' <<<"$loaded" || fail "LD_DEBUG shows no library o
 if heavy=$(grep -E 'libOpenImageIO|liborv_host_images' <<<"$loaded"); then
   fail "orv-shade of one point loads the image libraries: $heavy"
 fi
+
+# Libraries are found through the run paths and the system's, never in the working directory:
+# an empty run-path entry would have the loader try ./libm.so.6 first, so a library planted
+# where someone renders would be loaded, or here, being empty, stop every tool from starting.
+planted=$(mktemp -d)
+trap 'rm -rf "$planted"' EXIT
+for library in libm.so.6 libembree3.so.3 libOpenImageIO.so.2.4 liborv_host_core.so; do
+  : >"$planted/$library"
+done
+(cd "$planted" && "$info" >/dev/null) || fail "$info loads a library from the working directory"
+(cd "$planted" && "$shade" "$scene" --node "$node" --grid 0,0,0:1,1,0 --res 4x4 --image grid.png >/dev/null) ||
+  fail "$shade loads a library from the working directory"
