@@ -1,17 +1,27 @@
 #include "radio/routing.h"
 
-void RouteToChannels(ChannelRecord* const (&records)[kChannelCount], const StationSnapshot& setup,
+void RouteToChannels(ChannelRecord* const (&records)[kChannelCount], const TunedSlots& tuned,
                      const StationSnapshot& values) {
-    for (int i = 0; i < kStationSlots; ++i) {
-        if (isChannelFrequency(setup.colorFreqs[i]))
-            records[setup.colorFreqs[i] - 1]->setColor(values.colors[i]);
-        if (isChannelFrequency(setup.scalarFreqs[i]))
-            records[setup.scalarFreqs[i] - 1]->setScalar(values.scalars[i]);
-        if (isChannelFrequency(setup.integerFreqs[i]))
-            records[setup.integerFreqs[i] - 1]->setInteger(values.integers[i]);
-        if (isChannelFrequency(setup.booleanFreqs[i]))
-            records[setup.booleanFreqs[i] - 1]->setBoolean(values.booleans[i] != 0);
-        if (isChannelFrequency(setup.vectorFreqs[i]))
-            records[setup.vectorFreqs[i] - 1]->setVector(values.vectors[i]);
+    for (int t = 0; t < tuned.count; ++t) {
+        const TunedSlot& s = tuned.slots[t];
+        if (s.channel < 0) continue;
+        ChannelRecord& record = *records[s.channel];
+        switch (s.kind) {
+            case kColors:
+                record.setColor(values.colors[s.slot]);
+                break;
+            case kScalars:
+                record.setScalar(values.scalars[s.slot]);
+                break;
+            case kIntegers:
+                record.setInteger(values.integers[s.slot]);
+                break;
+            case kBooleans:
+                record.setBoolean(values.booleans[s.slot] != 0);
+                break;
+            default:
+                record.setVector(values.vectors[s.slot]);
+                break;
+        }
     }
 }

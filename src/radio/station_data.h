@@ -4,6 +4,7 @@
 #include "plugin/one_time_setup.h"
 #include "plugin/renderer.h"
 #include "radio/station_snapshot.h"
+#include "radio/tuned_slots.h"
 
 /// Each evaluation keeps the ten records of its own sample on its stack (a nested evaluation of
 /// the same station on the same thread, from a ray traced inside its input, would rewrite any
@@ -13,6 +14,8 @@ struct StationData {
     SetupFlag setUp{0};
     /// The fifty frequencies of the last set-up; its value fields are never read.
     StationSnapshot frequencies;
+    /// The slots those frequencies tune, which are all a sample reads and routes.
+    TunedSlots tuned;
     /// Guards the set-up only; evaluations never take it.
     CritSec lock = nullptr;
 };
@@ -32,5 +35,8 @@ StationSnapshot readStationSetup(ShaderGlobals* sg, const Node* node);
 inline void ensureStationSetUp(StationData& data, ShaderGlobals* sg, const Node* node) {
     OneTimeSetup(
         data.setUp, data.lock, [&] { return readStationSetup(sg, node); },
-        [&](const StationSnapshot& frequencies) { data.frequencies = frequencies; });
+        [&](const StationSnapshot& frequencies) {
+            data.frequencies = frequencies;
+            data.tuned = TunedSlots::of(frequencies);
+        });
 }

@@ -53,7 +53,7 @@ void evaluate(Node* node, ShaderGlobals* sg) {
         return;
     }
     ensureStationSetUp(*data, sg, node);
-    const StationSnapshot& setup = data->frequencies;
+    const TunedSlots& tuned = data->tuned;
 
     // This evaluation's records, held on the stack until it has restored them: a ray traced
     // from inside the input may shade another sample through this station on this thread, so
@@ -64,7 +64,7 @@ void evaluate(Node* node, ShaderGlobals* sg) {
 
     // Slot networks see the channels as they are before this station routes.
     StationSnapshot values;
-    values.readValues(sg, node, setup);
+    values.readValues(sg, node, tuned);
 
     ChannelRecord saved[kChannelCount];  // constructed clear: a lost channel restores clear
     for (int c = 0; c < kChannelCount; ++c) {
@@ -73,7 +73,7 @@ void evaluate(Node* node, ShaderGlobals* sg) {
             saved[c] = *static_cast<const ChannelRecord*>(found);
     }
 
-    RouteToChannels(records, setup, values);
+    RouteToChannels(records, tuned, values);
     // Registered as RGB, but the slot holds an RGBA and the alpha travels with it.
     sg->out.rgba = AiShaderEvalParamFuncRGBA(sg, node, kStationColorParam);
     for (int c = 0; c < kChannelCount; ++c) *records[c] = saved[c];

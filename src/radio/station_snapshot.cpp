@@ -1,16 +1,8 @@
 #include "radio/station_snapshot.h"
 
-namespace {
+#include "radio/tuned_slots.h"
 
-// Each kind's row, found by name and by the type its reads below use.
-constexpr int kColors = stationSlotKind("colors", kTypeRGBA);
-constexpr int kScalars = stationSlotKind("scalars", kTypeFloat);
-constexpr int kIntegers = stationSlotKind("integers", kTypeInt);
-constexpr int kBooleans = stationSlotKind("booleans", kTypeBoolean);
-constexpr int kVectors = stationSlotKind("vectors", kTypeVector);
 static_assert(kStationFrequency.type == kTypeInt, "frequencies are read as integers");
-
-}  // namespace
 
 void StationSnapshot::readFrequencies(ShaderGlobals* sg, const Node* node) {
     for (int i = 0; i < kStationSlots; ++i) {
@@ -22,19 +14,25 @@ void StationSnapshot::readFrequencies(ShaderGlobals* sg, const Node* node) {
     }
 }
 
-void StationSnapshot::readValues(ShaderGlobals* sg, const Node* node,
-                                 const StationSnapshot& setup) {
-    for (int i = 0; i < kStationSlots; ++i) {
-        if (setup.colorFreqs[i] > 0)
-            colors[i] = AiShaderEvalParamFuncRGBA(sg, node, stationValueParam(kColors, i));
-        if (setup.scalarFreqs[i] > 0)
-            scalars[i] = AiShaderEvalParamFuncFlt(sg, node, stationValueParam(kScalars, i));
-        if (setup.integerFreqs[i] > 0)
-            integers[i] = AiShaderEvalParamFuncInt(sg, node, stationValueParam(kIntegers, i));
-        if (setup.booleanFreqs[i] > 0)
-            booleans[i] =
-                AiShaderEvalParamFuncBool(sg, node, stationValueParam(kBooleans, i)) ? 1 : 0;
-        if (setup.vectorFreqs[i] > 0)
-            vectors[i] = AiShaderEvalParamFuncVec(sg, node, stationValueParam(kVectors, i));
+void StationSnapshot::readValues(ShaderGlobals* sg, const Node* node, const TunedSlots& tuned) {
+    for (int t = 0; t < tuned.count; ++t) {
+        const TunedSlot& s = tuned.slots[t];
+        switch (s.kind) {
+            case kColors:
+                colors[s.slot] = AiShaderEvalParamFuncRGBA(sg, node, s.param);
+                break;
+            case kScalars:
+                scalars[s.slot] = AiShaderEvalParamFuncFlt(sg, node, s.param);
+                break;
+            case kIntegers:
+                integers[s.slot] = AiShaderEvalParamFuncInt(sg, node, s.param);
+                break;
+            case kBooleans:
+                booleans[s.slot] = AiShaderEvalParamFuncBool(sg, node, s.param) ? 1 : 0;
+                break;
+            default:
+                vectors[s.slot] = AiShaderEvalParamFuncVec(sg, node, s.param);
+                break;
+        }
     }
 }

@@ -6,6 +6,15 @@
 #include "plugin/renderer.h"
 #include "radio/station_parameters.h"
 
+struct TunedSlots;  // radio/tuned_slots.h
+
+// Each kind's row, found by name and by the type the snapshot's fields hold.
+constexpr int kColors = stationSlotKind("colors", kTypeRGBA);
+constexpr int kScalars = stationSlotKind("scalars", kTypeFloat);
+constexpr int kIntegers = stationSlotKind("integers", kTypeInt);
+constexpr int kBooleans = stationSlotKind("booleans", kTypeBoolean);
+constexpr int kVectors = stationSlotKind("vectors", kTypeVector);
+
 /// Element i of a kind's value array and of its frequency array form slot i of that kind.
 /// Creation sets nothing; each reading fills only its own fields and each user reads only
 /// those: a set-up reading fills the frequencies, a per-sample reading the tuned values.
@@ -25,7 +34,7 @@ struct StationSnapshot {
     /// slot (colour, scalar, integer, boolean, vector of slot 0, then of slot 1, ...), and no
     /// value parameter.
     void readFrequencies(ShaderGlobals* sg, const Node* node);
-    /// Per-sample reading: evaluates, in the same order, the value of each slot whose
-    /// frequency in `setup` is above 0; an untuned slot's network does not run.
-    void readValues(ShaderGlobals* sg, const Node* node, const StationSnapshot& setup);
+    /// Per-sample reading: evaluates, in the same order, the value of each slot in `tuned`
+    /// (those whose set-up frequency is above 0); an untuned slot's network does not run.
+    void readValues(ShaderGlobals* sg, const Node* node, const TunedSlots& tuned);
 };

@@ -29,7 +29,7 @@ struct Fixture {
             values.vectors[i] = Vector{static_cast<float>(i), 0, 0};
         }
     }
-    void route() { RouteToChannels(records, setup, values); }
+    void route() { RouteToChannels(records, TunedSlots::of(setup), values); }
     bool anyFlag() const {
         for (const ChannelRecord& r : storage)
             if (r.hasColor | r.hasScalar | r.hasInteger | r.hasBoolean | r.hasVector) return true;
