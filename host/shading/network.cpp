@@ -31,20 +31,38 @@ void refuseTooDeep(Node* node, ShaderGlobals* sg) {
     explain.leaveNode(*sg);
 }
 
-}  // namespace
-
-void evaluateNode(Node* node, ShaderGlobals* sg) {
-    int& nesting = sg->host ? sg->host->evaluations : tUnscopedEvaluations;
-    if (nesting >= kMaxNestedEvaluations) {
+/// An evaluation on a sample without host state (shaded outside any sample scope), nested
+/// per thread. Out of line: reaching the thread's counter takes a call in a shared library.
+[[gnu::noinline]] void evaluateUnscoped(Node* node, ShaderGlobals* sg) {
+    if (tUnscopedEvaluations >= kMaxNestedEvaluations) {
         refuseTooDeep(node, sg);
         return;
     }
-    ++nesting;
-    if (ExplainRecorder* explain = explainRecorder(sg))
+    ++tUnscopedEvaluations;
+    node->evaluate(node, sg);
+    --tUnscopedEvaluations;
+}
+
+}  // namespace
+
+void evaluateNode(Node* node, ShaderGlobals* sg) {
+    HostSample* const sample = sg->host;
+    if (!sample) {
+        evaluateUnscoped(node, sg);
+        return;
+    }
+    if (sample->evaluations >= kMaxNestedEvaluations) {
+        refuseTooDeep(node, sg);
+        return;
+    }
+    // A sample scope always has its thread.
+    ExplainRecorder* const explain = sample->thread->explain;
+    ++sample->evaluations;
+    if (explain)
         evaluateExplained(*explain, node, sg);
     else
         node->evaluate(node, sg);
-    --nesting;
+    --sample->evaluations;
 }
 
 ParamValue evaluateParam(ShaderGlobals* sg, const Node* node, int index, uint8_t type) {
