@@ -22,18 +22,16 @@ void refuseTooDeep(Node* node, ShaderGlobals* sg) {
                      node->name.c_str(), node->type->name.c_str(), kMaxNestedEvaluations);
 }
 
-/// An evaluation reported to orv-shade --explain. Out of line and cold, so that a render's
-/// dispatch keeps no registers for the report around the node's call.
-[[gnu::noinline, gnu::cold]] void evaluateExplained(ExplainRecorder& explain, Node* node,
-                                                    ShaderGlobals* sg) {
+/// An evaluation reported to orv-shade --explain.
+void evaluateExplained(ExplainRecorder& explain, Node* node, ShaderGlobals* sg) {
     explain.enterNode(node, *sg);
     node->evaluate(node, sg);
     explain.leaveNode(*sg);
 }
 
 /// An evaluation on a sample without host state (shaded outside any sample scope), nested
-/// per thread. Out of line: reaching the thread's counter takes a call in a shared library.
-[[gnu::noinline]] void evaluateUnscoped(Node* node, ShaderGlobals* sg) {
+/// per thread.
+void evaluateUnscoped(Node* node, ShaderGlobals* sg) {
     if (tUnscopedEvaluations >= kMaxNestedEvaluations) {
         refuseTooDeep(node, sg);
         return;
@@ -45,7 +43,7 @@ void refuseTooDeep(Node* node, ShaderGlobals* sg) {
 
 }  // namespace
 
-void evaluateNode(Node* node, ShaderGlobals* sg) {
+void evaluateNodeRarely(Node* node, ShaderGlobals* sg) {
     HostSample* const sample = sg->host;
     if (!sample) {
         evaluateUnscoped(node, sg);
@@ -55,10 +53,8 @@ void evaluateNode(Node* node, ShaderGlobals* sg) {
         refuseTooDeep(node, sg);
         return;
     }
-    // A sample scope always has its thread.
-    ExplainRecorder* const explain = sample->thread->explain;
     ++sample->evaluations;
-    if (explain)
+    if (ExplainRecorder* const explain = sample->thread->explain)
         evaluateExplained(*explain, node, sg);
     else
         node->evaluate(node, sg);

@@ -2,6 +2,8 @@
 #pragma once
 
 #include "plugin/renderer.h"
+#include "shading/sample_state.h"
+#include "universe/node.h"
 #include "universe/param_value.h"
 
 namespace host {
@@ -15,7 +17,25 @@ constexpr int kMaxNestedEvaluations = 64;
 /// than kMaxNestedEvaluations (a network that reaches itself through a renderer call, or a
 /// link chain that long) is not run: it answers opaque black, and the node's first such
 /// evaluation prints one warning. No lock, no allocation.
-void evaluateNode(Node* node, ShaderGlobals* sg);
+inline void evaluateNode(Node* node, ShaderGlobals* sg);
+
+/// evaluateNode for a sample without host state, one nested too deep, or one being explained.
+/// Out of line, so that the common case compiles into its callers.
+void evaluateNodeRarely(Node* node, ShaderGlobals* sg);
+
+// Inline: the renderer dispatches every evaluation, filter, shader and link, through here,
+// and a call of its own would add to every one of them.
+inline void evaluateNode(Node* node, ShaderGlobals* sg) {
+    HostSample* const sample = sg->host;
+    // A sample scope always has its thread.
+    if (sample && sample->evaluations < kMaxNestedEvaluations && !sample->thread->explain) {
+        ++sample->evaluations;
+        node->evaluate(node, sg);
+        --sample->evaluations;
+        return;
+    }
+    evaluateNodeRarely(node, sg);
+}
 
 /// This sample's value of parameter `index`, as the parameter's declared type. A linked
 /// parameter runs its upstream node with the same ShaderGlobals and reads its output, keeping
