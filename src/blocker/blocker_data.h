@@ -22,5 +22,6 @@ struct BlockerData {
     void setUp(const BlockerParams& snapshot);
     /// 0 where the light is fully filtered, 1 where it passes unchanged, for world point p.
     /// Inline: it runs at every sample, and outside the outer shape it is one transform.
-    float value(const Float3& p) const { return zone.value(inner, outer, p); }
+    float value(const Vector& p) const { return zone.value(inner, outer, p); }
+    float value(const Float3& p) const { return value(p.toVector()); }
 };

@@ -45,10 +45,11 @@ void evaluate(Node* node, ShaderGlobals* sg) {
             return snapshot;
         },
         [&](const BlockerParams& snapshot) { data->setUp(snapshot); });
+    // The shapes answer through pure matrix calls, so the value comes before bFilter is read
+    // and nothing has to be kept across them. A muted blocker passes the light.
+    const float v = data->muted ? 1.0f : data->value(sg->point);
     // bFilter may be driven per sample, so it is read on every evaluation, muted or not.
     const Float3 filter = readBlockerFilter(node, sg);
-    if (data->muted) return;
-    const float v = data->value(Float3(sg->point));
     // Where the light passes or is fully filtered it is not blended, so that a NaN or infinite
     // intensity passes through untouched and is not turned into NaN by a product with 0.
     if (v == 1.0f) return;

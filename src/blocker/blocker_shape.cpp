@@ -76,6 +76,12 @@ void BlockerShape::build(int32_t kind_, bool positive_, const Float3& scale_,
     AiM4Invert(&inverse, &forward);
 }
 
+bool BlockerShape::invertible() const {
+    for (float entry : inverse.m)
+        if (!std::isfinite(entry)) return false;
+    return true;
+}
+
 float BlockerShape::surfaceDistance(const Float3& p) const {
     if (kind < kBlockerCard || kind > kBlockerCylinder) return 0.0f;
     return surfaceDistanceLocal(toLocal(p));

@@ -27,6 +27,10 @@ struct BlockerShape {
 
     void build(int32_t kind, bool positive, const Float3& scale, const Float3& rotation,
                const Float3& translation);
+    /// Whether the kind is one of the four unit shapes; any other is all of space.
+    bool isUnitShape() const { return kind >= kBlockerCard && kind <= kBlockerCylinder; }
+    /// Whether world points can be placed in local coordinates: the inverse is all finite.
+    bool invertible() const;
     /// Whether world point p is inside (a boundary point is). A kind outside 0 .. 3 contains
     /// every point; a placement that cannot be inverted (a zero or non-finite scale, rotation
     /// or translation) contains none.
@@ -50,8 +54,8 @@ struct BlockerShape {
     float surfaceDistanceLocal(const Float3& local) const;
 
     /// World point p in local coordinates.
-    Float3 toLocal(const Float3& p) const {
-        const Vector world = p.toVector();
+    Float3 toLocal(const Float3& p) const { return toLocal(p.toVector()); }
+    Float3 toLocal(const Vector& world) const {
         Vector local;
         AiM4PointByMatrixMult(&local, &inverse, &world);
         return Float3(local);

@@ -13,6 +13,8 @@ FalloffZone FalloffZone::from(bool positive, int32_t decayPower, float extraScal
     zone.smooth = decayPower > 1;
     zone.exponent = zone.smooth ? 1.0f / static_cast<float>(decayPower - 1) : 0.0f;
     zone.outerOverInner = absf(extraScale);
+    zone.sharedPlacement = false;  // until the shapes are known to share one
+    zone.outerToInner = Float3(0.0f, 0.0f, 0.0f);
     return zone;
 }
 

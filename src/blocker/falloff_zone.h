@@ -14,18 +14,38 @@ struct FalloffZone {
     bool smooth;           ///< bDecayPower above 1: the s-curve
     float exponent;        ///< 1 / (bDecayPower - 1) for the s-curve
     float outerOverInner;  ///< |bExtraScale|: the outer surface distance over the inner one
+    /// Whether the shapes' placements share centre and rotation and both can be inverted, so
+    /// that a point's coordinates in the outer shape's space give those in the inner one's,
+    /// times outerToInner, to within a few float roundings: one transform tells whether a
+    /// point is inside either shape.
+    bool sharedPlacement;
+    Float3 outerToInner;  ///< the outer scale over the inner one, axis by axis
 
     static FalloffZone from(bool positive, int32_t decayPower, float extraScale);
 
-    /// 0 where the light is fully filtered, 1 where it passes, for world point p, with `outer`
+    /// 0 where the light is fully filtered, 1 where it passes, for world `point`, with `outer`
     /// built as `inner` scaled by bExtraScale. The outer test comes first, so an outer shape
-    /// smaller than the inner one is all that counts.
-    float value(const BlockerShape& inner, const BlockerShape& outer, const Float3& p) const {
-        if (!outer.contains(p)) return passing;
-        Float3 local;
-        if (inner.contains(p, &local)) return 1.0f - passing;
+    /// smaller than the inner one is all that counts. A kind outside 0 .. 3 is all of space
+    /// for both shapes.
+    float value(const BlockerShape& inner, const BlockerShape& outer, const Vector& point) const {
+        if (!outer.isUnitShape()) return 1.0f - passing;
+        // Placed from where the caller holds it, without a copy first.
+        const Float3 outerLocal = outer.toLocal(point);
+        // Most samples of a light fall outside its blockers.
+        if (__builtin_expect(!BlockerShape::insideUnitShape(outer.kind, outerLocal), 1))
+            return passing;
+        if (sharedPlacement) {
+            if (BlockerShape::insideUnitShape(inner.kind, mul(outerLocal, outerToInner)))
+                return 1.0f - passing;
+            if (!ramp) return passing;
+            // The ramp places the point in the inner shape itself: its surface distance follows
+            // every bit of the point's coordinates there.
+            return rampValue(inner, outer, Float3(point), inner.toLocal(point));
+        }
+        const Float3 local = inner.toLocal(point);
+        if (BlockerShape::insideUnitShape(inner.kind, local)) return 1.0f - passing;
         if (!ramp) return passing;
-        return rampValue(inner, outer, p, local);
+        return rampValue(inner, outer, Float3(point), local);
     }
 
     /// The ramp for a point inside `outer` and outside `inner`, at `local` in inner's space.
