@@ -89,7 +89,12 @@ TriangleMesh loadObjMesh(const std::string& path, const std::string& objectName)
     std::vector<tinyobj::shape_t> shapes;
     std::vector<tinyobj::material_t> materials;
     std::string warn, err;
-    if (!tinyobj::LoadObj(&attrib, &shapes, &materials, &warn, &err, path.c_str(), nullptr, true))
+    // Read from a stream with no material reader, so that its "mtllib" lines are passed over:
+    // objects take their shaders from the scene, and a material path may name anything, a
+    // device that never ends among them.
+    std::ifstream in(path);
+    if (!in) throw HostError(where + " cannot be read: " + std::strerror(errno));
+    if (!tinyobj::LoadObj(&attrib, &shapes, &materials, &warn, &err, &in, nullptr, true))
         throw HostError(where + " does not load" + (err.empty() ? "" : ": " + err));
 
     TriangleMesh mesh;

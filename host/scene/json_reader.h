@@ -18,8 +18,11 @@ constexpr size_t kMaxJsonDepth = 256;
 /// repeated key, both places. Never recurses, so any input is safe to give it.
 nlohmann::json parseJsonText(std::string_view text, const std::string& fileName);
 
+/// The most of a file that readTextFile reads, unless told otherwise: 1 GiB.
+constexpr size_t kMaxTextFileBytes = size_t{1} << 30;
+
 /// The whole of the file `path`. Throws HostError naming the path when it is missing, is a
-/// folder or cannot be read.
-std::string readTextFile(const std::string& path);
+/// folder, cannot be read or holds more than `maxBytes`.
+std::string readTextFile(const std::string& path, size_t maxBytes = kMaxTextFileBytes);
 
 }  // namespace host

@@ -3,10 +3,16 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <string>
+#include <thread>
 
 #include "geometry/embree_device.h"
 #include "geometry/object_types.h"
@@ -139,6 +145,38 @@ TEST_F(GeometrySceneTest, MeshFromObjUsesItsVertexNormals) {
                     hit.shadingNormal.y * hit.shadingNormal.y +
                     hit.shadingNormal.z * hit.shadingNormal.z,
                 1.0f, 1e-5f);
+}
+
+// A mesh's "mtllib" may name anything, a device that never ends among them; objects take their
+// shaders from the scene, so the material file is never opened. Here it is a pipe whose writer
+// waits to be opened: had the loader opened it for reading, the writer would have got through.
+TEST_F(GeometrySceneTest, MeshNeverOpensItsMaterialFile) {
+    const test::ScratchDir scratch;
+    const std::string pipe = scratch.path("materials.mtl").string();
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    const std::string path = scratch.write(
+        "tri.obj", "mtllib " + pipe + "\nusemtl red\nv -1 -1 0\nv 1 -1 0\n" + "v 0 1 0\nf 1 2 3\n");
+    std::atomic<bool> opened{false};
+    std::thread writer([&] {
+        const int fd = ::open(pipe.c_str(), O_WRONLY);  // until someone reads
+        opened = true;
+        if (fd >= 0) {
+            const char line[] = "newmtl red\n";
+            (void)!::write(fd, line, sizeof line - 1);
+            ::close(fd);
+        }
+    });
+    object("mesh", "tri");
+    net.setValue("tri.file", host::ParamValue::makeString(net.universe().intern(path)));
+    const GeometryScene scene(net.universe());
+    const bool loaderOpenedIt = opened;
+    // Release the writer: a reader that opens without waiting lets its open return.
+    const int release = ::open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
+    writer.join();
+    if (release >= 0) ::close(release);
+    EXPECT_FALSE(loaderOpenedIt);
+    GeometryScene::Hit hit;
+    EXPECT_TRUE(scene.intersect({0, 0, 1}, {0, 0, -1}, 0.0f, kFar, &hit));
 }
 
 TEST_F(GeometrySceneTest, MeshThatDoesNotLoadNamesTheObject) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "builtin/host_node_types.h"
+#include "scene/json_reader.h"
 #include "scene/scene_error.h"
 #include "scene/scene_reader.h"
 
@@ -375,6 +376,17 @@ TEST(SceneReader, FoldersGivenAsFilesAreNamedAsFolders) {
         FAIL() << "a folder was read as a scene";
     } catch (const host::SceneError& e) {
         EXPECT_THAT(e.what(), AllOf(HasSubstr("is a folder"), Not(HasSubstr("malformed"))));
+    }
+}
+
+// A device that never ends, given as a scene, is read up to the bound and refused, rather than
+// until memory runs out.
+TEST(SceneReader, AFileLargerThanTheBoundIsRefusedUnread) {
+    try {
+        host::readTextFile("/dev/zero", size_t{1} << 20);
+        FAIL() << "/dev/zero was read whole";
+    } catch (const host::HostError& e) {
+        EXPECT_THAT(e.what(), AllOf(HasSubstr("/dev/zero"), HasSubstr("larger than 1 MiB")));
     }
 }
 
