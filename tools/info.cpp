@@ -3,26 +3,14 @@
 #include <algorithm>
 #include <fstream>
 #include <iostream>
-#include <sstream>
 
 #include "command_line.h"
 #include "universe/host_error.h"
 #include "universe/node_type_report.h"
 #include "universe/plugin_loader.h"
 #include "universe/plugin_search.h"
+#include "universe/text_file.h"
 #include "universe/universe.h"
-
-namespace {
-
-std::string readFile(const std::string& path) {
-    std::ifstream in(path);
-    if (!in) throw host::HostError("cannot read '" + path + "'");
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
     CLI::App app{"List the node types of a shader plug-in and their parameters."};
@@ -59,7 +47,7 @@ int main(int argc, char** argv) {
                 types.push_back(type);
 
         if (!checkDoc.empty()) {
-            const std::string current = readFile(checkDoc);
+            const std::string current = host::readTextFile(checkDoc);
             if (host::updateDocument(current, types) != current) {
                 std::cerr << "orv-info: " << checkDoc
                           << " is out of date; run orv-info --update-doc " << checkDoc << "\n";
@@ -68,11 +56,16 @@ int main(int argc, char** argv) {
             return 0;
         }
         if (!updateDoc.empty()) {
-            const std::string updated = host::updateDocument(readFile(updateDoc), types);
+            const std::string updated = host::updateDocument(host::readTextFile(updateDoc), types);
             const std::string temporary = updateDoc + ".tmp";
-            std::ofstream(temporary) << updated;
-            if (std::rename(temporary.c_str(), updateDoc.c_str()) != 0)
+            // Only a document written whole replaces the old one.
+            std::ofstream out(temporary, std::ios::binary);
+            out << updated;
+            out.close();
+            if (!out || std::rename(temporary.c_str(), updateDoc.c_str()) != 0) {
+                std::remove(temporary.c_str());
                 throw host::HostError("cannot write '" + updateDoc + "'");
+            }
             return 0;
         }
         if (format == "json") {

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "universe/text_file.h"
+
 namespace host {
 
 /// Arrays and objects may nest this deep; no scene needs a tenth of it, and a limit keeps
@@ -17,12 +19,5 @@ constexpr size_t kMaxJsonDepth = 256;
 /// Throws HostError "FILE:LINE:COLUMN: what", naming the key the problem sits under and, for a
 /// repeated key, both places. Never recurses, so any input is safe to give it.
 nlohmann::json parseJsonText(std::string_view text, const std::string& fileName);
-
-/// The most of a file that readTextFile reads, unless told otherwise: 1 GiB.
-constexpr size_t kMaxTextFileBytes = size_t{1} << 30;
-
-/// The whole of the file `path`. Throws HostError naming the path when it is missing, is a
-/// folder, cannot be read or holds more than `maxBytes`.
-std::string readTextFile(const std::string& path, size_t maxBytes = kMaxTextFileBytes);
 
 }  // namespace host
