@@ -154,6 +154,25 @@ TEST(BlockerValue, MutedSetUpKeepsTheShapesItHad) {
     EXPECT_EQ(data.value(Float3(1.5f, 0, 0)), 0.0f);
 }
 
+// Random placements of every kind, with bExtraScale of either sign; `reach` is how far the unit
+// shape of each kind extends along its local axes.
+const Float3 kReach[4] = {{0.5f, 0.001f, 0.5f}, {1, 1, 1}, {0.5f, 0.5f, 0.5f}, {1, 1, 1}};
+BlockerParams randomPlacement(std::mt19937& random, int placement, int32_t decayPower) {
+    auto uniform = [&](float lo, float hi) {
+        return std::uniform_real_distribution<float>(lo, hi)(random);
+    };
+    BlockerParams p;
+    p.mute = false;
+    p.bType = placement % 4;
+    p.bScale = Float3(uniform(0.2f, 3), uniform(0.2f, 3), uniform(0.2f, 3));
+    p.bRot = Float3(uniform(-180, 180), uniform(-180, 180), uniform(-180, 180));
+    p.bTransl = Float3(uniform(-5, 5), uniform(-5, 5), uniform(-5, 5));
+    p.bPositive = placement % 3 != 0;
+    p.bExtraScale = uniform(1.2f, 4) * (placement % 5 == 0 ? -1 : 1);
+    p.bDecayPower = decayPower;
+    return p;
+}
+
 // Points of the zone between the shapes, drawn in the inner shape's space out to the outer
 // one, on random placements of every kind, with bExtraScale of either sign.
 TEST(BlockerValue, ZoneMatchesTheDirectFormOnRandomPlacements) {
@@ -161,22 +180,13 @@ TEST(BlockerValue, ZoneMatchesTheDirectFormOnRandomPlacements) {
     auto uniform = [&](float lo, float hi) {
         return std::uniform_real_distribution<float>(lo, hi)(random);
     };
-    const Float3 reach[4] = {{0.5f, 0.001f, 0.5f}, {1, 1, 1}, {0.5f, 0.5f, 0.5f}, {1, 1, 1}};
     const int decays[] = {1, 2, 3, 4, -1};
     int compared = 0;
     for (int placement = 0; placement < 400; ++placement) {
-        BlockerParams p;
-        p.mute = false;
-        p.bType = placement % 4;
-        p.bScale = Float3(uniform(0.2f, 3), uniform(0.2f, 3), uniform(0.2f, 3));
-        p.bRot = Float3(uniform(-180, 180), uniform(-180, 180), uniform(-180, 180));
-        p.bTransl = Float3(uniform(-5, 5), uniform(-5, 5), uniform(-5, 5));
-        p.bPositive = placement % 3 != 0;
-        p.bExtraScale = uniform(1.2f, 4) * (placement % 5 == 0 ? -1 : 1);
-        p.bDecayPower = decays[placement % 5];
+        const BlockerParams p = randomPlacement(random, placement, decays[placement % 5]);
         BlockerData data;
         data.setUp(p);
-        const Float3 r = reach[p.bType] * absf(p.bExtraScale);
+        const Float3 r = kReach[p.bType] * absf(p.bExtraScale);
         for (int i = 0; i < 50; ++i) {
             const Vector local{uniform(-r.x, r.x), uniform(-r.y, r.y), uniform(-r.z, r.z)};
             Vector world;
@@ -208,22 +218,14 @@ TEST(BlockerValue, OneTransformAnswersAsTheDirectFormInEveryZone) {
     auto uniform = [&](float lo, float hi) {
         return std::uniform_real_distribution<float>(lo, hi)(random);
     };
-    const Float3 reach[4] = {{0.5f, 0.001f, 0.5f}, {1, 1, 1}, {0.5f, 0.5f, 0.5f}, {1, 1, 1}};
     int zones[3] = {0, 0, 0};  // inside, ramp, outside
     for (int placement = 0; placement < 400; ++placement) {
-        BlockerParams p;
-        p.mute = false;
-        p.bType = placement % 4;
-        p.bScale = Float3(uniform(0.2f, 3), uniform(0.2f, 3), uniform(0.2f, 3));
-        p.bRot = Float3(uniform(-180, 180), uniform(-180, 180), uniform(-180, 180));
-        p.bTransl = Float3(uniform(-5, 5), uniform(-5, 5), uniform(-5, 5));
-        p.bPositive = placement % 3 != 0;
-        p.bExtraScale = uniform(1.2f, 4) * (placement % 5 == 0 ? -1 : 1);
-        p.bDecayPower = placement % 2;  // with and without the ramp
+        // With the ramp and without.
+        const BlockerParams p = randomPlacement(random, placement, placement % 2);
         BlockerData data;
         data.setUp(p);
         ASSERT_TRUE(data.zone.sharedPlacement);
-        const Float3 r = reach[p.bType] * (1.5f * absf(p.bExtraScale));
+        const Float3 r = kReach[p.bType] * (1.5f * absf(p.bExtraScale));
         for (int i = 0; i < 50; ++i) {
             const Vector local{uniform(-r.x, r.x), uniform(-r.y, r.y), uniform(-r.z, r.z)};
             Vector world;
