@@ -2,7 +2,9 @@
 // shades each hit.
 #include "tracing/tracer.h"
 
+#include <atomic>
 #include <cmath>
+#include <cstdio>
 #include <limits>
 
 #include "geometry/affine_transform.h"
@@ -11,6 +13,7 @@
 #include "shading/explain_recorder.h"
 #include "shading/network.h"
 #include "tracing/ray_making.h"
+#include "tracing/stack_room.h"
 #include "tracing/world.h"
 #include "universe/node.h"
 
@@ -58,6 +61,17 @@ Node* shaderOf(const Node* object) {
     const UserParamEntry* user = index >= 0 ? nullptr : object->findUserParam("shader");
     const ParamValue* value = index >= 0 ? &object->values[index] : user ? &user->value : nullptr;
     return value && value->type == kTypeNode ? value->node : nullptr;
+}
+
+/// A ray one level deeper than the thread's stack can hold is not cast; the first such ray of
+/// the process says so, once.
+[[gnu::noinline, gnu::cold]] void refuseForStack(int depth) {
+    static std::atomic<bool> warned{false};
+    if (!warned.exchange(true, std::memory_order_relaxed))
+        std::fprintf(stderr,
+                     "warning: a ray %d levels below the camera would overflow its render "
+                     "thread's stack; rays that deep are not cast\n",
+                     depth);
 }
 
 /// What a ray that leaves the scene sees: the world's background shader looking along the ray,
@@ -145,6 +159,10 @@ bool traceRay(const Ray& ray, TraceResult& r) {
     const HostSample& parent = *ray.parent->host;
     const int depth = parent.rayDepth + 1;
     if (depth > world->maxRayDepth || depth > kHardRayDepthLimit || !parent.thread) return false;
+    if (!stackRoomForARay()) {
+        refuseForStack(depth);
+        return false;
+    }
     countRay(parent.thread, ray.type);
     const ExplainedTrace explained(explainRecorder(ray.parent), ray, r);
 

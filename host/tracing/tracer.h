@@ -16,7 +16,8 @@ struct World;
 
 /// Closest hit of `ray`, shaded by the hit object's shader in a new sample one ray level deeper;
 /// a miss gives the background's colour. Returns whether something was hit. Rays past the
-/// world's ray depth, or without a parent sample in a world, are not cast. Counted per type.
+/// world's ray depth, or without a parent sample in a world, are not cast, nor rays one level
+/// deeper than the thread's stack has room for (stack_room.h). Counted per type.
 bool traceRay(const Ray& ray, TraceResult& result);
 
 /// Whether anything lies along `ray` within its distance. Counted per type; never shades.
