@@ -18,6 +18,9 @@ const NodeType& NodeTypeRegistry::add(const NodeDescriptor& descriptor, const st
     const std::string name = descriptor.name;
     if (!descriptor.methods || !descriptor.methods->common || !descriptor.methods->shader)
         throw HostError(source + ": node type '" + name + "' has no callbacks");
+    // The other callbacks may be left out; every evaluation calls this one.
+    if (!descriptor.methods->shader->evaluate)
+        throw HostError(source + ": node type '" + name + "' has no evaluate callback");
     if (auto it = types_.find(name); it != types_.end())
         throw HostError(source + ": node type '" + name + "' is already registered by " +
                         it->second->source);

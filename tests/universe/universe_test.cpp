@@ -65,6 +65,28 @@ TEST_F(UniverseTest, UnknownTypesAndDuplicateNamesAreRefused) {
     EXPECT_THROW(net.add("test_constant", "r"), host::HostError);
 }
 
+// Of a node type's callbacks only evaluate is called without a check: a type without one
+// is refused when registered, not found out by the first sample that reaches it.
+TEST_F(UniverseTest, NodeTypeWithoutAnEvaluateCallbackIsRefused) {
+    static const CommonNodeMethods common = {nullptr, nullptr, nullptr, nullptr};
+    static const ShaderNodeMethods shader = {nullptr};
+    static const NodeMethods methods = {&common, &shader};
+    NodeDescriptor descriptor{};
+    descriptor.nodeKind = kNodeShader;
+    descriptor.outputType = kTypeRGB;
+    descriptor.name = "no_evaluate";
+    descriptor.methods = &methods;
+    try {
+        net.universe().registry().add(descriptor, "broken.so");
+        FAIL() << "a node type without evaluate was registered";
+    } catch (const host::HostError& e) {
+        EXPECT_NE(std::string(e.what()).find("'no_evaluate' has no evaluate callback"),
+                  std::string::npos)
+            << e.what();
+    }
+    EXPECT_THROW(net.add("no_evaluate", "n"), host::HostError);
+}
+
 TEST_F(UniverseTest, LinkedParameterRunsUpstreamAndKeepsCallerOutput) {
     net.add("test_constant", "c");
     net.add("test_recorder", "r");
