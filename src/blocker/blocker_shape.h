@@ -35,15 +35,7 @@ struct BlockerShape {
     /// every point; a placement that cannot be inverted (a zero or non-finite scale, rotation
     /// or translation) contains none.
     bool contains(const Float3& p) const {
-        if (kind < kBlockerCard || kind > kBlockerCylinder) return true;
-        return insideUnitShape(kind, toLocal(p));
-    }
-    /// contains, also writing p's local coordinates to *local (left alone for a kind outside
-    /// 0 .. 3, which needs none).
-    bool contains(const Float3& p, Float3* local) const {
-        if (kind < kBlockerCard || kind > kBlockerCylinder) return true;
-        *local = toLocal(p);
-        return insideUnitShape(kind, *local);
+        return !isUnitShape() || insideUnitShape(kind, toLocal(p));
     }
     /// World distance from the centre to the surface along the line from the centre through p.
     /// p should not be the centre. A placement that cannot be inverted, or a p whose local
