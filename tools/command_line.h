@@ -1,9 +1,13 @@
 // Command-line handling shared by the tools. Help prints and exits 0; a mistake on the command
-// line is one line naming the tool, then exit 1, like every other failure of a tool.
+// line is one line naming the tool, then exit 1, like every other failure of a tool, output
+// that could not be written among them.
 #pragma once
 
 #include <CLI/CLI.hpp>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <iostream>
 #include <optional>
 #include <string>
 #include <utility>
@@ -34,6 +38,19 @@ inline std::optional<int> parseCommandLine(CLI::App& app, int argc, char** argv,
         std::fprintf(stderr, "%s: %s; see %s --help\n", tool, error.what(), tool);
         return 1;
     }
+}
+
+/// Flushes standard output and tells whether all that was written to it arrived: without this,
+/// results lost to a full disk or a closed file would still end in an exit status of 0. When
+/// it did not, says so on stderr, naming the tool.
+inline bool outputWritten(const char* tool) {
+    errno = 0;
+    std::cout.flush();
+    const bool written = std::cout.good() && std::fflush(stdout) == 0 && !std::ferror(stdout);
+    if (!written)
+        std::fprintf(stderr, "%s: cannot write the output: %s\n", tool,
+                     errno ? std::strerror(errno) : "write error");
+    return written;
 }
 
 }  // namespace tools

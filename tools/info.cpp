@@ -77,6 +77,7 @@ int main(int argc, char** argv) {
         } else {
             std::cout << host::describeText(types);
         }
+        if (!tools::outputWritten("orv-info")) return 1;
     } catch (const host::HostError& e) {
         std::cerr << "orv-info: " << e.what() << "\n";
         return 1;

@@ -204,6 +204,7 @@ int main(int argc, char** argv) {
         for (size_t i = 0; i < records.size(); ++i)
             std::cout << records[i].dump() << (i + 1 < records.size() ? ",\n" : "\n");
         std::cout << "]\n";
+        if (!tools::outputWritten("orv-shade")) return 1;
     } catch (const host::SceneError& e) {
         std::cerr << e.what() << "\n"
                   << "orv-shade: " << e.problems.size()
