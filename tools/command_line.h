@@ -5,6 +5,7 @@
 
 #include <CLI/CLI.hpp>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
@@ -40,11 +41,17 @@ inline std::optional<int> parseCommandLine(CLI::App& app, int argc, char** argv,
     }
 }
 
+/// A reader that goes away, such as a pipe into head, makes further writes fail instead of
+/// ending the tool with SIGPIPE, so that it is reported like any other failure to write.
+inline void reportBrokenPipes() {
+    std::signal(SIGPIPE, SIG_IGN);
+}
+
 /// Flushes standard output and tells whether all that was written to it arrived: without this,
 /// results lost to a full disk or a closed file would still end in an exit status of 0. When
 /// it did not, says so on stderr, naming the tool.
 inline bool outputWritten(const char* tool) {
-    errno = 0;
+    // errno still holds the reason of the write that failed: nothing since sets it.
     std::cout.flush();
     const bool written = std::cout.good() && std::fflush(stdout) == 0 && !std::ferror(stdout);
     if (!written)

@@ -13,6 +13,7 @@
 #include "universe/universe.h"
 
 int main(int argc, char** argv) {
+    tools::reportBrokenPipes();
     CLI::App app{"List the node types of a shader plug-in and their parameters."};
     std::string plugin;
     std::string format = "text";

@@ -46,6 +46,7 @@ std::string si(double value) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    tools::reportBrokenPipes();
     CLI::App app{
         "Render a scene file to an image (OpenEXR linear float or PNG sRGB 8-bit).\n"
         "With no scene, renders the bundled demo scene."};

@@ -59,6 +59,7 @@ void checkShadingPoint(const host::ShadingPoint& p, const std::string& where) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    tools::reportBrokenPipes();
     CLI::App app{
         "Evaluate one node of a scene at shading points, as the renderer would there, and print "
         "its output (or, for a light filter, the filtered light intensity) as JSON, one record "

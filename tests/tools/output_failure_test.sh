@@ -17,3 +17,18 @@ check() {
 check orv-info "$info"
 check orv-info "$info" --format json
 check orv-shade "$shade" "$scene" --node "$node"
+
+# A reader that goes away without reading: more results than a pipe holds, so that writing
+# them fails whenever the reader goes.
+points="[$(for i in $(seq 1 2000); do printf '{"point": [%d, 0, 0]},' "$i"; done)"
+points="${points%,}]"
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+echo "$points" >"$scratch/points.json"
+set +o pipefail
+"$shade" "$scene" --node "$node" --points "$scratch/points.json" 2>"$scratch/errors" | true
+status=${PIPESTATUS[0]}
+set -o pipefail
+[ "$status" -eq 1 ] || fail "orv-shade into a closed pipe exited $status"
+grep -q "^orv-shade: cannot write the output: Broken pipe" "$scratch/errors" ||
+  fail "orv-shade said: $(cat "$scratch/errors")"
