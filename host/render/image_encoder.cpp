@@ -16,10 +16,8 @@ namespace {
     throw host::HostError("cannot write '" + path + "': " + reason);
 }
 
-}  // namespace
-
-std::vector<unsigned char> orvEncodeImage(const std::string& path, const host::ImageBuffer& image,
-                                          const host::ImageFacts& facts) {
+std::vector<unsigned char> encodeImage(const std::string& path, const host::ImageBuffer& image,
+                                       const host::ImageFacts& facts) {
     const bool png = host::imageExtension(path) == ".png";
     const size_t pixels = size_t(image.width()) * image.height();
     std::vector<unsigned char> encoded;
@@ -52,4 +50,10 @@ std::vector<unsigned char> orvEncodeImage(const std::string& path, const host::I
     }
     if (!ok) fail(path, output->geterror());
     return encoded;
+}
+
+}  // namespace
+
+host::ImageEncoder orvImageEncoder() {
+    return &encodeImage;
 }

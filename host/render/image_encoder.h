@@ -23,7 +23,6 @@ ImageEncoder imageEncoder();
 
 }  // namespace host
 
-/// The encoder's entry in its library, found by this name.
-extern "C" std::vector<unsigned char> orvEncodeImage(const std::string& path,
-                                                     const host::ImageBuffer& image,
-                                                     const host::ImageFacts& facts);
+/// The encoder's library is entered by this name, with C linkage so that it can be found; it
+/// hands out the encoder, whose signature holds C++ types.
+extern "C" host::ImageEncoder orvImageEncoder();

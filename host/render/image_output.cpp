@@ -137,13 +137,15 @@ ImageEncoder imageEncoder() {
         const std::string path = (fs::path(hostLibraryDir()) / ORV_IMAGES_LIBRARY).string();
         // Local: the encoder binds to the host's libraries, nothing binds to it but here.
         void* library = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-        void* entry = library ? ::dlsym(library, "orvEncodeImage") : nullptr;
-        if (!entry) {
+        void* entry = library ? ::dlsym(library, "orvImageEncoder") : nullptr;
+        const ImageEncoder encoder =
+            entry ? reinterpret_cast<decltype(&orvImageEncoder)>(entry)() : nullptr;
+        if (!encoder) {
             const char* reason = ::dlerror();
             throw HostError("cannot load the image encoder '" + path +
-                            "': " + (reason ? reason : "no orvEncodeImage in it"));
+                            "': " + (reason ? reason : "no orvImageEncoder in it"));
         }
-        return reinterpret_cast<ImageEncoder>(entry);
+        return encoder;
     }();
     return encoder;
 }
