@@ -136,6 +136,11 @@ int main(int argc, char** argv) {
         const host::RenderStats stats =
             job.render(image, &gStop, [&](int done, int total) { bar.update(done, total); });
         bar.finish();
+        if (stats.threads < settings.threads)
+            std::fprintf(stderr,
+                         "orv-render: warning: the system started %d of the %d render threads "
+                         "asked for; the render ran on those\n",
+                         stats.threads, settings.threads);
 
         if (stats.stopped) {
             std::fprintf(stderr, "orv-render: stopped; %s left as it was\n", output.c_str());

@@ -89,14 +89,14 @@ RenderStats renderImage(const World& world, const Camera& camera, const RenderSe
     auto tick = [&] {
         if (progress) progress(done.load(std::memory_order_relaxed), total);
     };
-    runThreads(threads, work, tick);
+    const int ran = runThreads(threads, work, tick);
 
     RenderStats stats;
     stats.seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     stats.samples = samples.load();
     stats.rays = rays.load();
-    stats.threads = threads;
+    stats.threads = ran;
     stats.buckets = total;
     stats.stopped = stopped.load() && done.load() < total;
     return stats;

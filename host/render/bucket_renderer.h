@@ -24,7 +24,7 @@ struct RenderStats {
     double seconds = 0;
     uint64_t samples = 0;  ///< camera samples shaded
     uint64_t rays = 0;     ///< every ray traced, camera rays included, as the threads counted
-    int threads = 0;
+    int threads = 0;  ///< render threads that ran: fewer than asked where the system refused more
     int buckets = 0;
     bool stopped = false;  ///< `stop` was raised before the last bucket was done
 };
