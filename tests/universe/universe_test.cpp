@@ -71,9 +71,7 @@ TEST_F(UniverseTest, NodeTypeWithoutAnEvaluateCallbackIsRefused) {
     static const CommonNodeMethods common = {nullptr, nullptr, nullptr, nullptr};
     static const ShaderNodeMethods shader = {nullptr};
     static const NodeMethods methods = {&common, &shader};
-    NodeDescriptor descriptor{};
-    descriptor.nodeKind = kNodeShader;
-    descriptor.outputType = kTypeRGB;
+    NodeDescriptor descriptor{};  // kind and output type are not what is refused
     descriptor.name = "no_evaluate";
     descriptor.methods = &methods;
     try {
