@@ -15,6 +15,7 @@
 #include "scene/scene_error.h"
 #include "scene/scene_reader.h"
 #include "universe/host_error.h"
+#include "universe/text_file.h"
 
 namespace {
 

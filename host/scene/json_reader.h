@@ -6,8 +6,6 @@
 #include <string>
 #include <string_view>
 
-#include "universe/text_file.h"
-
 namespace host {
 
 /// Arrays and objects may nest this deep; no scene needs a tenth of it, and a limit keeps

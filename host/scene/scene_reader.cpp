@@ -14,6 +14,7 @@
 #include "scene/param_literal.h"
 #include "scene/scene_error.h"
 #include "universe/plugin_loader.h"
+#include "universe/text_file.h"
 
 namespace host {
 

@@ -23,7 +23,7 @@ struct BlockerShape {
     Matrix4 forward;   ///< local to world: S x Rx x Ry x Rz, then the translation
     Matrix4 inverse;   ///< world to local; all NaN when the placement cannot be inverted
     Float3 centre;     ///< world position of the local origin
-    Float3 scale;      ///< as given to build; not consulted afterwards
+    Float3 scale;      ///< as given to build
 
     void build(int32_t kind, bool positive, const Float3& scale, const Float3& rotation,
                const Float3& translation);

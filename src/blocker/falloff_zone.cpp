@@ -4,7 +4,8 @@
 
 #include "blocker/falloff.h"
 
-FalloffZone FalloffZone::from(bool positive, int32_t decayPower, float extraScale) {
+FalloffZone FalloffZone::from(bool positive, int32_t decayPower, float extraScale,
+                              const BlockerShape& inner, const BlockerShape& outer) {
     FalloffZone zone;
     zone.passing = positive ? 1.0f : 0.0f;
     zone.ramp = decayPower != 0;
@@ -13,8 +14,18 @@ FalloffZone FalloffZone::from(bool positive, int32_t decayPower, float extraScal
     zone.smooth = decayPower > 1;
     zone.exponent = zone.smooth ? 1.0f / static_cast<float>(decayPower - 1) : 0.0f;
     zone.outerOverInner = absf(extraScale);
-    zone.sharedPlacement = false;  // until the shapes are known to share one
-    zone.outerToInner = Float3(0.0f, 0.0f, 0.0f);
+    // The outer scale is the inner one times bExtraScale, rounded to float axis by axis; the
+    // exact ratio of the two, rather than bExtraScale, carries one shape's coordinates into
+    // the other's.
+    const auto ratio = [](float o, float i) {
+        return static_cast<float>(static_cast<double>(o) / static_cast<double>(i));
+    };
+    zone.outerToInner =
+        Float3(ratio(outer.scale.x, inner.scale.x), ratio(outer.scale.y, inner.scale.y),
+               ratio(outer.scale.z, inner.scale.z));
+    zone.sharedPlacement = inner.invertible() && outer.invertible() &&
+                           std::isfinite(zone.outerToInner.x) &&
+                           std::isfinite(zone.outerToInner.y) && std::isfinite(zone.outerToInner.z);
     return zone;
 }
 

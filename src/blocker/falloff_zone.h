@@ -21,7 +21,9 @@ struct FalloffZone {
     bool sharedPlacement;
     Float3 outerToInner;  ///< the outer scale over the inner one, axis by axis
 
-    static FalloffZone from(bool positive, int32_t decayPower, float extraScale);
+    /// The zone between `inner` and `outer`, `outer` built as `inner` scaled by `extraScale`.
+    static FalloffZone from(bool positive, int32_t decayPower, float extraScale,
+                            const BlockerShape& inner, const BlockerShape& outer);
 
     /// 0 where the light is fully filtered, 1 where it passes, for world `point`, with `outer`
     /// built as `inner` scaled by bExtraScale. The outer test comes first, so an outer shape
@@ -34,18 +36,13 @@ struct FalloffZone {
         // Most samples of a light fall outside its blockers.
         if (__builtin_expect(!BlockerShape::insideUnitShape(outer.kind, outerLocal), 1))
             return passing;
-        if (sharedPlacement) {
-            if (BlockerShape::insideUnitShape(inner.kind, mul(outerLocal, outerToInner)))
-                return 1.0f - passing;
-            if (!ramp) return passing;
-            // The ramp places the point in the inner shape itself: its surface distance follows
-            // every bit of the point's coordinates there.
-            return rampValue(inner, outer, Float3(point), inner.toLocal(point));
-        }
-        const Float3 local = inner.toLocal(point);
+        const Float3 local = sharedPlacement ? mul(outerLocal, outerToInner) : inner.toLocal(point);
         if (BlockerShape::insideUnitShape(inner.kind, local)) return 1.0f - passing;
         if (!ramp) return passing;
-        return rampValue(inner, outer, Float3(point), local);
+        // The ramp's surface distance follows every bit of the point's coordinates in the inner
+        // shape's space, so the ramp has the inner shape place the point itself.
+        return rampValue(inner, outer, Float3(point),
+                         sharedPlacement ? inner.toLocal(point) : local);
     }
 
     /// The ramp for a point inside `outer` and outside `inner`, at `local` in inner's space.

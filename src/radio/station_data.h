@@ -12,9 +12,7 @@
 struct StationData {
     /// Set once the set-up is complete; update clears it.
     SetupFlag setUp{0};
-    /// The fifty frequencies of the last set-up; its value fields are never read.
-    StationSnapshot frequencies;
-    /// The slots those frequencies tune, which are all a sample reads and routes.
+    /// The slots the last set-up's frequencies tune, which are all a sample reads and routes.
     TunedSlots tuned;
     /// Guards the set-up only; evaluations never take it.
     CritSec lock = nullptr;
@@ -35,8 +33,5 @@ StationSnapshot readStationSetup(ShaderGlobals* sg, const Node* node);
 inline void ensureStationSetUp(StationData& data, ShaderGlobals* sg, const Node* node) {
     OneTimeSetup(
         data.setUp, data.lock, [&] { return readStationSetup(sg, node); },
-        [&](const StationSnapshot& frequencies) {
-            data.frequencies = frequencies;
-            data.tuned = TunedSlots::of(frequencies);
-        });
+        [&](const StationSnapshot& frequencies) { data.tuned = TunedSlots::of(frequencies); });
 }

@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "builtin/host_node_types.h"
-#include "scene/json_reader.h"
 #include "scene/scene_error.h"
 #include "scene/scene_reader.h"
+#include "universe/text_file.h"
 
 namespace {
 
