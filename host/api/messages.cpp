@@ -7,10 +7,10 @@ extern "C" {
 
 bool AiMessageSetPtrFunc(ShaderGlobals* sg, const char* name, void* value) {
     if (!sg || !sg->host || !name) return false;
-    sg->host->messages.set(sg->host->thread->arena, name, value);
+    const bool published = sg->host->messages.set(sg->host->thread->arena, name, value);
     if (host::ExplainRecorder* explain = host::explainRecorder(sg))
-        explain->message(name, true, true);
-    return true;
+        explain->message(name, true, published);
+    return published;
 }
 
 bool AiMessageGetPtrFunc(ShaderGlobals* sg, const char* name, void** value) {

@@ -1,6 +1,7 @@
 // Parameter declaration and per-sample parameter evaluation.
 #include <cstdio>
 #include <cstdlib>
+#include <new>
 
 #include "plugin/renderer.h"
 #include "shading/network.h"
@@ -11,7 +12,12 @@ using host::ParamValue;
 namespace {
 void declare(ParamList* params, const char* name, const ParamValue& value) {
     // Positions other than -1 are not used by any plug-in; parameters go in declaration order.
-    params->type->params.push_back({name, value});
+    // No exception may reach the plug-in: a failure is kept for the registration to report.
+    try {
+        params->type->params.push_back({name ? name : "", value});
+    } catch (const std::bad_alloc&) {
+        params->outOfMemory = true;
+    }
 }
 
 #ifdef ORV_CHECK_PARAM_READS

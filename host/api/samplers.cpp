@@ -40,7 +40,7 @@ extern "C" {
 Sampler* AiSampler(int samples, int dimensions) {
     const uint32_t count = samples < 1 ? 1u : static_cast<uint32_t>(samples);
     const uint32_t dims = dimensions < 0 ? 0u : static_cast<uint32_t>(dimensions);
-    return new Sampler{count, dims, host::hashCombine(host::hashBits(count), dims)};
+    return new (std::nothrow) Sampler{count, dims, host::hashCombine(host::hashBits(count), dims)};
 }
 
 SamplerIterator* AiSamplerIterator(const Sampler* sampler, const ShaderGlobals* sg) {
@@ -49,6 +49,7 @@ SamplerIterator* AiSamplerIterator(const Sampler* sampler, const ShaderGlobals* 
     if (!sampler || !sg || !sg->host || !sg->host->thread) return nullptr;
     const HostSample& sample = *sg->host;
     void* memory = sample.thread->arena.allocate(sizeof(SamplerIterator));
+    if (!memory) return nullptr;
     // Deeper rays matter less to the pixel: halve the points per bounce, never below one.
     const int depth = sample.rayDepth < 0 ? 0 : sample.rayDepth;
     const uint32_t count = depth >= 31 ? 1u : sampler->samples >> depth;

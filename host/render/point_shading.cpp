@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <new>
 #include <unordered_set>
 #include <vector>
 
@@ -182,6 +183,8 @@ nlohmann::ordered_json shadePoints(const RenderWorld& world, Node* node, bool as
         recorder.clear();
         // A fresh sample per point, told apart for the samplers as pixel (i, 0).
         shadePoint(context, world, node, p, SampleOrigin{static_cast<uint32_t>(i), 0, 0}, &sg);
+        // The recorder stops rather than throw through the renderer calls; its tree is partial.
+        if (explain && recorder.exhausted()) throw std::bad_alloc();
 
         nlohmann::ordered_json record = nlohmann::ordered_json::object();
         record["node"] = node->name;

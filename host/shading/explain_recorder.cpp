@@ -1,15 +1,26 @@
 #include "shading/explain_recorder.h"
 
+#include <new>
+
 namespace host {
 
-int ExplainRecorder::open(Event event) {
+bool ExplainRecorder::open(Event&& event) noexcept {
+    if (exhausted_) return false;
+    try {
+        // Both lists have room before either changes, so they never disagree.
+        events_.reserve(events_.size() + 1);
+        open_.reserve(open_.size() + 1);
+    } catch (const std::bad_alloc&) {
+        exhausted_ = true;
+        return false;
+    }
     event.parent = open_.empty() ? -1 : open_.back();
     events_.push_back(std::move(event));
     open_.push_back(static_cast<int>(events_.size()) - 1);
-    return open_.back();
+    return true;
 }
 
-void ExplainRecorder::enterNode(const Node* node, const ShaderGlobals& sg) {
+void ExplainRecorder::enterNode(const Node* node, const ShaderGlobals& sg) noexcept {
     Event event;
     event.kind = Kind::Node;
     event.node = node;
@@ -17,7 +28,8 @@ void ExplainRecorder::enterNode(const Node* node, const ShaderGlobals& sg) {
     open(std::move(event));
 }
 
-void ExplainRecorder::leaveNode(const ShaderGlobals& sg) {
+void ExplainRecorder::leaveNode(const ShaderGlobals& sg) noexcept {
+    if (exhausted_) return;
     if (open_.empty()) return;
     Event& event = events_[open_.back()];
     event.output = sg.out;
@@ -25,17 +37,22 @@ void ExplainRecorder::leaveNode(const ShaderGlobals& sg) {
     open_.pop_back();
 }
 
-void ExplainRecorder::message(const char* name, bool set, bool found) {
+void ExplainRecorder::message(const char* name, bool set, bool found) noexcept {
+    if (exhausted_) return;
     Event event;
     event.kind = Kind::Message;
-    event.message = name;
+    try {
+        event.message = name;
+    } catch (const std::bad_alloc&) {
+        exhausted_ = true;
+        return;
+    }
     event.set = set;
     event.found = found;
-    open(std::move(event));
-    open_.pop_back();
+    if (open(std::move(event))) open_.pop_back();
 }
 
-void ExplainRecorder::openTrace(const Ray& ray) {
+void ExplainRecorder::openTrace(const Ray& ray) noexcept {
     Event event;
     event.kind = Kind::Ray;
     event.rayType = ray.type;
@@ -44,7 +61,8 @@ void ExplainRecorder::openTrace(const Ray& ray) {
     open(std::move(event));
 }
 
-void ExplainRecorder::closeTrace(const TraceResult& result) {
+void ExplainRecorder::closeTrace(const TraceResult& result) noexcept {
+    if (exhausted_) return;
     if (open_.empty()) return;
     Event& event = events_[open_.back()];
     event.hit = result.object != nullptr;
@@ -55,7 +73,7 @@ void ExplainRecorder::closeTrace(const TraceResult& result) {
 }
 
 void ExplainRecorder::probe(uint32_t rayType, const Vector& origin, const Vector& direction,
-                            bool hit, const Node* nearest, double distance) {
+                            bool hit, const Node* nearest, double distance) noexcept {
     Event event;
     event.kind = Kind::Ray;
     event.probe = true;
@@ -65,11 +83,10 @@ void ExplainRecorder::probe(uint32_t rayType, const Vector& origin, const Vector
     event.hit = hit;
     event.hitObject = nearest;
     event.distance = distance;
-    open(std::move(event));
-    open_.pop_back();
+    if (open(std::move(event))) open_.pop_back();
 }
 
-void ExplainRecorder::openLight(const Node* light, int index, const RGB& intensity) {
+void ExplainRecorder::openLight(const Node* light, int index, const RGB& intensity) noexcept {
     Event event;
     event.kind = Kind::Light;
     event.light = light;
@@ -78,13 +95,14 @@ void ExplainRecorder::openLight(const Node* light, int index, const RGB& intensi
     open(std::move(event));
 }
 
-void ExplainRecorder::closeLight() {
-    if (!open_.empty()) open_.pop_back();
+void ExplainRecorder::closeLight() noexcept {
+    if (!exhausted_ && !open_.empty()) open_.pop_back();
 }
 
 void ExplainRecorder::clear() {
     events_.clear();
     open_.clear();
+    exhausted_ = false;
 }
 
 }  // namespace host

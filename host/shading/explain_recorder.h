@@ -4,7 +4,9 @@
 //
 // A thread records only while its ThreadContext::explain is set. The host's hot paths (node
 // evaluation, messages, rays, lights) test that pointer and do nothing else when it is null,
-// so a render pays one predictable branch per call and never allocates for it.
+// so a render pays one predictable branch per call and never allocates for it. Recording is
+// reached from the renderer calls, which may not throw: a recorder that runs out of memory stops
+// recording and says so through exhausted(), for orv-shade to fail on.
 #pragma once
 
 #include <string>
@@ -47,26 +49,30 @@ class ExplainRecorder {
         int lightIndex = 0;
     };
 
-    void enterNode(const Node* node, const ShaderGlobals& sg);
-    void leaveNode(const ShaderGlobals& sg);
-    void message(const char* name, bool set, bool found);
+    void enterNode(const Node* node, const ShaderGlobals& sg) noexcept;
+    void leaveNode(const ShaderGlobals& sg) noexcept;
+    void message(const char* name, bool set, bool found) noexcept;
     /// A traced ray; closed by closeTrace once its hit is shaded.
-    void openTrace(const Ray& ray);
-    void closeTrace(const TraceResult& result);
+    void openTrace(const Ray& ray) noexcept;
+    void closeTrace(const TraceResult& result) noexcept;
     /// A probe or shadow ray: any hit at all, and the nearest object, if any, at `distance`.
     void probe(uint32_t rayType, const Vector& origin, const Vector& direction, bool hit,
-               const Node* nearest, double distance);
+               const Node* nearest, double distance) noexcept;
     /// One light's sample: its filters and shadow ray follow until closeLight.
-    void openLight(const Node* light, int index, const RGB& intensity);
-    void closeLight();
+    void openLight(const Node* light, int index, const RGB& intensity) noexcept;
+    void closeLight() noexcept;
 
     const std::vector<Event>& events() const { return events_; }
+    /// Set once an event found no memory; everything after it went unrecorded.
+    bool exhausted() const { return exhausted_; }
     void clear();
 
   private:
-    int open(Event event);
+    /// Adds `event` inside the innermost open one and leaves it open; false when out of memory.
+    bool open(Event&& event) noexcept;
     std::vector<Event> events_;
     std::vector<int> open_;  ///< events not yet closed, innermost last
+    bool exhausted_ = false;
 };
 
 /// The recorder of the thread shading `sg`, or null when it is not explaining.

@@ -16,7 +16,8 @@ class MessageStore {
     MessageStore() {}
 
     /// Publishes or replaces `name`. The name is kept by pointer: it must outlive the sample.
-    void set(SampleArena& arena, const char* name, void* value);
+    /// False, with nothing changed, when a new name needs memory the arena cannot give.
+    bool set(SampleArena& arena, const char* name, void* value);
     /// The pointer published under `name`: the same text, whether or not the same address.
     /// Inline, as it runs for every message a shader reads.
     bool get(const char* name, void** value) const {

@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "universe/node_type.h"
@@ -29,5 +30,6 @@ struct Node {
     /// Set by the first evaluation refused for nesting too deep, so the warning is printed once.
     std::atomic<bool> nestingWarned{false};
 
-    const UserParamEntry* findUserParam(const std::string& paramName) const;
+    /// Builds no string: the renderer calls answer it per sample, where nothing may allocate.
+    const UserParamEntry* findUserParam(std::string_view paramName) const;
 };

@@ -34,6 +34,9 @@ const NodeType& NodeTypeRegistry::add(const NodeDescriptor& descriptor, const st
     type->source = source;
     ParamList list{type.get()};
     if (auto declare = descriptor.methods->common->parameters) declare(&list, nullptr);
+    if (list.outOfMemory)
+        throw HostError(source + ": node type '" + name +
+                        "': out of memory while declaring its parameters");
     const NodeType& added = *type;
     order_.push_back(type.get());
     types_.emplace(name, std::move(type));

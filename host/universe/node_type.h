@@ -50,4 +50,6 @@ class NodeTypeRegistry {
 /// The renderer-side parameter list a parameters callback fills.
 struct ParamList {
     host::NodeType* type;
+    /// Set by a declaration that found no memory; the type is then refused.
+    bool outOfMemory = false;
 };

@@ -2,6 +2,8 @@
 
 #include <dlfcn.h>
 
+#include <string_view>
+
 #include "universe/host_error.h"
 #include "universe/plugin_search.h"
 
@@ -30,7 +32,8 @@ std::vector<std::string> loadPlugin(NodeTypeRegistry& registry, const std::strin
         if (!loader(index, &descriptor)) break;
         descriptor.version[sizeof(descriptor.version) - 1] = '\0';
         const std::string version = descriptor.version;
-        if (version.substr(0, version.find('.')) != "4")
+        const std::string_view host = kHostVersion;
+        if (version.substr(0, version.find('.')) != host.substr(0, host.find('.')))
             throw HostError("plug-in '" + path + "' was built for renderer version '" + version +
                             "', this host is " + kHostVersion);
         names.push_back(registry.add(descriptor, path).name);

@@ -4,13 +4,14 @@
 #include <string>
 #include <vector>
 
+#include "plugin/renderer.h"
 #include "universe/node_type.h"
 
 namespace host {
 
-/// The renderer version this host implements; plug-ins built for another major version are
-/// refused.
-constexpr const char* kHostVersion = "4.1.1.0";
+/// The renderer version this host implements, the interface's; plug-ins built for another major
+/// version are refused.
+constexpr const char* kHostVersion = kRendererVersion;
 
 /// dlopens `path`, asks its NodeLoader for node types 0, 1, 2, ... until it answers false, and
 /// registers each. Throws HostError naming the path for a module that will not load, one

@@ -25,8 +25,6 @@ const NodeTypeRow kNodeTypes[] = {
 };
 
 constexpr unsigned kNodeTypeCount = sizeof(kNodeTypes) / sizeof(kNodeTypes[0]);
-constexpr char kBuiltForVersion[] = "4.1.1.0";
-static_assert(sizeof(kBuiltForVersion) == 8, "the version text is 8 bytes with its NUL");
 
 }  // namespace
 
@@ -34,7 +32,7 @@ static_assert(sizeof(kBuiltForVersion) == 8, "the version text is 8 bytes with i
 /// index past the last type (or any negative one) answers false and writes nothing else.
 extern "C" __attribute__((visibility("default"))) bool NodeLoader(int index,
                                                                   NodeDescriptor* descriptor) {
-    std::memcpy(descriptor->version, kBuiltForVersion, sizeof(kBuiltForVersion));
+    std::memcpy(descriptor->version, kRendererVersion, sizeof(kRendererVersion));
     if (static_cast<unsigned>(index) >= kNodeTypeCount) return false;
     const NodeTypeRow& row = kNodeTypes[index];
     descriptor->methods = row.methods;

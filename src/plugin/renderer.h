@@ -22,15 +22,68 @@
 //    re-enter the same instance on one thread (a linked parameter, a traced ray, a shader
 //    evaluation whose network reaches the node again).
 //
+// What an evaluate callback reads and writes:
+//  - A shader reads the sample's fields (point, normals, rayDirection, object, threadIndex) and
+//    its parameters, through AiShaderEvalParamFunc* with the same ShaderGlobals; it writes its
+//    result to `out`, in the member of its outputType (a colour node may write all of `rgba`).
+//    The other fields are the sample's: leave them as they were.
+//  - A light filter is a shader node named in a light's `filters`. For each light sample of a
+//    lit surface, before its shadow ray, the renderer puts the light's intensity at the shaded
+//    point in `lightIntensity` and evaluates the light's filters in order on the surface's
+//    sample (its point, normals and object). A filter changes `lightIntensity` in place: the
+//    light goes on with what the last filter left there, and a filter that leaves it alone
+//    passes the light unchanged. Its `out` is not read, and the surface's own `out` and
+//    `lightIntensity` are restored after the lighting. A light that does not reach the point
+//    (behind the surface, outside a spot's cone) runs no filters.
+//  - Nothing may cross back as an exception: every callback is called through C linkage.
+//
+// Reading settings once per update (a set-up that would cost too much per sample, or that
+// must see one value for the whole render), safely on every thread:
+//
+//    struct Data { std::atomic<uint8_t> ready{0}; CritSec lock; float gain; };
+//    initialize: data = new (std::nothrow) Data; AiNodeSetLocalData(node, data);
+//                if (data) AiCritSecInit(&data->lock);
+//    update:     data->ready.store(0, std::memory_order_release);   // no evaluate runs now
+//    evaluate:   if (data->ready.load(std::memory_order_acquire) == 0) {
+//                    AiCritSecEnter(&data->lock);
+//                    if (data->ready.load(std::memory_order_acquire) == 0) {
+//                        data->gain = AiShaderEvalParamFuncFlt(sg, node, kGain);
+//                        data->ready.store(1, std::memory_order_release);
+//                    }
+//                    AiCritSecLeave(&data->lock);
+//                }
+//                ... read data->gain, never writing it ...
+//    finish:     AiCritSecClose(&data->lock); delete data; AiNodeSetLocalData(node, nullptr);
+//
+//  The release store publishes what the set-up wrote to every thread whose acquire load sees
+//  it; later evaluations take no lock. The set-up reads its parameters with the first sample
+//  evaluated after the update, so a linked set-up parameter gives that sample's value to the
+//  whole render. The critical section is recursive: a parameter network that reaches the node
+//  again on the same thread (through a traced ray) finishes the set-up itself, so test the
+//  flag again after the reads before writing. A complete light filter built so is in the
+//  examples (share/orv_shaders/examples of an installed tree).
+//
 // What may be null, and what is normalised:
-//  - AiShaderGlobalsQuickAlloc and AiSamplerIterator may answer null (the sample's memory is
-//    exhausted, or no sample context): a node must fall back, never dereference it.
+//  - AiShaderGlobalsQuickAlloc and AiSamplerIterator may answer null (the sample's memory cannot
+//    grow, or no sample context), and AiSampler when the heap is exhausted: a node must fall
+//    back, never dereference it.
 //  - AiNodeLookUpUserParameter, AiNodeGetInt and AiNodeGetPtr accept a null node (samples not on
 //    a surface carry a null object) and answer null or 0.
 //  - AiMakeRay normalises the direction; a zero or non-finite origin or direction gives a ray
 //    that hits nothing.
 //  - The sample buffer given to AiSamplerGetSample holds as many floats as the sampler's
 //    dimensions.
+//
+// When memory runs out no call throws, and each does what is stated here:
+//  - AiShaderGlobalsQuickAlloc, AiSamplerIterator and AiSampler answer null (above); a sample's
+//    memory cannot grow past 256 MiB per render thread, whatever the heap holds.
+//  - AiMessageSetPtrFunc answers false and publishes nothing when the sample cannot hold another
+//    name; names already published stay.
+//  - AiNodeParam* record the failure, and the node type is then refused when it registers,
+//    naming it, rather than registered with parameters missing.
+//  - AiCritSecInit always gives a usable section: without memory for its own it shares one
+//    process-wide recursive lock, as exclusive, only less concurrent.
+//  - Every other call allocates nothing, so memory cannot fail it.
 #pragma once
 
 #include <cstddef>
@@ -169,6 +222,11 @@ struct NodeDescriptor {
     char version[32];            ///< renderer version the plug-in was built for, NUL-terminated
 };
 
+/// The renderer version this interface describes, to copy into NodeDescriptor::version. A
+/// renderer refuses modules built for another major version (the number before the first dot).
+constexpr char kRendererVersion[] = "4.1.1.0";
+static_assert(sizeof(kRendererVersion) <= sizeof(NodeDescriptor::version), "fits the descriptor");
+
 /// The one symbol a plug-in module exports. Answers false once index passes the last node type.
 typedef bool (*NodeLoaderFn)(int index, NodeDescriptor* descriptor);
 
@@ -219,11 +277,13 @@ const UserParamEntry* AiNodeLookUpUserParameter(const Node* node, const char* na
 // heap per sample. A ray traced from within a sample starts with no messages.
 
 /// Publishes `value` under `name` for the rest of this sample (replacing any earlier value).
-/// `name` must stay valid for the sample (a string literal or other static text).
+/// `name` must stay valid for the sample (a string literal or other static text). False, with
+/// nothing published, without a sample or when its memory cannot hold another name.
 bool AiMessageSetPtrFunc(ShaderGlobals* sg, const char* name, void* value);
 /// Writes the pointer published under `name` to *value and answers true; false when absent.
 bool AiMessageGetPtrFunc(ShaderGlobals* sg, const char* name, void** value);
 /// `size` bytes, 16-byte aligned, valid until the sample ends. The renderer reclaims it.
+/// Null when the sample's memory cannot grow by that much.
 void* AiShaderGlobalsQuickAlloc(ShaderGlobals* sg, uint32_t size);
 
 // ---------------------------------------------------------------------------------------------
@@ -300,7 +360,8 @@ bool AiRefract(const Vector* in, const Vector* normal, Vector* out, float n1, fl
 // ---------------------------------------------------------------------------------------------
 // Samplers
 
-/// A pattern of `samples` points (taken as 1 when below 1) of `dimensions` numbers each.
+/// A pattern of `samples` points (taken as 1 when below 1) of `dimensions` numbers each; null
+/// when the heap is exhausted (the other sampler calls accept a null sampler).
 Sampler* AiSampler(int samples, int dimensions);
 /// This sample's walk over the pattern, decorrelated between pixels and samples.
 SamplerIterator* AiSamplerIterator(const Sampler* sampler, const ShaderGlobals* sg);

@@ -2,10 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdint>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "shading/message_store.h"
 #include "shading/network.h"
 #include "shading/sample_arena.h"
 #include "shading/sample_state.h"
@@ -120,6 +122,41 @@ TEST(SampleMemory, IsAlignedAndRewoundNotFreed) {
     arena.rewind(mark);
     EXPECT_EQ(arena.allocate(100), first);
     EXPECT_NE(arena.allocate(5000), nullptr);  // larger than a block
+}
+
+TEST(SampleMemory, ThatCannotGrowAnswersNullAndKeepsWhatItGave) {
+    // Through the renderer call: past a thread's limit is null, not std::bad_alloc through C.
+    host::ThreadContext thread(0);
+    ShaderGlobals sg = host::blankShaderGlobals();
+    host::SampleScope scope(thread, sg);
+    void* before = AiShaderGlobalsQuickAlloc(&sg, 64);
+    ASSERT_NE(before, nullptr);
+    EXPECT_EQ(AiShaderGlobalsQuickAlloc(&sg, UINT32_MAX), nullptr);
+    void* after = AiShaderGlobalsQuickAlloc(&sg, 64);
+    EXPECT_EQ(static_cast<char*>(after), static_cast<char*>(before) + 64);  // nothing skipped
+
+    // An arena at its limit: null, then room again once the sample rewinds. Messages that need
+    // its memory are refused, and those published stay.
+    host::SampleArena arena(1024, 4096);
+    const auto mark = arena.mark();
+    int given = 0;
+    while (arena.allocate(256)) ++given;
+    EXPECT_EQ(given, 16);
+    host::MessageStore messages;
+    // Longer than a message key holds, as the store must compare their text too.
+    static const char* const kNames[] = {
+        "message00", "message01", "message02", "message03", "message04", "message05",
+        "message06", "message07", "message08", "message09", "message10", "message11",
+        "message12", "message13", "message14", "message15", "message16"};
+    int value = 0;
+    for (const char* name : kNames)
+        EXPECT_EQ(messages.set(arena, name, &value), name != kNames[16]);
+    void* found = nullptr;
+    EXPECT_TRUE(messages.get("message15", &found));
+    EXPECT_FALSE(messages.get("message16", &found));
+    arena.rewind(mark);
+    EXPECT_NE(arena.allocate(256), nullptr);
+    EXPECT_EQ(arena.blockCount(), 4u);
 }
 
 TEST(CriticalSections, ExcludeOtherThreadsAndMayBeReentered) {

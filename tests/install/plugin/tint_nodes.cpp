@@ -22,8 +22,8 @@ const NodeMethods kMethods = {&kCommon, &kShader};
 }  // namespace
 
 extern "C" bool NodeLoader(int index, NodeDescriptor* descriptor) {
-    const char version[] = "4.1.1.0";
-    for (unsigned i = 0; i < sizeof(version); ++i) descriptor->version[i] = version[i];
+    for (unsigned i = 0; i < sizeof(kRendererVersion); ++i)
+        descriptor->version[i] = kRendererVersion[i];
     if (index != 0) return false;
     descriptor->nodeKind = kNodeShader;
     descriptor->outputType = kTypeRGB;
