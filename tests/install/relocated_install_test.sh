@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the build into a temporary prefix, moves the prefix, builds a plug-in of its own
 # against the installed package and loads it with the installed tools: from ORV_PLUGIN_PATH
-# (beside a broken module, and twice, which is an error) and with --plugin.
+# (beside a broken module, and twice, which is an error) and with --plugin. Builds the
+# installed example and shades its nodes; follows the installed documentation's links.
 # Usage: relocated_install_test.sh BUILD_DIR SOURCE_DIR CXX_COMPILER SANITIZED(0|1)
 set -euo pipefail
 build=$1 source=$2 compiler=$3 sanitized=$4
@@ -59,6 +60,34 @@ if ORV_PLUGIN_PATH="$scratch/plugins:$scratch/again" "$prefix/bin/orv-shade" "$s
 fi
 grep -F "tint_nodes.so" "$scratch/errors" | grep -qF "tint_copy.so" ||
   fail "the error does not name both modules: $(cat "$scratch/errors")"
+# The installed documentation's relative links and images lead to installed files.
+docs=$prefix/share/doc/orv-shaders
+[ -s "$docs/copyright" ] || fail "no copyright file in $docs"
+for page in "$docs"/README.md "$docs"/docs/*.md; do
+  for link in $(grep -oE '\]\([^)#:]+\)' "$page" | sed 's/^](//; s/)$//'); do
+    [ -e "$(dirname "$page")/$link" ] || fail "$page links to $link, which is not installed"
+  done
+done
+
+# The worked example, built from its installed sources, its two nodes shaded by the tools.
+cmake -S "$prefix/share/orv_shaders/examples" -B "$scratch/example-build" -G Ninja \
+  -DCMAKE_CXX_COMPILER="$compiler" -DCMAKE_PREFIX_PATH="$prefix" -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$scratch/example-build" >/dev/null
+example=("$prefix/share/orv_shaders/examples/example.json" --plugin "$scratch/example-build/example_nodes.so")
+# The tint reads the checker linked into its colour: 0.5 or 1 per channel, times [1, 0.75, 0.5].
+out=$("$prefix/bin/orv-shade" "${example[@]}" --node warmTiles -P 0.25,0,0.25)$("$prefix/bin/orv-shade" \
+  "${example[@]}" --node warmTiles -P 0.25,0,1.25)
+grep -qF '"output":[0.5,0.375,0.25]' <<<"$out" && grep -qF '"output":[1.0,0.75,0.5]' <<<"$out" ||
+  fail "example_tint: unexpected output: $out"
+# The dimmer takes 2 stops off light reaching points below 1, and passes the rest.
+out=$("$prefix/bin/orv-shade" "${example[@]}" --node lowLight -P 0,0.5,0 -L 8)
+grep -qF '"filteredIntensity":[2.0,2.0,2.0]' <<<"$out" || fail "example_dimmer below: $out"
+out=$("$prefix/bin/orv-shade" "${example[@]}" --node lowLight -P 0,1.5,0 -L 8)
+grep -qF '"filteredIntensity":[8.0,8.0,8.0]' <<<"$out" || fail "example_dimmer above: $out"
+"$prefix/bin/orv-render" -q "${example[@]}" --res 24x18 --spp 1 -o "$scratch/example.png" ||
+  fail "orv-render of the example scene"
+[ -s "$scratch/example.png" ] || fail "no image of the example scene"
+
 # Without the image library, shading points still works and a render stops before it starts.
 mv "$prefix"/lib/orv_shaders/liborv_host_images.so "$scratch/"
 "$prefix/bin/orv-shade" "$scratch/scene.json" --node tint --plugin "$scratch/plugins/tint_nodes.so" \
