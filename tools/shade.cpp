@@ -8,6 +8,7 @@
 #include "builtin/host_node_types.h"
 #include "command_line.h"
 #include "render/image_output.h"
+#include "render/node_setup.h"
 #include "render/point_shading.h"
 #include "render/shade_grid.h"
 #include "render/world_builder.h"
@@ -190,6 +191,7 @@ int main(int argc, char** argv) {
         if (!gridImage.empty()) host::checkImagePath(gridImage);
         const std::unique_ptr<host::RenderWorld> world = host::buildWorld(*scene);
         scene->universe->prepare();
+        host::setUpNodes(*scene, world->world);
         asFilter = asFilter || host::isLightFilter(*scene, node);
         if (!gridImage.empty()) {
             if (normal.empty()) points[0].normal = host::gridNormal(cells);

@@ -1,6 +1,7 @@
 #include "render/scene_render.h"
 
 #include "builtin/host_node_types.h"
+#include "render/node_setup.h"
 #include "render/scene_camera.h"
 
 namespace host {
@@ -48,6 +49,7 @@ SceneRender::SceneRender(const std::string& scenePath, const RenderOverrides& ov
     world_ = buildWorld(*scene_);
     camera_ = sceneCamera(*scene_, width_, height_);
     universe.prepare();
+    setUpNodes(*scene_, world_->world);
 }
 
 SceneRender::~SceneRender() {

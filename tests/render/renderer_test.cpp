@@ -2,7 +2,9 @@
 // files or none.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cstring>
 #include <filesystem>
 #include <set>
 
@@ -51,6 +53,81 @@ TEST(BucketRenderer, ImageDoesNotDependOnThreadsOrBuckets) {
             lit += a.r + a.g + a.b > 0.05f;
         }
     EXPECT_GT(lit, one.width() * one.height() / 2);
+}
+
+/// The bundled scenes, and scenes whose nodes read their settings from the first sample after
+/// an update: one trace node looking up two objects' environments, a blocker placed by the
+/// shading point, a station tuned by a receiver inside another station.
+std::vector<std::string> scenesToRepeat() {
+    std::vector<std::string> scenes;
+    for (const auto& entry : fs::directory_iterator(kScenes))
+        if (entry.path().extension() == ".json") scenes.push_back(entry.path().string());
+    for (const char* name : {"setup_environment", "setup_blocker", "setup_station"})
+        scenes.push_back(ORV_SOURCE_DIR "/tests/render/data/" + std::string(name) + ".json");
+    std::sort(scenes.begin(), scenes.end());
+    return scenes;
+}
+
+host::ImageBuffer renderPart(const std::string& scene, int threads, int bucket,
+                             host::PixelWindow crop = {}) {
+    host::RenderOverrides overrides;
+    overrides.width = 24;
+    overrides.height = 18;
+    overrides.samples = 2;
+    overrides.threads = threads;
+    overrides.bucketSize = bucket;
+    overrides.crop = crop;
+    host::SceneRender job(scene, overrides);
+    host::ImageBuffer image(job.window().width(), job.window().height());
+    job.render(image);
+    return image;
+}
+
+bool sameBits(const RGBA& a, const RGBA& b) {
+    return std::memcmp(&a, &b, sizeof(RGBA)) == 0;
+}
+
+class SameScene : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(SameScene, GivesTheSamePictureOnAnyThreadsBucketsAndTiles) {
+    const host::ImageBuffer whole = renderPart(GetParam(), 1, 16);
+    const host::ImageBuffer other = renderPart(GetParam(), 2, 3);
+    // Tiles split off-centre, each starting its buckets elsewhere than the whole frame does.
+    const host::PixelWindow tiles[] = {
+        {0, 0, 13, 7}, {13, 0, 24, 7}, {0, 7, 13, 18}, {13, 7, 24, 18}};
+    std::vector<host::ImageBuffer> parts;
+    for (const host::PixelWindow& tile : tiles) parts.push_back(renderPart(GetParam(), 2, 5, tile));
+    for (int y = 0; y < whole.height(); ++y)
+        for (int x = 0; x < whole.width(); ++x) {
+            ASSERT_TRUE(sameBits(whole.at(x, y), other.at(x, y))) << x << "," << y;
+            for (size_t t = 0; t < parts.size(); ++t) {
+                const host::PixelWindow& tile = tiles[t];
+                if (x < tile.x0 || x >= tile.x1 || y < tile.y0 || y >= tile.y1) continue;
+                ASSERT_TRUE(sameBits(whole.at(x, y), parts[t].at(x - tile.x0, y - tile.y0)))
+                    << "tile " << t << " at " << x << "," << y;
+            }
+        }
+}
+
+INSTANTIATE_TEST_SUITE_P(Scenes, SameScene, ::testing::ValuesIn(scenesToRepeat()),
+                         [](const ::testing::TestParamInfo<std::string>& info) {
+                             return fs::path(info.param).stem().string();
+                         });
+
+TEST(NodeSetUp, FollowsTheFirstObjectThatReachesTheNode) {
+    const std::string data = ORV_SOURCE_DIR "/tests/render/data/";
+    // One trace node on two spheres: both show the environment of the first, the left.
+    const host::ImageBuffer environment = renderPart(data + "setup_environment.json", 2, 4);
+    const RGBA right = environment.at(19, 9);
+    EXPECT_EQ(right.r, 1.0f);
+    EXPECT_EQ(right.b, 0.0f);
+    // The inner station, shaded bare on the right, was tuned inside the outer one on the left:
+    // its receiver hears the outer broadcast, so it broadcasts green to its own receiver.
+    const host::ImageBuffer station = renderPart(data + "setup_station.json", 2, 4);
+    for (const RGBA& c : {station.at(4, 9), station.at(19, 9)}) {
+        EXPECT_EQ(c.r, 0.0f);
+        EXPECT_EQ(c.g, 1.0f);
+    }
 }
 
 TEST(BucketRenderer, StopRaisedEarlyEndsTheRender) {

@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
+#include "render/image_compare.h"
 #include "tool_run.h"
 
 namespace {
@@ -21,11 +22,14 @@ void expectVector(const json& value, float x, float y, float z) {
     EXPECT_NEAR(value[2].get<float>(), z, 1e-5f) << value;
 }
 
-/// What orv-shade printed, as JSON; fails the test when it did not exit 0 with JSON.
+/// What orv-shade printed, as JSON, after any warnings; fails the test when it did not exit 0
+/// with JSON.
 json shade(const std::vector<std::string>& args, const tooltest::ScratchDir& scratch) {
     const tooltest::ToolRun run = tooltest::runTool("orv-shade", args, scratch);
     EXPECT_EQ(run.exitCode, 0) << run.output;
-    const json records = json::parse(run.output, nullptr, false);
+    const size_t start = run.output.rfind("\n[\n");
+    const json records = json::parse(
+        start == std::string::npos ? run.output : run.output.substr(start + 1), nullptr, false);
     EXPECT_FALSE(records.is_discarded()) << run.output;
     return records;
 }
@@ -45,6 +49,52 @@ TEST(OrvShadeTool, FlagsGiveOnePointAndFiltersAreRecognised) {
     const json records = shade({kScene, "--node", "blocker", "-P", "0.5,0,0", "-L", "2"}, scratch);
     ASSERT_EQ(records.size(), 1u);
     expectVector(records[0]["filteredIntensity"], 1, 1, 1);
+}
+
+TEST(OrvShadeTool, PointsInAnyOrderGiveTheRendersValues) {
+    // Each node reads its settings once per update: the host sets it up from the scene before
+    // the first point, so the first point given does not choose them.
+    struct Case {
+        const char* scene;
+        const char* node;
+        const char* right;  ///< the object on the right of the frame
+        const char* left;
+    };
+    const Case cases[] = {{"setup_environment", "look", "right", "left"},
+                          {"setup_station", "inner", "bare", "enclosed"},
+                          {"setup_blocker", "shade", "ball", "floor"}};
+    const tooltest::ScratchDir scratch;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.scene);
+        const std::string scene =
+            ORV_SOURCE_DIR "/tests/render/data/" + std::string(c.scene) + ".json";
+        const std::string right = R"({"point": [1.2, 0, 1], "rayDirection": [0, 0, -1], )"
+                                  R"("lightIntensity": 2, "object": ")" +
+                                  std::string(c.right) + "\"}";
+        const std::string left = R"({"point": [-1.2, 0, 1], "rayDirection": [0, 0, -1], )"
+                                 R"("lightIntensity": 2, "object": ")" +
+                                 std::string(c.left) + "\"}";
+        scratch.write("rightFirst.json", "[" + right + ", " + left + "]");
+        scratch.write("leftFirst.json", "[" + left + ", " + right + "]");
+        const json a = shade({scene, "--node", c.node, "--points", "rightFirst.json"}, scratch);
+        const json b = shade({scene, "--node", c.node, "--points", "leftFirst.json"}, scratch);
+        ASSERT_EQ(a.size(), 2u);
+        ASSERT_EQ(b.size(), 2u);
+        const char* value = a[0].contains("output") ? "output" : "filteredIntensity";
+        EXPECT_EQ(a[0][value], b[1][value]);
+        EXPECT_EQ(a[1][value], b[0][value]);
+        if (std::string(value) != "output") continue;
+
+        // The pixel at the right sphere's centre is the node's output there.
+        const tooltest::ToolRun render = tooltest::runTool(
+            "orv-render", {scene, "-q", "--res", "24x18", "-o", "frame.exr"}, scratch);
+        ASSERT_EQ(render.exitCode, 0) << render.output;
+        const host::ImageBuffer image = host::readImage((scratch.work() / "frame.exr").string());
+        const RGBA pixel = image.at(19, 9);
+        EXPECT_FLOAT_EQ(pixel.r, a[0][value][0].get<float>());
+        EXPECT_FLOAT_EQ(pixel.g, a[0][value][1].get<float>());
+        EXPECT_FLOAT_EQ(pixel.b, a[0][value][2].get<float>());
+    }
 }
 
 }  // namespace
