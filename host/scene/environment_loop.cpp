@@ -1,5 +1,6 @@
 #include "scene/environment_loop.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace host {
@@ -18,17 +19,79 @@ const EnvironmentLookup kEnvironmentLookups[] = {
     {"orv_trace", "rayType", 3},  // environment evaluation along the trace direction
 };
 
-}  // namespace
-
-bool looksUpEnvironment(const Node* node) {
+/// The row that makes `node` look up the environment, or null.
+const EnvironmentLookup* lookupRow(const Node* node) {
     for (const EnvironmentLookup& lookup : kEnvironmentLookups) {
         if (node->type->name != lookup.type) continue;
         const int index = node->type->findParam(lookup.param);
         if (index < 0 || node->links[index]) continue;
         const ParamValue& v = node->values[index];
-        if (v.type == kTypeInt && v.integer == lookup.value) return true;
+        if (v.type == kTypeInt && v.integer == lookup.value) return &lookup;
     }
-    return false;
+    return nullptr;
+}
+
+}  // namespace
+
+bool looksUpEnvironment(const Node* node) {
+    return lookupRow(node) != nullptr;
+}
+
+const Node* environmentOf(const Node* object) {
+    const UserParamEntry* environment = object->findUserParam("environment");
+    return environment && environment->value.type == kTypeNode ? environment->value.node : nullptr;
+}
+
+std::vector<EnvironmentMismatch> differingEnvironments(
+    const std::vector<std::unique_ptr<Node>>& nodes, const std::vector<Node*>& objects) {
+    std::vector<EnvironmentMismatch> found;
+    if (std::none_of(nodes.begin(), nodes.end(),
+                     [](const auto& node) { return lookupRow(node.get()) != nullptr; }))
+        return found;
+    // Per node, the distinct environments of the objects whose networks reach it, each with the
+    // first such object, in scene order, at most kKept. A node that already has an environment
+    // passed it on to all it reaches, and one that has kKept passed on kKept to all it reaches,
+    // so the walk stops at both: each node is entered at most kKept times in all.
+    constexpr size_t kKept = 5;
+    struct Heard {
+        const Node* environment;
+        const Node* object;
+    };
+    std::unordered_map<const Node*, std::vector<Heard>> heard;
+    std::vector<const Node*> pending;
+    for (const Node* object : objects) {
+        const Node* environment = environmentOf(object);
+        const int shader = object->type->findParam("shader");
+        if (shader >= 0 && object->values[shader].type == kTypeNode)
+            pending.push_back(object->values[shader].node);
+        for (const UserParamEntry& user : object->userParams)
+            if (user.value.type == kTypeNode) pending.push_back(user.value.node);
+        while (!pending.empty()) {
+            const Node* node = pending.back();
+            pending.pop_back();
+            if (!node) continue;
+            std::vector<Heard>& known = heard[node];
+            if (known.size() >= kKept ||
+                std::any_of(known.begin(), known.end(),
+                            [&](const Heard& h) { return h.environment == environment; }))
+                continue;
+            known.push_back({environment, object});
+            for (const Node* source : node->links)
+                if (source) pending.push_back(source);
+        }
+    }
+    for (const auto& node : nodes) {
+        const EnvironmentLookup* row = lookupRow(node.get());
+        const auto known = heard.find(node.get());
+        if (!row || known == heard.end() || known->second.size() < 2) continue;
+        EnvironmentMismatch mismatch{
+            node.get(), row->param, row->value, known->second.front().object, {}, false};
+        for (size_t i = 1; i < known->second.size(); ++i)
+            mismatch.differing.push_back(known->second[i].object);
+        mismatch.perhapsMore = known->second.size() == kKept;
+        found.push_back(std::move(mismatch));
+    }
+    return found;
 }
 
 const Node* EnvironmentLookupFinder::find(const Node* root) {

@@ -1,9 +1,12 @@
-// Environment lookups that reach themselves: a network, evaluated as an object's environment,
-// that holds a node looking up that same environment again. Nothing bounds that recursion but
-// the stack, so the scene check refuses it, as it refuses link cycles.
+// Nodes that look up the shaded object's "environment". A network, evaluated as an object's
+// environment, that holds a node looking up that same environment again: nothing bounds that
+// recursion but the stack, so the scene check refuses it, as it refuses link cycles. And one
+// lookup node shaded on objects of different environments, which the scene check warns of.
 #pragma once
 
+#include <memory>
 #include <unordered_map>
+#include <vector>
 
 #include "universe/node.h"
 
@@ -13,6 +16,27 @@ namespace host {
 /// evaluates that node in the same sample: its type is one that can, and the parameter that
 /// chooses it holds the choosing value as it stands, not linked.
 bool looksUpEnvironment(const Node* node);
+
+/// The node an object's "environment" user parameter names, or null (none, or not a node).
+const Node* environmentOf(const Node* object);
+
+/// A node that looks up the environment and is shaded on objects naming different ones. It
+/// reads the environment once per update, from its first sample, which the host takes on the
+/// first object (in scene order) whose networks reach it: every object shows that one's.
+struct EnvironmentMismatch {
+    const Node* lookup;
+    const char* param;  ///< the parameter that makes it look up, e.g. "rayType"
+    int32_t value;      ///< and the value that does
+    const Node* first;  ///< the first object whose shader or user parameters' networks reach it
+    /// Later such objects, the first for each other environment (or none), in scene order.
+    std::vector<const Node*> differing;
+    bool perhapsMore;  ///< other environments may be shown there too, beyond those counted
+};
+
+/// Every lookup node among `nodes` (in that order) shaded on `objects` whose environments
+/// differ. Linear in objects, nodes and links.
+std::vector<EnvironmentMismatch> differingEnvironments(
+    const std::vector<std::unique_ptr<Node>>& nodes, const std::vector<Node*>& objects);
 
 /// Finds the node of a network that looks up the environment, remembering every node walked so
 /// that a whole scene's worth of questions costs one pass over its nodes and links.

@@ -127,6 +127,7 @@ class SceneReader {
             if (entity.node) readExtras(entity);
         applyLinks();
         checkEnvironmentLoops();
+        warnDifferingEnvironments();
         for (Entity& entity : entities_)
             if (entity.node) validate(entity);
         if (!problems_.empty()) fail(problems_);
@@ -633,6 +634,34 @@ class SceneReader {
                             ") that looks up this object's environment: shaded on this object "
                             "it would evaluate '" +
                             root->name + "' again, a cycle without end");
+        }
+    }
+
+    /// A node that reads the environment once per update shows the first object's on all.
+    void warnDifferingEnvironments() {
+        for (const EnvironmentMismatch& m :
+             differingEnvironments(universe_->nodes(), scene_->objects)) {
+            auto named = [](const Node* object) {
+                const Node* environment = environmentOf(object);
+                return "'" + object->name + "' (" +
+                       (environment ? "'" + environment->name + "'" : std::string("none")) + ")";
+            };
+            constexpr size_t kShown = 3;
+            std::string others;
+            for (size_t i = 0; i < m.differing.size() && i < kShown; ++i)
+                others += (i == 0 ? "" : ", ") + named(m.differing[i]);
+            if (m.differing.size() > kShown || m.perhapsMore) others += " and others";
+            warn("environment read once",
+                 "node '" + m.lookup->name + "' (" + m.lookup->type->name + "): parameter '" +
+                     m.param + "'",
+                 "is " + std::to_string(m.value) +
+                     ": the node reads the shaded object's user parameter 'environment' once "
+                     "per update, on the first object it is shaded on, " +
+                     named(m.first) + "; " + (m.differing.size() == 1 ? "object " : "objects ") +
+                     others +
+                     (m.differing.size() == 1 ? " names another and shows"
+                                              : " name another and show") +
+                     " that one too");
         }
     }
 

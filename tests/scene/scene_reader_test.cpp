@@ -318,6 +318,24 @@ TEST(SceneReader, SizesThatCannotBeMeantAreRefusedOddOnesWarnedOnce) {
                     AllOf(HasSubstr("node 'f'"), HasSubstr("'color'"))));
 }
 
+TEST(SceneReader, OneEnvironmentLookupOnObjectsOfOtherEnvironmentsIsWarnedOf) {
+    const auto scene = read(R"({"objects": [
+        {"type": "sphere", "name": "a", "shader": "look", "user": {"environment": "red"}},
+        {"type": "sphere", "name": "b", "shader": "wrap", "user": {"environment": "blue"}},
+        {"type": "sphere", "name": "c", "shader": "look"},
+        {"type": "sphere", "name": "d", "shader": "agreed", "user": {"environment": "red"}},
+        {"type": "sphere", "name": "e", "shader": "agreed", "user": {"environment": "red"}}],
+      "nodes": [{"type": "environment", "name": "red"}, {"type": "environment", "name": "blue"},
+                {"type": "orv_trace", "name": "look", "rayType": 3},
+                {"type": "lambert", "name": "wrap", "color": {"link": "look"}},
+                {"type": "orv_trace", "name": "agreed", "rayType": 3}]})");
+    // 'look' is reached on b through a link and on c with no environment at all.
+    EXPECT_THAT(scene->warnings,
+                ElementsAre(AllOf(HasSubstr("node 'look' (orv_trace): parameter 'rayType'"),
+                                  HasSubstr("'a' ('red')"), HasSubstr("'b' ('blue')"),
+                                  HasSubstr("'c' (none)"))));
+}
+
 TEST(SceneReader, CyclesAreFoundOnceEveryLinkIsMade) {
     // A long chain closed at its far end, written backwards so that each link's source is
     // already fed by all of the chain: the link that closes it is the one named.
