@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "shading/output_color.h"
+
 namespace host {
 
 namespace {
@@ -26,21 +28,7 @@ void gridAxes(const ShadeGrid& grid, int* fixed, int* across, int* down) {
 RGBA pixelOf(const ShaderGlobals& sg, uint8_t type, bool asLightFilter) {
     if (asLightFilter)
         return RGBA{sg.lightIntensity.r, sg.lightIntensity.g, sg.lightIntensity.b, 1};
-    const ShaderValue& out = sg.out;
-    switch (type) {
-        case kTypeBoolean:
-            return out.boolean ? RGBA{1, 1, 1, 1} : RGBA{0, 0, 0, 1};
-        case kTypeInt:
-            return RGBA{float(out.integer), float(out.integer), float(out.integer), 1};
-        case kTypeFloat:
-            return RGBA{out.flt, out.flt, out.flt, 1};
-        case kTypeRGBA:
-            return out.rgba;
-        case kTypeVector:
-            return RGBA{out.vec.x, out.vec.y, out.vec.z, 1};
-        default:
-            return RGBA{out.rgb.r, out.rgb.g, out.rgb.b, 1};
-    }
+    return outputColor(sg.out, type);
 }
 
 }  // namespace

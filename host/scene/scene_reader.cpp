@@ -13,6 +13,7 @@
 #include "scene/json_reader.h"
 #include "scene/param_literal.h"
 #include "scene/scene_error.h"
+#include "shading/output_color.h"
 #include "universe/plugin_loader.h"
 #include "universe/text_file.h"
 
@@ -690,6 +691,7 @@ class SceneReader {
                 checkRange(entity, "samples", 1, 65536, "1 or more samples per pixel");
                 checkRange(entity, "threads", 0, 255, "0 (all cores) to 255 threads");
                 checkRange(entity, "rayDepth", 0, 64, "a ray depth of 0 to 64");
+                warnNonColourShader(entity, "background");
                 break;
             case Role::Camera: {
                 checkRange(entity, "fov", 1e-3, 179.0, "a field of view in (0, 180) degrees");
@@ -717,6 +719,7 @@ class SceneReader {
                              "is " + formatValue(stored(node, "scale")) +
                                  ": the object is flattened to nothing along an axis");
                 }
+                warnNonColourShader(entity, "shader");
                 break;
             case Role::Light:
                 checkRange(entity, "intensity", 0, 1e30, "an intensity of 0 or more");
@@ -746,6 +749,26 @@ class SceneReader {
         else if (size == 0)
             warn("zero size", where,
                  std::string("is 0: ") + object + " has no size and shows nothing");
+    }
+
+    /// A surface shows its shader's output as a colour; any other output is converted, which
+    /// is most likely not what was meant.
+    void warnNonColourShader(const Entity& entity, const char* param) {
+        const int index = entity.node->type->findParam(param);
+        if (index < 0) return;
+        const ParamValue& value = entity.node->values[static_cast<size_t>(index)];
+        if (value.type != kTypeNode || !value.node) return;
+        const uint8_t type = value.node->type->outputType;
+        if (isColorType(type)) return;
+        const char* shown = type == kTypeVector ? "its x, y, z as red, green, blue"
+                            : type == kTypeFloat || type == kTypeInt || type == kTypeUInt ||
+                                    type == kTypeByte || type == kTypeBoolean
+                                ? "it as grey"
+                                : "black";
+        warn("shader not a colour", entity.label + ": parameter '" + param + "'",
+             "names '" + value.node->name + "' (" + value.node->type->name + "), whose output is " +
+                 typeName(type) + ", not a colour: the " +
+                 (entity.role == Role::Object ? "object" : "background") + " shows " + shown);
     }
 
     void warnNegativeColours(const Entity& entity) {

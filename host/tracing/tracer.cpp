@@ -12,6 +12,7 @@
 #include "geometry/ray_geometry.h"
 #include "shading/explain_recorder.h"
 #include "shading/network.h"
+#include "shading/output_color.h"
 #include "tracing/ray_making.h"
 #include "tracing/stack_room.h"
 #include "tracing/world.h"
@@ -83,7 +84,8 @@ RGB background(const World& world, const Ray& ray, int depth) {
     sg.rayDirection = ray.direction;
     sg.point = ray.origin;
     shadeSample(*parent.thread, sg, &world, depth, parent.origin, ray.type, world.background);
-    return sg.out.rgb;
+    const RGBA c = outputColor(sg.out, world.background->type->outputType);
+    return RGB{c.r, c.g, c.b};
 }
 
 /// A probe as --explain reports it: the nearest object, which an any-hit test does not find.
@@ -184,7 +186,9 @@ bool traceRay(const Ray& ray, TraceResult& r) {
     ShaderGlobals sg = surfaceGlobals(hit.point, hit.shadingNormal, hit.geometricNormal,
                                       ray.direction, hit.object);
     shadeSample(*parent.thread, sg, world, depth, parent.origin, ray.type, shader);
-    r.color = sg.out.rgb;
+    // By the shader's declared output: an integer's bits are no colour.
+    const RGBA c = outputColor(sg.out, shader->type->outputType);
+    r.color = RGB{c.r, c.g, c.b};
     return true;
 }
 

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <set>
 
 #include "render/image_compare.h"
@@ -171,6 +172,25 @@ TEST(BucketRenderer, BackgroundGivesZeroAlpha) {
     EXPECT_EQ(image.at(8, 0).a, 0.0f);   // sky at the top
     EXPECT_EQ(image.at(8, 15).a, 1.0f);  // floor at the bottom
     EXPECT_GT(image.at(8, 0).b, 0.0f);   // the sky's colour is in the pixel
+}
+
+TEST(BucketRenderer, SurfaceAndBackgroundShowAnOutputByItsType) {
+    test::ScratchDir scratch;
+    const std::string scene = scratch.path("typed.json").string();
+    std::ofstream(scene) << R"({"options": {"background": "sky"},
+        "camera": {"position": [0, 0, 5], "lookAt": [0, 0, 0], "fov": 30},
+        "objects": [{"type": "sphere", "shader": "three"}],
+        "nodes": [{"type": "orv_radio_integer", "name": "three", "integer": 3},
+                  {"type": "orv_radio_vector", "name": "sky", "vector": [0.25, 0.5, 0.75]}]})";
+    host::RenderOverrides overrides;
+    overrides.width = overrides.height = 9;
+    overrides.samples = 1;
+    host::SceneRender job(scene, overrides);
+    host::ImageBuffer image(9, 9);
+    job.render(image);
+    const RGBA ball = image.at(4, 4), sky = image.at(0, 0);
+    EXPECT_TRUE(ball.r == 3 && ball.g == 3 && ball.b == 3 && ball.a == 1);
+    EXPECT_TRUE(sky.r == 0.25f && sky.g == 0.5f && sky.b == 0.75f && sky.a == 0);
 }
 
 class ImageFiles : public ::testing::Test {
