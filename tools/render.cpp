@@ -12,6 +12,7 @@
 #include "command_line.h"
 #include "render/bucket_renderer.h"
 #include "render/image_encoder.h"
+#include "render/image_facts.h"
 #include "render/image_output.h"
 #include "render/progress_bar.h"
 #include "render/render_memory.h"
@@ -141,6 +142,15 @@ int main(int argc, char** argv) {
                          "orv-render: warning: the system started %d of the %d render threads "
                          "asked for; the render ran on those\n",
                          stats.threads, settings.threads);
+
+        // Printed even with -q, as the scene's warnings are: the picture is not what was asked.
+        if (stats.nonFinite.count > 0)
+            std::fprintf(stderr,
+                         "orv-render: warning: %llu camera sample%s gave a NaN or infinite colour, "
+                         "rendered black; the first at %s\n",
+                         static_cast<unsigned long long>(stats.nonFinite.count),
+                         stats.nonFinite.count == 1 ? "" : "s",
+                         host::sampleText(stats.nonFinite.first).c_str());
 
         if (stats.stopped) {
             std::fprintf(stderr, "orv-render: stopped; %s left as it was\n", output.c_str());

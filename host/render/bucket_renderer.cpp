@@ -50,10 +50,13 @@ RenderStats renderImage(const World& world, const Camera& camera, const RenderSe
     std::atomic<uint64_t> rays{0};
     std::atomic<uint64_t> samples{0};
     std::atomic<bool> stopped{false};
+    // One slot per thread, each written by its own thread alone, read after all have joined.
+    std::vector<NonFiniteSamples> nonFinite(static_cast<size_t>(threads));
 
     auto work = [&](int index) {
         ThreadContext thread(static_cast<uint8_t>(index));
         uint64_t shaded = 0;
+        NonFiniteSamples blackened;
         for (;;) {
             if (stop && stop->load(std::memory_order_relaxed)) {
                 stopped.store(true, std::memory_order_relaxed);
@@ -70,8 +73,8 @@ RenderStats renderImage(const World& world, const Camera& camera, const RenderSe
                         float u, v;
                         pixelSampleOffset(uint32_t(px), uint32_t(py), s, spp, &u, &v);
                         const SampleOrigin origin{uint32_t(px), uint32_t(py), s};
-                        const RGBA c =
-                            traceCameraSample(thread, world, camera, origin, px + u, py + v);
+                        const RGBA c = traceCameraSample(thread, world, camera, origin, px + u,
+                                                         py + v, blackened);
                         sum.r += c.r;
                         sum.g += c.g;
                         sum.b += c.b;
@@ -85,6 +88,7 @@ RenderStats renderImage(const World& world, const Camera& camera, const RenderSe
         }
         rays.fetch_add(thread.raysTraced, std::memory_order_relaxed);
         samples.fetch_add(shaded, std::memory_order_relaxed);
+        nonFinite[static_cast<size_t>(index)] = blackened;
     };
     auto tick = [&] {
         if (progress) progress(done.load(std::memory_order_relaxed), total);
@@ -99,6 +103,7 @@ RenderStats renderImage(const World& world, const Camera& camera, const RenderSe
     stats.threads = ran;
     stats.buckets = total;
     stats.stopped = stopped.load() && done.load() < total;
+    for (const NonFiniteSamples& found : nonFinite) stats.nonFinite.merge(found);
     return stats;
 }
 

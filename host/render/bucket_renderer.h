@@ -7,6 +7,7 @@
 
 #include "render/camera.h"
 #include "render/image_buffer.h"
+#include "render/integrator.h"
 #include "tracing/world.h"
 
 namespace host {
@@ -26,7 +27,8 @@ struct RenderStats {
     uint64_t rays = 0;     ///< every ray traced, camera rays included, as the threads counted
     int threads = 0;  ///< render threads that ran: fewer than asked where the system refused more
     int buckets = 0;
-    bool stopped = false;  ///< `stop` was raised before the last bucket was done
+    bool stopped = false;        ///< `stop` was raised before the last bucket was done
+    NonFiniteSamples nonFinite;  ///< samples rendered black for a NaN or infinite colour
 };
 
 /// Called on the calling thread about ten times a second with buckets done and in all.

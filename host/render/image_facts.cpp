@@ -4,8 +4,14 @@
 #include <map>
 
 #include "render/scene_render.h"
+#include "shading/sample_state.h"
 
 namespace host {
+
+std::string sampleText(const SampleOrigin& origin) {
+    return "pixel " + std::to_string(origin.pixelX) + "," + std::to_string(origin.pixelY) +
+           " sample " + std::to_string(origin.sampleIndex);
+}
 
 ImageFacts renderFacts(const SceneRender& job, const RenderStats& stats,
                        const std::string& scenePath) {
@@ -18,6 +24,8 @@ ImageFacts renderFacts(const SceneRender& job, const RenderStats& stats,
     facts.samples = job.settings().samples;
     facts.threads = stats.threads;
     facts.seconds = stats.seconds;
+    facts.nonFiniteSamples = stats.nonFinite.count;
+    if (stats.nonFinite.count > 0) facts.firstNonFinite = sampleText(stats.nonFinite.first);
     std::map<std::string, std::string> versions;  // by module, each once
     for (const NodeType* type : job.scene().universe->registry().all())
         if (type->source != "built-in") versions.emplace(type->source, type->version);

@@ -2,12 +2,14 @@
 // crop's data window) and the facts of the render, stored as metadata in the file.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace host {
 
 class SceneRender;
 struct RenderStats;
+struct SampleOrigin;
 
 struct ImageFacts {
     int frameWidth = 0, frameHeight = 0;  ///< the full frame; 0: the image is the whole frame
@@ -18,7 +20,12 @@ struct ImageFacts {
     double seconds = 0;                   ///< render time
     std::string
         plugins;  ///< each loaded module's file name and the renderer version it was built for
+    uint64_t nonFiniteSamples = 0;  ///< camera samples rendered black for a NaN or inf colour
+    std::string firstNonFinite;     ///< the first of them, as sampleText gives it; empty: none
 };
+
+/// Where a sample is, in frame pixels: "pixel X,Y sample S".
+std::string sampleText(const SampleOrigin& origin);
 
 /// The facts of `job`'s render of `scenePath`, the frame and the crop it rendered.
 ImageFacts renderFacts(const SceneRender& job, const RenderStats& stats,

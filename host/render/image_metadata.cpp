@@ -1,5 +1,8 @@
 #include "render/image_metadata.h"
 
+#include <algorithm>
+#include <limits>
+
 namespace host {
 
 void describeImage(OIIO::ImageSpec& header, const ImageFacts& facts) {
@@ -19,6 +22,12 @@ void describeImage(OIIO::ImageSpec& header, const ImageFacts& facts) {
     header.attribute("orv:threads", facts.threads);
     header.attribute("orv:renderTime", static_cast<float>(facts.seconds));
     header.attribute("orv:plugins", facts.plugins);
+    // An image's attributes hold 32-bit integers: a larger count is stored as the largest.
+    constexpr uint64_t kLargest = std::numeric_limits<int>::max();
+    header.attribute("orv:nonFiniteSamples",
+                     static_cast<int>(std::min(facts.nonFiniteSamples, kLargest)));
+    if (!facts.firstNonFinite.empty())
+        header.attribute("orv:firstNonFiniteSample", facts.firstNonFinite);
 }
 
 }  // namespace host

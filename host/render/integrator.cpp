@@ -2,13 +2,41 @@
 
 #include <cmath>
 #include <limits>
+#include <tuple>
 
 #include "tracing/tracer.h"
 
 namespace host {
 
+namespace {
+
+bool before(const SampleOrigin& a, const SampleOrigin& b) {
+    return std::tie(a.pixelY, a.pixelX, a.sampleIndex) <
+           std::tie(b.pixelY, b.pixelX, b.sampleIndex);
+}
+
+/// Out of line and cold: a render of finite colours never comes here.
+[[gnu::noinline, gnu::cold]] RGBA blackForNonFinite(const RGBA& color, const SampleOrigin& origin,
+                                                    NonFiniteSamples& nonFinite) {
+    nonFinite.add(origin);
+    return RGBA{0, 0, 0, std::isfinite(color.a) ? color.a : 1.0f};
+}
+
+}  // namespace
+
+void NonFiniteSamples::add(const SampleOrigin& at) {
+    if (count == 0 || before(at, first)) first = at;
+    ++count;
+}
+
+void NonFiniteSamples::merge(const NonFiniteSamples& other) {
+    if (other.count == 0) return;
+    if (count == 0 || before(other.first, first)) first = other.first;
+    count += other.count;
+}
+
 RGBA traceCameraSample(ThreadContext& thread, const World& world, const Camera& camera,
-                       const SampleOrigin& origin, float x, float y) {
+                       const SampleOrigin& origin, float x, float y, NonFiniteSamples& nonFinite) {
     ShaderGlobals sg = blankShaderGlobals();
     const Vector direction = cameraDirection(camera, x, y);
     sg.point = camera.position;
@@ -19,10 +47,11 @@ RGBA traceCameraSample(ThreadContext& thread, const World& world, const Camera& 
                             std::numeric_limits<double>::infinity(), &sg);
     TraceResult result;
     traceRay(ray, result);
-    RGBA color{result.color.r, result.color.g, result.color.b, result.alpha};
-    // A shader's NaN or infinity would spread through the pixel filter; show it as black.
-    if (!std::isfinite(color.a)) color.a = 1.0f;
-    if (!std::isfinite(color.r + color.g + color.b)) color = RGBA{0, 0, 0, color.a};
+    const RGBA color{result.color.r, result.color.g, result.color.b, result.alpha};
+    // Each channel on its own: a sum of large finite channels may overflow where none is inf.
+    if (!std::isfinite(color.r) || !std::isfinite(color.g) || !std::isfinite(color.b) ||
+        !std::isfinite(color.a))
+        return blackForNonFinite(color, origin, nonFinite);
     return color;
 }
 

@@ -19,9 +19,11 @@ namespace {
 
 using nlohmann::json;
 
-/// Floats printed to 7 significant digits, so 0.8f reads 0.8 and not 0.800000011920929.
-double tidy(float value) {
-    if (!std::isfinite(value)) return value;
+/// Floats printed to 7 significant digits, so 0.8f reads 0.8 and not 0.800000011920929. JSON
+/// has no number for infinity or NaN: they are the strings "inf", "-inf" and "nan".
+json tidy(float value) {
+    if (std::isnan(value)) return "nan";
+    if (std::isinf(value)) return value > 0 ? "inf" : "-inf";
     char text[32];
     std::snprintf(text, sizeof(text), "%.7g", static_cast<double>(value));
     return std::strtod(text, nullptr);

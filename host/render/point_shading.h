@@ -58,7 +58,8 @@ nlohmann::ordered_json shadePoints(const RenderWorld& world, Node* node, bool as
 void shadePoint(ThreadContext& thread, const RenderWorld& world, Node* node,
                 const ShadingPoint& point, const SampleOrigin& origin, ShaderGlobals* sg);
 
-/// A node's output slot as JSON: a bool, a number, or an array of 3 or 4 numbers by `type`.
+/// A node's output slot as JSON: a bool, a number, or an array of 3 or 4 numbers by `type`; a
+/// float that is infinite or NaN is the string "inf", "-inf" or "nan" (JSON has no such number).
 nlohmann::json outputJson(const ShaderValue& out, uint8_t type);
 
 }  // namespace host

@@ -135,6 +135,55 @@ TEST_F(ToolsTest, ExplainShowsWhatAReceiverHeardAndWhatRaysFound) {
     EXPECT_EQ((*key)["calls"].back()["ray"], "shadow");
 }
 
+/// The line of `text` holding `key`, or "".
+std::string lineWith(const std::string& text, const std::string& key) {
+    const size_t at = text.find(key);
+    if (at == std::string::npos) return "";
+    const size_t start = text.rfind('\n', at) + 1;  // npos + 1 is 0
+    return text.substr(start, text.find('\n', at) - start);
+}
+
+// A sample with a NaN or infinite colour is rendered black and counted; the count and the first
+// in frame order are reported once, in the summary and the image's metadata, the same for any
+// thread count and bucket size; a crop of what lies before that first one has none.
+TEST_F(ToolsTest, NonFiniteSamplesAreReportedWithTheFirstInFrameOrder) {
+    std::ofstream(file("hot.json")) << R"({
+        "camera": {"position": [0, 0, 5], "lookAt": [0, 0, 0], "fov": 30},
+        "objects": [{"type": "sphere", "shader": "lit"}],
+        "lights": [{"type": "point", "position": [0, 0, 3], "color": [3e38, 1, 1],
+                    "intensity": 100}],
+        "nodes": [{"type": "lambert", "name": "lit"}]})";
+    const std::string render = kBin + "orv-render " + file("hot.json") + " -q --res 24x24 --spp 2 ";
+    // The summary's warning, then the two attributes.
+    auto report = [&](const std::string& args) {
+        const ToolRun done = run(render + args + " -o " + file("hot.exr") + " 2>&1");
+        EXPECT_EQ(done.status, 0) << done.output;
+        const std::string info = run("oiiotool --info -v " + file("hot.exr")).output;
+        return lineWith(done.output, "warning") + "\n" + lineWith(info, "orv:nonFiniteSamples") +
+               "\n" + lineWith(info, "orv:firstNonFiniteSample");
+    };
+    const std::string whole = report("--threads 1");
+    EXPECT_NE(whole.find("NaN or infinite colour, rendered black; the first at pixel "),
+              std::string::npos)
+        << whole;
+    EXPECT_EQ(report("--threads 2 --bucket 3"), whole);
+    int x = -1, y = -1;
+    ASSERT_EQ(std::sscanf(lineWith(whole, "orv:first").c_str(),
+                          " orv:firstNonFiniteSample: \"pixel %d,%d", &x, &y),
+              2)
+        << whole;
+    ASSERT_GT(x, 0);
+    ASSERT_GT(y, 0);
+    for (const std::string& before :
+         {"0,0,24," + std::to_string(y),
+          "0," + std::to_string(y) + "," + std::to_string(x) + "," + std::to_string(y + 1)}) {
+        const std::string none = report("--crop " + before);
+        EXPECT_EQ(none.find("warning"), std::string::npos) << before << ": " << none;
+        EXPECT_NE(none.find("orv:nonFiniteSamples: 0"), std::string::npos)
+            << before << ": " << none;
+    }
+}
+
 TEST_F(ToolsTest, GridPixelsAreThePointsAtTheCellCentres) {
     // 5 x 3 cells over x in [-1, 4], z in [-2, 1] of the floor: cell centres at whole and half
     // units, the first corner at the top-left.
