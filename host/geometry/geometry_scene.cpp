@@ -5,6 +5,7 @@
 #include <string>
 
 #include "geometry/embree_scene.h"
+#include "geometry/object_reach.h"
 #include "geometry/object_types.h"
 #include "geometry/sphere_hit.h"
 #include "universe/host_error.h"
@@ -43,23 +44,13 @@ float floatParam(const Node& object, const char* name) {
 
 void sphereBounds(const RTCBoundsFunctionArguments* args) {
     const Shape& s = *static_cast<const Shape*>(args->geometryUserPtr);
-    const Vec3d c = s.toWorld.translation();
-    // The image of the sphere reaches r |column j of the linear part| along world axis j.
-    double extent[3];
-    for (int j = 0; j < 3; ++j) {
-        const double a = s.toWorld.matrix[0][j], b = s.toWorld.matrix[1][j],
-                     d = s.toWorld.matrix[2][j];
-        extent[j] = s.radius * std::sqrt(a * a + b * b + d * d);
-    }
-    // Widened by a float's rounding, so that hits on the rim are not culled.
-    const double pad = 1e-6 * (std::fabs(c.x) + std::fabs(c.y) + std::fabs(c.z) + extent[0] +
-                               extent[1] + extent[2]);
-    args->bounds_o->lower_x = static_cast<float>(c.x - extent[0] - pad);
-    args->bounds_o->lower_y = static_cast<float>(c.y - extent[1] - pad);
-    args->bounds_o->lower_z = static_cast<float>(c.z - extent[2] - pad);
-    args->bounds_o->upper_x = static_cast<float>(c.x + extent[0] + pad);
-    args->bounds_o->upper_y = static_cast<float>(c.y + extent[1] + pad);
-    args->bounds_o->upper_z = static_cast<float>(c.z + extent[2] + pad);
+    const SphereBounds b = sphereBounds(s.toWorld, s.radius);
+    args->bounds_o->lower_x = b.lower[0];
+    args->bounds_o->lower_y = b.lower[1];
+    args->bounds_o->lower_z = b.lower[2];
+    args->bounds_o->upper_x = b.upper[0];
+    args->bounds_o->upper_y = b.upper[1];
+    args->bounds_o->upper_z = b.upper[2];
 }
 
 bool sphereRayParameter(const Shape& s, const Vec3d& origin, const Vec3d& direction, double tnear,
@@ -156,9 +147,15 @@ std::unique_ptr<Shape> buildShape(const Node& object, const std::string& meshDir
         shape->mesh = boxMesh();
     } else if (type == "mesh") {
         const ParamValue& file = storedParam(object, "file");
-        shape->mesh = loadObjMesh(
-            resolvePath(file.type == kTypeString && file.str ? file.str : "", meshDirectory),
-            object.name);
+        const std::string path =
+            resolvePath(file.type == kTypeString && file.str ? file.str : "", meshDirectory);
+        shape->mesh = loadObjMesh(path, object.name);
+        // Spheres, planes and boxes are measured when the scene is read; a mesh only now.
+        double reach = 0.0;
+        if (const char* param = paramBeyondReach(object, &shape->mesh.positions, &reach))
+            throw HostError("object '" + object.name + "': parameter '" + param + "'" +
+                            (std::string(param) == "file" ? " ('" + path + "')" : "") + ": " +
+                            reachProblem(reach));
     } else {
         throw HostError("object '" + object.name + "' has the type '" + type +
                         "', which is not a sphere, plane, box or mesh");
@@ -243,14 +240,12 @@ RTCRay makeRay(const Vector& origin, const Vector& direction, float tnear, float
     return ray;
 }
 
-/// Embree asserts that no component of a ray's origin or direction is larger than this (its
-/// FLT_LARGE): such a ray aborts the program rather than missing.
-constexpr float kLargestRayComponent = 1.844e18f;
-
-/// Also false for NaN components.
+/// Embree asserts that no component of a ray's origin or direction is larger than its
+/// largest coordinate: such a ray aborts the program rather than missing. Also false for NaN
+/// components.
 bool traceable(const Vector& v) {
-    return std::fabs(v.x) <= kLargestRayComponent && std::fabs(v.y) <= kLargestRayComponent &&
-           std::fabs(v.z) <= kLargestRayComponent;
+    return std::fabs(v.x) <= kLargestCoordinate && std::fabs(v.y) <= kLargestCoordinate &&
+           std::fabs(v.z) <= kLargestCoordinate;
 }
 
 /// tfar > tnear is false when either is NaN, so it tests for NaN bounds too.

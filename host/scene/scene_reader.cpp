@@ -8,6 +8,7 @@
 #include <sstream>
 #include <unordered_map>
 
+#include "geometry/object_reach.h"
 #include "scene/closest_name.h"
 #include "scene/environment_loop.h"
 #include "scene/json_reader.h"
@@ -719,6 +720,7 @@ class SceneReader {
                              "is " + formatValue(stored(node, "scale")) +
                                  ": the object is flattened to nothing along an axis");
                 }
+                if (!entity.refused) checkReach(entity);
                 warnNonColourShader(entity, "shader");
                 break;
             case Role::Light:
@@ -749,6 +751,14 @@ class SceneReader {
         else if (size == 0)
             warn("zero size", where,
                  std::string("is 0: ") + object + " has no size and shows nothing");
+    }
+
+    /// Geometry the ray tracer cannot hold would vanish from the picture without a word.
+    void checkReach(const Entity& entity) {
+        double reach = 0.0;
+        if (const char* param = paramBeyondReach(*entity.node, nullptr, &reach))
+            problem(entity.label + ": parameter '" + param + "'",
+                    "is " + formatValue(stored(entity.node, param)) + ": " + reachProblem(reach));
     }
 
     /// A surface shows its shader's output as a colour; any other output is converted, which

@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "geometry/embree_device.h"
+#include "geometry/object_reach.h"
 #include "geometry/object_types.h"
 #include "support/network.h"
 #include "support/scratch_dir.h"
@@ -238,6 +239,31 @@ TEST_F(GeometrySceneTest, DegenerateObjectsAndRaysMissWithoutFailing) {
     EXPECT_FALSE(scene.occluded({0, 0, 5}, {0, 0, -1}, nan, kFar));
     EXPECT_FALSE(scene.intersect({0, 0, 5}, {0, 0, -1}, nan, kFar, &hit));
     EXPECT_TRUE(scene.occluded({0, 0, 5}, {0, 0, -1}, 0.0f, kFar));
+}
+
+// The reach the scene check allows is Embree's own: a plane and a sphere just inside it are
+// hit, and a little more is refused, naming the parameter.
+TEST_F(GeometrySceneTest, GeometryJustInsideTheLargestCoordinateIsHitAndBeyondItRefused) {
+    const float edge = std::nextafter(host::kLargestCoordinate, 0.0f);
+    Node* floor = object("plane", "floor");
+    net.set("floor.size", 2 * edge);
+    Node* ball = object("sphere", "ball");
+    net.set("ball.radius", edge / 1.00001f);  // its bounds are widened by a float's rounding
+    double reach = 0;
+    EXPECT_EQ(host::paramBeyondReach(*floor, nullptr, &reach), nullptr);
+    EXPECT_EQ(host::paramBeyondReach(*ball, nullptr, &reach), nullptr);
+    {
+        GeometryScene scene(net.universe());
+        GeometryScene::Hit hit;
+        ASSERT_TRUE(scene.intersect({0, 1, 0}, {0, -1, 0}, 0.0f, kFar, &hit));
+        EXPECT_EQ(hit.object, floor);
+        ASSERT_TRUE(scene.intersect({0, 1, 0}, {0, 1, 0}, 0.0f, 1e19f, &hit));
+        EXPECT_EQ(hit.object, ball);  // seen from inside: its top, far up
+    }
+    net.set("floor.size", 2 * host::kLargestCoordinate);
+    EXPECT_STREQ(host::paramBeyondReach(*floor, nullptr, &reach), "size");
+    net.set("ball.scale", Vector{1, 1.5f, 1});
+    EXPECT_STREQ(host::paramBeyondReach(*ball, nullptr, &reach), "scale");
 }
 
 TEST_F(GeometrySceneTest, NonFiniteTransformIsAnErrorNamingTheObject) {
