@@ -110,6 +110,18 @@ std::vector<ToolCase> cases() {
               {{"points.json", nested(5000)}}),
         shade("ShadePointsFolder", {"--points", "points"}, {"points", "is a folder"},
               {{"points/readme.txt", "not points"}}),
+        // Geometry past Embree's largest coordinate would vanish from the picture.
+        render("PlaneBeyondTheRayTracersReach",
+               R"({"objects": [{"type": "plane", "name": "floor", "size": 4e18}]})", 1,
+               {"object 'floor'", "parameter 'size'", "1.844e+18"}),
+        render("SphereMovedBeyondTheRayTracersReach",
+               R"({"objects": [{"type": "sphere", "name": "ball", "translate": [0, 0, -2e18]}]})",
+               1, {"object 'ball'", "parameter 'translate'", "1.844e+18"}),
+        render("MeshScaledBeyondTheRayTracersReach",
+               R"({"objects": [{"type": "mesh", "name": "m", "file": "m.obj",
+                                "scale": [1, 1e18, 1]}]})",
+               1, {"object 'm'", "parameter 'scale'", "1.844e+18"},
+               {{"m.obj", "v 0 0 0\nv 1 0 0\nv 0 2 0\nf 1 2 3\n"}}),
     };
     // Command-line mistakes are failures like any other: one line naming the tool, exit 1.
     auto usage = [](std::string name, std::string tool, std::vector<std::string> args,
@@ -158,8 +170,30 @@ std::vector<ToolCase> cases() {
     ToolCase outside = shade("ShadeNodeBesideADiamond", {}, {"\"node\":\"f\""}, {}, diamond + "]}");
     outside.exitCode = 0;
     rows.push_back(outside);
+    // JSON has no infinity or NaN: orv-shade writes them as strings, each by its name.
+    ToolCase nonFinite = shade("ShadeNamesInfinityAndNaN", {"-P", "0,0,1"},
+                               {"\"output\":[\"nan\",\"inf\",7.957747]"}, {}, R"({
+        "objects": [{"type": "sphere", "name": "ball", "shader": "l"}],
+        "lights": [{"type": "point", "position": [0, 0, 3], "color": [3e38, 3e38, 1],
+                    "intensity": 100}],
+        "nodes": [{"type": "lambert", "name": "l", "color": [0, 1, 1]}]})",
+                               "l");
+    // An integer widens into a colour input as grey, as a float does.
+    ToolCase widened = shade("ShadeIntegerLinkedIntoAColourIsGrey", {},
+                             {"\"output\":[3.0,3.0,3.0]"}, {}, R"({"nodes": [
+        {"type": "orv_radio_integer", "name": "i", "integer": 3},
+        {"type": "flat", "name": "f", "color": {"link": "i"}}]})");
+    for (ToolCase* legal : {&nonFinite, &widened}) {
+        legal->exitCode = 0;
+        rows.push_back(*legal);
+    }
 
-    for (ToolCase* legal : {&flat, &negative}) {
+    ToolCase integer =
+        render("IntegerShaderOnAnObjectWarns", R"({
+        "objects": [{"type": "sphere", "name": "ball", "shader": "i"}],
+        "nodes": [{"type": "orv_radio_integer", "name": "i", "integer": 1}]})",
+               0, {"warning", "object 'ball'", "parameter 'shader'", "not a colour"});
+    for (ToolCase* legal : {&flat, &negative, &integer}) {
         legal->writesImage = true;
         rows.push_back(*legal);
     }
