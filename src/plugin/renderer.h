@@ -58,7 +58,8 @@
 //  The release store publishes what the set-up wrote to every thread whose acquire load sees
 //  it; later evaluations take no lock. The set-up reads its parameters with the first sample
 //  evaluated after the update, so a linked set-up parameter gives that sample's value to the
-//  whole render. The critical section is recursive: a parameter network that reaches the node
+//  whole render (the renderer evaluates each node once before rendering, on a sample chosen
+//  from the scene, so that it is always the same one). The critical section is recursive: a parameter network that reaches the node
 //  again on the same thread (through a traced ray) finishes the set-up itself, so test the
 //  flag again after the reads before writing. A complete light filter built so is in the
 //  examples (share/orv_shaders/examples of an installed tree).
