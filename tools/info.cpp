@@ -1,10 +1,10 @@
 // orv-info: the node types a plug-in offers and their parameters, as text, JSON or Markdown.
 #include <CLI/CLI.hpp>
 #include <algorithm>
-#include <fstream>
-#include <iostream>
+#include <cstdio>
 
 #include "command_line.h"
+#include "universe/file_replacement.h"
 #include "universe/host_error.h"
 #include "universe/node_type_report.h"
 #include "universe/plugin_loader.h"
@@ -13,7 +13,7 @@
 #include "universe/universe.h"
 
 int main(int argc, char** argv) {
-    tools::reportBrokenPipes();
+    tools::beginTool();
     CLI::App app{"List the node types of a shader plug-in and their parameters."};
     std::string plugin;
     std::string format = "text";
@@ -23,10 +23,10 @@ int main(int argc, char** argv) {
     app.add_option("-f,--format", format, "text, json or markdown")
         ->check(CLI::IsMember({"text", "json", "markdown"}))
         ->capture_default_str();
-    app.add_option("--update-doc", updateDoc,
-                   "rewrite the generated parameter tables of a Markdown document in place");
-    app.add_option("--check-doc", checkDoc,
-                   "exit 1 when a Markdown document's generated tables are out of date");
+    tools::addNameOption(app, "--update-doc", updateDoc,
+                         "rewrite the generated parameter tables of a Markdown document in place");
+    tools::addNameOption(app, "--check-doc", checkDoc,
+                         "exit 1 when a Markdown document's generated tables are out of date");
     if (const auto stop = tools::parseCommandLine(app, argc, argv, "orv-info")) return *stop;
 
     try {
@@ -39,7 +39,7 @@ int main(int argc, char** argv) {
         if (bundled && checkDoc.empty() && updateDoc.empty())
             for (const std::string& module :
                  host::loadSearchPathPlugins(universe.registry(), [](const std::string& warning) {
-                     std::cerr << "warning: " << warning << "\n";
+                     std::fprintf(stderr, "warning: %s\n", host::printable(warning).c_str());
                  }))
                 sources.push_back(module);
         std::vector<const host::NodeType*> types;
@@ -50,44 +50,37 @@ int main(int argc, char** argv) {
         if (!checkDoc.empty()) {
             const std::string current = host::readTextFile(checkDoc);
             if (host::updateDocument(current, types) != current) {
-                std::cerr << "orv-info: " << checkDoc
-                          << " is out of date; run orv-info --update-doc " << checkDoc << "\n";
+                tools::say("orv-info",
+                           checkDoc + " is out of date; run orv-info --update-doc " + checkDoc);
                 return 1;
             }
             return 0;
         }
         if (!updateDoc.empty()) {
-            const std::string updated = host::updateDocument(host::readTextFile(updateDoc), types);
-            const std::string temporary = updateDoc + ".tmp";
-            // Only a document written whole replaces the old one.
-            std::ofstream out(temporary, std::ios::binary);
-            out << updated;
-            out.close();
-            if (!out || std::rename(temporary.c_str(), updateDoc.c_str()) != 0) {
-                std::remove(temporary.c_str());
-                throw host::HostError("cannot write '" + updateDoc + "'");
-            }
+            // Written as images are: the document is replaced whole or not at all, through a
+            // link where DOC is one.
+            host::FileReplacement file(updateDoc);
+            file.commit(host::updateDocument(host::readTextFile(updateDoc), types));
             return 0;
         }
-        if (format == "json") {
-            std::cout << host::describeJson(types);
-        } else if (format == "markdown") {
+        if (format == "json") return tools::writeOutput("orv-info", host::describeJson(types));
+        std::string text;
+        if (format == "markdown") {
             for (size_t i = 0; i < types.size(); ++i)
-                std::cout << "## " << types[i]->name << "\n\n"
-                          << host::describeMarkdown(*types[i], static_cast<int>(i)) << "\n";
+                text += "## " + types[i]->name + "\n\n" +
+                        host::describeMarkdown(*types[i], static_cast<int>(i)) + "\n";
         } else {
-            std::cout << host::describeText(types);
+            text = host::describeText(types);
         }
-        if (!tools::outputWritten("orv-info")) return 1;
+        return tools::writeOutput("orv-info", host::printable(text, true));
     } catch (const host::HostError& e) {
-        std::cerr << "orv-info: " << e.what() << "\n";
+        tools::say("orv-info", e.what());
         return 1;
     } catch (const std::bad_alloc&) {
-        std::cerr << "orv-info: out of memory\n";
+        tools::say("orv-info", "out of memory");
         return 1;
     } catch (const std::exception& e) {
-        std::cerr << "orv-info: " << e.what() << "\n";
+        tools::say("orv-info", e.what());
         return 1;
     }
-    return 0;
 }

@@ -7,7 +7,6 @@
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
-#include <iostream>
 
 #include "command_line.h"
 #include "render/bucket_renderer.h"
@@ -47,50 +46,53 @@ std::string si(double value) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    tools::reportBrokenPipes();
+    tools::beginTool();
     CLI::App app{
         "Render a scene file to an image (OpenEXR linear float or PNG sRGB 8-bit).\n"
         "With no scene, renders the bundled demo scene."};
     std::string scenePath = host::dataDir() + "/scenes/demo.json";
     std::string output;
-    std::string crop;
+    std::vector<int> crop;
     tools::Resolution resolution{0, 0};
     int threads = -1, spp = -1, bucket = 16;
     bool quiet = false;
     std::vector<std::string> plugins;
     app.add_option("scene", scenePath, "scene file (JSON)")->capture_default_str();
-    app.add_option("-o,--output", output,
-                   "image to write, .exr or .png (default: the scene's name, .png, in the current "
-                   "folder)");
-    app.add_option("-t,--threads", threads, "render threads; 0 = all cores (default: the scene's)")
-        ->check(CLI::Range(0, 255));
-    app.add_option("-s,--spp", spp, "camera samples per pixel (default: the scene's)")
-        ->check(CLI::Range(1, 65536));
+    tools::addNameOption(app, "-o,--output", output,
+                         "image to write, .exr or .png (default: the scene's name, .png, in the "
+                         "current folder)");
+    tools::addIntegerOption(app, "-t,--threads", threads, 0, 255,
+                            "render threads, 0 to 255; 0 = all cores (default: the scene's)");
+    tools::addIntegerOption(app, "-s,--spp", spp, 1, 65536,
+                            "camera samples per pixel, 1 to 65536 (default: the scene's)");
     tools::addResolutionOption(app, "-r,--res", resolution, 16384,
                                "image size WxH, e.g. 640x480 (default: the scene's)");
-    app.add_option("--crop", crop,
-                   "render only pixels X0,Y0,X1,Y1 of the frame (X1, Y1 exclusive), to an .exr "
-                   "whose data window they are; tiles joined give the whole frame exactly");
-    app.add_option("--bucket", bucket, "bucket size in pixels")
-        ->check(CLI::Range(1, 1024))
-        ->capture_default_str();
+    tools::addIntegersOption(app, "--crop", crop, 4, ',', 0, 16384,
+                             "render only pixels X0,Y0,X1,Y1 of the frame (X1, Y1 exclusive), to "
+                             "an .exr whose data window they are; tiles joined give the whole "
+                             "frame exactly")
+        ->type_name("X0,Y0,X1,Y1");
+    tools::addIntegerOption(app, "--bucket", bucket, 1, 1024, "bucket size in pixels, 1 to 1024")
+        ->default_str("16");
     app.add_option("--plugin", plugins, "load another plug-in module (repeatable)");
     app.add_flag("-q,--quiet", quiet, "no progress bar and no summary");
     if (const auto stop = tools::parseCommandLine(app, argc, argv, "orv-render")) return *stop;
 
     int width = resolution.first, height = resolution.second;
     host::PixelWindow window;
-    if (!crop.empty() && !host::parsePixelWindow(crop, &window)) {
-        std::cerr << "orv-render: --crop " << crop
-                  << ": expected X0,Y0,X1,Y1, whole numbers with X0 < X1 and Y0 < Y1\n";
-        return 1;
+    if (!crop.empty()) {
+        window = host::PixelWindow{crop[0], crop[1], crop[2], crop[3]};
+        if (window.empty()) {
+            tools::say("orv-render", "--crop: expected X0 < X1 and Y0 < Y1; see orv-render --help");
+            return 1;
+        }
     }
     if (output.empty())
         output =
             std::filesystem::path(scenePath).stem().string() + (crop.empty() ? ".png" : ".exr");
     if (!crop.empty() &&
         strcasecmp(std::filesystem::path(output).extension().c_str(), ".exr") != 0) {
-        std::cerr << "orv-render: --crop writes an .exr (a PNG has no data window)\n";
+        tools::say("orv-render", "--crop writes an .exr (a PNG has no data window)");
         return 1;
     }
 
@@ -114,19 +116,23 @@ int main(int argc, char** argv) {
         width = job.width();
         height = job.height();
         for (const std::string& warning : scene.warnings)
-            std::cerr << "orv-render: warning: " << warning << "\n";
+            tools::say("orv-render", "warning: " + warning);
 
         if (!quiet)
-            std::fprintf(stderr,
-                         "orv-render: %s: %dx%d, %d spp, %d thread%s, %zu object%s, %zu light%s\n",
-                         scenePath.c_str(), width, height, settings.samples, settings.threads,
-                         settings.threads == 1 ? "" : "s", scene.objects.size(),
-                         scene.objects.size() == 1 ? "" : "s", scene.lights.size(),
-                         scene.lights.size() == 1 ? "" : "s");
+            tools::say("orv-render", scenePath + ": " + std::to_string(width) + "x" +
+                                         std::to_string(height) + ", " +
+                                         std::to_string(settings.samples) + " spp, " +
+                                         std::to_string(settings.threads) +
+                                         (settings.threads == 1 ? " thread, " : " threads, ") +
+                                         std::to_string(scene.objects.size()) +
+                                         (scene.objects.size() == 1 ? " object, " : " objects, ") +
+                                         std::to_string(scene.lights.size()) +
+                                         (scene.lights.size() == 1 ? " light" : " lights"));
 
-        // Found out now rather than after the render: an output that cannot be written, and
-        // a render that the memory limits cannot hold.
+        // Found out now rather than after the render: an output that cannot be written or that
+        // is one of the render's own inputs, and a render that the memory limits cannot hold.
         host::ImageFile file(output);
+        host::refuseSceneInputs(file, scene);
         host::checkRenderMemory(
             host::renderMemory(width, height, settings.threads, settings.bucketSize, output),
             host::memoryRooms(), width, height);
@@ -153,7 +159,7 @@ int main(int argc, char** argv) {
                          host::sampleText(stats.nonFinite.first).c_str());
 
         if (stats.stopped) {
-            std::fprintf(stderr, "orv-render: stopped; %s left as it was\n", output.c_str());
+            tools::say("orv-render", "stopped; " + output + " left as it was");
             return 130;
         }
         if (!quiet) {
@@ -162,24 +168,25 @@ int main(int argc, char** argv) {
                          stats.seconds, si(double(stats.samples)).c_str(),
                          si(stats.samples / s).c_str(), si(double(stats.rays)).c_str(),
                          si(stats.rays / s).c_str());
-            std::fprintf(stderr, "orv-render: writing %s\n", output.c_str());
+            tools::say("orv-render", "writing " + output);
         }
         file.write(image, host::renderFacts(job, stats, scenePath));
-        std::fprintf(stderr, "orv-render: wrote %s\n", output.c_str());
+        tools::say("orv-render", "wrote " + output);
     } catch (const host::SceneError& e) {
-        std::cerr << e.what() << "\n"
-                  << "orv-render: " << e.problems.size()
-                  << (e.problems.size() == 1 ? " problem" : " problems")
-                  << " in the scene; nothing rendered\n";
+        for (const std::string& problem : e.problems)
+            std::fprintf(stderr, "%s\n", host::printable(problem).c_str());
+        tools::say("orv-render", std::to_string(e.problems.size()) +
+                                     (e.problems.size() == 1 ? " problem" : " problems") +
+                                     " in the scene; nothing rendered");
         return 1;
     } catch (const host::HostError& e) {
-        std::cerr << "orv-render: " << e.what() << "\n";
+        tools::say("orv-render", e.what());
         return 1;
     } catch (const std::bad_alloc&) {
-        std::cerr << "orv-render: out of memory; nothing written\n";
+        tools::say("orv-render", "out of memory; nothing written");
         return 1;
     } catch (const std::exception& e) {
-        std::cerr << "orv-render: " << e.what() << "\n";
+        tools::say("orv-render", e.what());
         return 1;
     }
     return 0;

@@ -1,9 +1,9 @@
 // orv-shade: evaluates one node of a scene at given shading points and prints what it gives.
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <fstream>
-#include <iostream>
+#include <optional>
 
 #include "builtin/host_node_types.h"
 #include "command_line.h"
@@ -61,7 +61,7 @@ void checkShadingPoint(const host::ShadingPoint& p, const std::string& where) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    tools::reportBrokenPipes();
+    tools::beginTool();
     CLI::App app{
         "Evaluate one node of a scene at shading points, as the renderer would there, and print "
         "its output (or, for a light filter, the filtered light intensity) as JSON, one record "
@@ -69,66 +69,100 @@ int main(int argc, char** argv) {
     std::string scenePath, nodeName, pointsFile, objectName;
     std::vector<float> point, normal, geometricNormal, alternateNormal, direction, intensity;
     bool asFilter = false, explain = false;
-    std::string gridCorners, gridImage;
+    std::vector<std::string> gridCorners;
+    std::string gridImage;
     tools::Resolution gridResolution{0, 0};
     int thread = 0;
     std::vector<std::string> plugins;
     app.add_option("scene", scenePath, "scene file (JSON)")->required();
-    app.add_option("-n,--node", nodeName, "the node to evaluate")->required();
+    tools::addNameOption(app, "-n,--node", nodeName, "the node to evaluate")->required();
     auto vectorOption = [&](const char* name, std::vector<float>& into, const char* help) {
-        return app.add_option(name, into, help)->expected(3)->delimiter(',');
+        return tools::addFloatsOption(app, name, into, 3, 3, help)->type_name("X,Y,Z");
     };
-    vectorOption("-P,--point", point, "shading point, world space (default 0 0 0)");
-    vectorOption("-N,--normal", normal, "shading normal (default 0 0 1)");
-    vectorOption("--geometric-normal", geometricNormal, "geometric normal (default: --normal)");
-    vectorOption("--alternate-normal", alternateNormal,
-                 "alternate normal (default: --normal facing against --direction)");
-    vectorOption("-I,--direction", direction, "incoming ray direction (default 0 0 -1)");
-    app.add_option("-L,--intensity", intensity,
-                   "unfiltered light intensity r g b, or one number (default 1)")
-        ->expected(1, 3)
-        ->delimiter(',');
-    app.add_option("--object", objectName,
-                   "object being shaded (default: the first whose shader reaches the node)");
-    app.add_option("--points", pointsFile,
-                   "JSON file: an array of points, each with any of point, normal, "
-                   "geometricNormal, alternateNormal, rayDirection, lightIntensity, object");
+    auto pointFlag =
+        vectorOption("-P,--point", point, "shading point, world space (default 0 0 0)");
+    auto normalFlag = vectorOption("-N,--normal", normal, "shading normal (default 0 0 1)");
+    auto geometricFlag =
+        vectorOption("--geometric-normal", geometricNormal, "geometric normal (default: --normal)");
+    auto alternateFlag =
+        vectorOption("--alternate-normal", alternateNormal,
+                     "alternate normal (default: --normal facing against --direction)");
+    auto directionFlag =
+        vectorOption("-I,--direction", direction, "incoming ray direction (default 0 0 -1)");
+    auto intensityFlag = tools::addFloatsOption(app, "-L,--intensity", intensity, 1, 3,
+                                                "unfiltered light intensity r g b, or one number "
+                                                "(default 1)");
+    tools::addNameOption(app, "--object", objectName,
+                         "object being shaded (default: the first whose shader reaches the node)");
+    auto pointsFlag = tools::addNameOption(
+        app, "--points", pointsFile,
+        "JSON file: an array of points, each with any of point, normal, geometricNormal, "
+        "alternateNormal, rayDirection, lightIntensity, object");
     app.add_flag("--filter", asFilter,
                  "treat the node as a light filter (automatic for a node in a light's filters)");
-    app.add_option("--thread", thread, "render thread index to shade on")
-        ->check(CLI::Range(0, 254))
-        ->capture_default_str();
+    tools::addIntegerOption(app, "--thread", thread, 0, 254, "render thread index to shade on")
+        ->default_str("0");
     app.add_option("--plugin", plugins, "load another plug-in module (repeatable)");
-    app.add_flag("--explain", explain,
-                 "add to each record the tree of nodes evaluated, messages set or looked up and "
-                 "rays cast while shading the point");
+    auto explainFlag = app.add_flag(
+        "--explain", explain,
+        "add to each record the tree of nodes evaluated, messages set or looked up and rays cast "
+        "while shading the point");
     auto grid = app.add_option("--grid", gridCorners,
                                "X0,Y0,Z0:X1,Y1,Z1: shade the axis-aligned rectangle between two "
                                "corners sharing one coordinate, the first at the top-left, and "
-                               "write the values to --image");
-    tools::addResolutionOption(app, "--res", gridResolution, 4096, "grid cells WxH, e.g. 128x128")
+                               "write the values to --image")
+                    ->expected(2)
+                    ->delimiter(':')
+                    ->type_name("X0,Y0,Z0:X1,Y1,Z1");
+    const int kMaxGridSide = 4096;
+    tools::addResolutionOption(app, "--res", gridResolution, kMaxGridSide,
+                               "grid cells WxH, e.g. 128x128")
         ->needs(grid);
-    app.add_option("--image", gridImage, "grid image: .exr (values as they are) or .png (sRGB)")
+    tools::addNameOption(app, "--image", gridImage,
+                         "grid image: .exr (values as they are) or .png (sRGB)")
         ->needs(grid);
-    grid->excludes("--points");
+    // Flags that would be silently ignored are refused: a grid sets its own points and writes
+    // an image, a points file gives every point whole.
+    grid->excludes(pointsFlag)->excludes(explainFlag)->excludes(pointFlag);
+    for (CLI::Option* flag :
+         {pointFlag, normalFlag, geometricFlag, alternateFlag, directionFlag, intensityFlag})
+        pointsFlag->excludes(flag);
     if (const auto stop = tools::parseCommandLine(app, argc, argv, "orv-shade")) return *stop;
     host::ShadeGrid cells;
     if (!gridCorners.empty()) {
-        if (!host::parseGridCorners(gridCorners, &cells)) {
-            std::cerr << "orv-shade: --grid " << gridCorners
-                      << ": expected X0,Y0,Z0:X1,Y1,Z1 with exactly one coordinate the same in "
-                         "both corners\n";
+        std::vector<float> from, to;
+        try {
+            for (int corner = 0; corner < 2; ++corner) {
+                std::vector<float>& into = corner == 0 ? from : to;
+                std::string text = gridCorners[corner];
+                for (size_t start = 0; start <= text.size();) {
+                    const size_t end = std::min(text.find(',', start), text.size());
+                    into.push_back(tools::readFloat("--grid", text.substr(start, end - start)));
+                    start = end + 1;
+                }
+            }
+        } catch (const CLI::ValidationError& e) {
+            tools::say("orv-shade", std::string(e.what()) + "; see orv-shade --help");
+            return 1;
+        }
+        if (from.size() != 3 || to.size() != 3 ||
+            !host::setGridCorners(toVector(from), toVector(to), &cells)) {
+            tools::say("orv-shade",
+                       "--grid: expected X0,Y0,Z0:X1,Y1,Z1 with exactly one "
+                       "coordinate the same in both corners, and the others within "
+                       "a 32-bit float of each other");
             return 1;
         }
         cells.width = gridResolution.first;
         cells.height = gridResolution.second;
         if (cells.width < 1 || gridImage.empty()) {
-            std::cerr << "orv-shade: --grid needs --res WxH (each 1 to 4096) and --image FILE\n";
+            tools::say("orv-shade", "--grid needs --res WxH (each 1 to " +
+                                        std::to_string(kMaxGridSide) + ") and --image FILE");
             return 1;
         }
     }
     if (intensity.size() == 2) {
-        std::cerr << "orv-shade: --intensity takes one number or three\n";
+        tools::say("orv-shade", "--intensity takes one number or three");
         return 1;
     }
 
@@ -187,43 +221,48 @@ int main(int argc, char** argv) {
                                              ? std::string()
                                              : pointsFile + ": point " + std::to_string(i));
         for (const std::string& warning : scene->warnings)
-            std::cerr << "orv-shade: warning: " << warning << "\n";
-        if (!gridImage.empty()) host::checkImagePath(gridImage);
+            tools::say("orv-shade", "warning: " + warning);
+        // Found out before any shading: an image that cannot be written or would destroy an
+        // input.
+        std::optional<host::ImageFile> image;
+        if (!gridImage.empty()) {
+            image.emplace(gridImage);
+            host::refuseSceneInputs(*image, *scene);
+        }
         const std::unique_ptr<host::RenderWorld> world = host::buildWorld(*scene);
         scene->universe->prepare();
         host::setUpNodes(*scene, world->world);
         asFilter = asFilter || host::isLightFilter(*scene, node);
-        if (!gridImage.empty()) {
+        if (image) {
             if (normal.empty()) points[0].normal = host::gridNormal(cells);
-            host::writeImage(gridImage,
-                             host::shadeGrid(*world, node, asFilter, points[0], cells, thread));
+            image->write(host::shadeGrid(*world, node, asFilter, points[0], cells, thread));
             scene->universe->finish();
-            std::cerr << "orv-shade: wrote " << gridImage << "\n";
+            tools::say("orv-shade", "wrote " + gridImage);
             return 0;
         }
         const nlohmann::ordered_json records =
             host::shadePoints(*world, node, asFilter, points, thread, explain);
         scene->universe->finish();
-        std::cout << "[\n";
+        std::string text = "[\n";
         for (size_t i = 0; i < records.size(); ++i)
-            std::cout << records[i].dump() << (i + 1 < records.size() ? ",\n" : "\n");
-        std::cout << "]\n";
-        if (!tools::outputWritten("orv-shade")) return 1;
+            text += records[i].dump() + (i + 1 < records.size() ? ",\n" : "\n");
+        text += "]\n";
+        return tools::writeOutput("orv-shade", text);
     } catch (const host::SceneError& e) {
-        std::cerr << e.what() << "\n"
-                  << "orv-shade: " << e.problems.size()
-                  << (e.problems.size() == 1 ? " problem" : " problems")
-                  << " in the scene; nothing evaluated\n";
+        for (const std::string& problem : e.problems)
+            std::fprintf(stderr, "%s\n", host::printable(problem).c_str());
+        tools::say("orv-shade", std::to_string(e.problems.size()) +
+                                    (e.problems.size() == 1 ? " problem" : " problems") +
+                                    " in the scene; nothing evaluated");
         return 1;
     } catch (const host::HostError& e) {
-        std::cerr << "orv-shade: " << e.what() << "\n";
+        tools::say("orv-shade", e.what());
         return 1;
     } catch (const std::bad_alloc&) {
-        std::cerr << "orv-shade: out of memory\n";
+        tools::say("orv-shade", "out of memory");
         return 1;
     } catch (const std::exception& e) {
-        std::cerr << "orv-shade: " << e.what() << "\n";
+        tools::say("orv-shade", e.what());
         return 1;
     }
-    return 0;
 }

@@ -1,6 +1,6 @@
 // "perspective_camera": a pinhole camera. Not shaded; the renderer reads its stored values.
 //   position (vector, (0, 0, 5))   lookAt (vector, 0)   up (vector, (0, 1, 0))
-//   fov (float, 40): field of view across the image's shorter side, degrees, in (0, 180)
+//   fov (float, 40): field of view across the image's shorter side, degrees, 0.001 to 179
 #include "builtin/builtin_methods.h"
 
 namespace host {

@@ -13,9 +13,6 @@ struct PixelWindow {
     bool empty() const { return x1 <= x0 || y1 <= y0; }
 };
 
-/// Reads "X0,Y0,X1,Y1" (four whole numbers, X1 > X0 and Y1 > Y0); false for anything else.
-bool parsePixelWindow(const std::string& text, PixelWindow* window);
-
 /// Throws HostError, naming the window as `flag` gave it, unless it lies inside a frame of
 /// width x height.
 void checkWindowInFrame(const PixelWindow& window, int width, int height, const std::string& flag);

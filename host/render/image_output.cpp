@@ -1,15 +1,9 @@
 #include "render/image_output.h"
 
 #include <dlfcn.h>
-#include <fcntl.h>
-#include <unistd.h>
 
-#include <atomic>
 #include <cctype>
-#include <cerrno>
 #include <cmath>
-#include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <vector>
 
@@ -33,93 +27,12 @@ bool isPng(const std::string& path) {
     return imageExtension(path) == ".png";
 }
 
-[[noreturn]] void fail(const std::string& path, const std::string& reason) {
-    throw HostError("cannot write '" + path + "': " + reason);
-}
-
-[[noreturn]] void failErrno(const std::string& path) {
-    fail(path, std::strerror(errno));
-}
-
-fs::path folderOf(const std::string& path) {
-    const fs::path target(path);
-    return target.has_parent_path() ? target.parent_path() : fs::path(".");
-}
-
-/// A name for a temporary beside `path` that no other file has yet: hidden, with the path's
-/// extension, told apart by process and count.
-std::string temporaryName(const std::string& path) {
-    static std::atomic<unsigned> made{0};
-    const fs::path target(path);
-    return (folderOf(path) /
-            ("." + target.stem().string() + ".part" + std::to_string(getpid()) + "-" +
-             std::to_string(made.fetch_add(1)) + target.extension().string()))
-        .string();
-}
-
-/// Opens a new named temporary beside `path` for writing; its name in *name. -1 and errno set
-/// on failure.
-int openNamedTemporary(const std::string& path, std::string* name) {
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        *name = temporaryName(path);
-        const int fd = ::open(name->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST) return fd;
-    }
-    return -1;
-}
-
-bool writeAll(int fd, const std::vector<unsigned char>& bytes) {
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            if (n == 0) errno = EIO;
-            return false;
-        }
-        done += static_cast<size_t>(n);
-    }
-    return ::fsync(fd) == 0;
-}
-
-/// Writes `bytes` to a named temporary and renames it over `path`; the temporary is gone
-/// whatever happens short of the process being killed.
-void writeThroughNamedTemporary(const std::string& path, const std::vector<unsigned char>& bytes) {
-    std::string name;
-    const int fd = openNamedTemporary(path, &name);
-    if (fd < 0) failErrno(path);
-    const bool written = writeAll(fd, bytes);
-    const int writeError = errno;
-    ::close(fd);
-    if (!written || ::rename(name.c_str(), path.c_str()) != 0) {
-        const int error = written ? errno : writeError;
-        ::unlink(name.c_str());
-        errno = error;
-        failErrno(path);
-    }
-}
-
-/// Links the unnamed file `fd` at `path`: directly when nothing is there, else under a
-/// temporary name renamed over the old file. False, with nothing changed, where the link
-/// cannot be made (no /proc, a file system that refuses).
-bool linkIntoPlace(int fd, const std::string& path) {
-    char source[64];
-    std::snprintf(source, sizeof(source), "/proc/self/fd/%d", fd);
-    if (::linkat(AT_FDCWD, source, AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0) return true;
-    if (errno != EEXIST) return false;
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::string name = temporaryName(path);
-        if (::linkat(AT_FDCWD, source, AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) != 0) {
-            if (errno == EEXIST) continue;
-            return false;
-        }
-        if (::rename(name.c_str(), path.c_str()) == 0) return true;
-        const int error = errno;
-        ::unlink(name.c_str());
-        errno = error;
-        failErrno(path);
-    }
-    return false;
+/// The extension is checked before the file is opened, so that a refused name makes no folder.
+const std::string& checkedPath(const std::string& path) {
+    checkImagePath(path);
+    // Loaded now, so that a missing encoder is found before any work is done.
+    imageEncoder();
+    return path;
 }
 
 }  // namespace
@@ -150,42 +63,23 @@ ImageEncoder imageEncoder() {
     return encoder;
 }
 
-ImageFile::ImageFile(std::string path) : path_(std::move(path)) {
-    checkImagePath(path_);
-    // Loaded now, so that a missing encoder is found before any work is done.
-    imageEncoder();
-    const fs::path folder = folderOf(path_);
-    std::error_code error;
-    fs::create_directories(folder, error);
-    if (error) fail(path_, "cannot make the folder '" + folder.string() + "': " + error.message());
-    if (fs::is_directory(path_, error)) fail(path_, "it is a folder");
-    unnamed_ = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
-    if (unnamed_ >= 0) return;
-    // Refusals that mean "no unnamed files here", as file systems and older kernels give them.
-    if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) failErrno(path_);
-    // Prove that a named temporary can be made, and leave none while the render runs.
-    std::string name;
-    const int fd = openNamedTemporary(path_, &name);
-    if (fd < 0) failErrno(path_);
-    ::close(fd);
-    ::unlink(name.c_str());
-}
-
-ImageFile::~ImageFile() {
-    if (unnamed_ >= 0) ::close(unnamed_);
-}
+ImageFile::ImageFile(std::string path) : file_(checkedPath(path)) {}
 
 void ImageFile::write(const ImageBuffer& image, const ImageFacts& facts) {
-    const std::vector<unsigned char> bytes = imageEncoder()(path_, image, facts);
-    if (unnamed_ >= 0) {
-        if (!writeAll(unnamed_, bytes)) failErrno(path_);
-        const bool linked = linkIntoPlace(unnamed_, path_);
-        // Linked, the file is the image at the path: a later write must not touch it.
-        ::close(unnamed_);
-        unnamed_ = -1;
-        if (linked) return;
-    }
-    writeThroughNamedTemporary(path_, bytes);
+    const std::vector<unsigned char> bytes = imageEncoder()(path(), image, facts);
+    file_.commit(bytes.data(), bytes.size());
+}
+
+void refuseSceneInputs(const ImageFile& file, const Scene& scene) {
+    if (file.replaces(scene.path))
+        throw HostError("cannot write '" + file.path() + "': it is the scene file, '" + scene.path +
+                        "'");
+    // File parameters hold their paths resolved against the scene's folder.
+    for (const auto& node : scene.universe->nodes())
+        for (const ParamValue& value : node->values)
+            if (value.type == kTypeString && value.str && *value.str && file.replaces(value.str))
+                throw HostError("cannot write '" + file.path() + "': it is '" + value.str +
+                                "', which '" + node->name + "' of the scene reads");
 }
 
 void writeImage(const std::string& path, const ImageBuffer& image, const ImageFacts& facts) {

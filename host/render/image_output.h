@@ -6,6 +6,8 @@
 
 #include "render/image_buffer.h"
 #include "render/image_facts.h"
+#include "scene/scene.h"
+#include "universe/file_replacement.h"
 
 namespace host {
 
@@ -16,30 +18,27 @@ std::string imageExtension(const std::string& path);
 /// for an image it cannot write.
 void checkImagePath(const std::string& path);
 
-/// An image file about to be replaced. Made before rendering: it creates missing folders and
-/// opens the temporary file the image will go through, so that an output that cannot be written
-/// is found before any work is done. The image is encoded in memory and written into an unnamed
-/// file (O_TMPFILE) in the output's folder, which is then linked into place: killed at any
-/// moment, even by SIGKILL, the path holds the old file or the whole new one, and nothing else
-/// is left (but for the instant between linking a replacement and renaming it over the old
-/// file). Where the file system makes no unnamed files, a named temporary beside the output is
-/// written and renamed instead. Every failure is a HostError naming the path and the reason.
+/// An image file about to be replaced, made before rendering so that an output that cannot be
+/// written is found before any work is done: the extension, the encoder, and the whole write
+/// path as FileReplacement checks it. The image is encoded in memory and put in place whole.
 class ImageFile {
   public:
     explicit ImageFile(std::string path);
-    ~ImageFile();
-    ImageFile(const ImageFile&) = delete;
-    ImageFile& operator=(const ImageFile&) = delete;
 
-    const std::string& path() const { return path_; }
+    const std::string& path() const { return file_.path(); }
+    /// True when writing would replace the file `other` (an input of the render).
+    bool replaces(const std::string& other) const { return file_.replaces(other); }
     /// Encodes `image` and puts it at the path. `facts` place the image in its frame and
-    /// describe the render (image_facts.h). A later call writes through a named temporary.
+    /// describe the render (image_facts.h).
     void write(const ImageBuffer& image, const ImageFacts& facts = {});
 
   private:
-    std::string path_;
-    int unnamed_ = -1;  ///< the O_TMPFILE descriptor; -1 on file systems without them
+    FileReplacement file_;
 };
+
+/// Throws HostError, naming what it reads, when writing `file` would destroy an input of the
+/// render: the scene file itself, or a file one of its nodes reads (a mesh).
+void refuseSceneInputs(const ImageFile& file, const Scene& scene);
 
 /// Writes `image` to `path` through an ImageFile.
 void writeImage(const std::string& path, const ImageBuffer& image, const ImageFacts& facts = {});

@@ -1,6 +1,6 @@
 #include "render/shade_grid.h"
 
-#include <cstdio>
+#include <cmath>
 
 #include "shading/output_color.h"
 
@@ -33,18 +33,15 @@ RGBA pixelOf(const ShaderGlobals& sg, uint8_t type, bool asLightFilter) {
 
 }  // namespace
 
-bool parseGridCorners(const std::string& text, ShadeGrid* grid) {
-    Vector a, b;
-    int consumed = 0;
-    if (std::sscanf(text.c_str(), "%f,%f,%f:%f,%f,%f%n", &a.x, &a.y, &a.z, &b.x, &b.y, &b.z,
-                    &consumed) != 6 ||
-        static_cast<size_t>(consumed) != text.size())
-        return false;
+bool setGridCorners(const Vector& from, const Vector& to, ShadeGrid* grid) {
     int equal = 0;
-    for (int i = 0; i < 3; ++i) equal += axis(a, i) == axis(b, i);
+    for (int i = 0; i < 3; ++i) {
+        equal += axis(from, i) == axis(to, i);
+        if (!std::isfinite(axis(to, i) - axis(from, i))) return false;
+    }
     if (equal != 1) return false;
-    grid->from = a;
-    grid->to = b;
+    grid->from = from;
+    grid->to = to;
     return true;
 }
 

@@ -1,8 +1,6 @@
 // Pictures of a node: its values over a rectangle of points, as an image (orv-shade --grid).
 #pragma once
 
-#include <string>
-
 #include "render/image_buffer.h"
 #include "render/point_shading.h"
 
@@ -16,9 +14,9 @@ struct ShadeGrid {
     int width = 0, height = 0;
 };
 
-/// Reads "X0,Y0,Z0:X1,Y1,Z1" into the corners; false unless exactly one coordinate is equal
-/// in both.
-bool parseGridCorners(const std::string& text, ShadeGrid* grid);
+/// Sets the corners; false, with `grid` as it was, unless exactly one coordinate is equal in
+/// both and the rectangle's sides are finite floats (corners far apart may still overflow).
+bool setGridCorners(const Vector& from, const Vector& to, ShadeGrid* grid);
 
 /// The unit normal along the axis the rectangle does not span, pointing to +.
 Vector gridNormal(const ShadeGrid& grid);

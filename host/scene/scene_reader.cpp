@@ -16,6 +16,7 @@
 #include "scene/scene_error.h"
 #include "shading/output_color.h"
 #include "universe/plugin_loader.h"
+#include "universe/printable.h"
 #include "universe/text_file.h"
 
 namespace host {
@@ -228,7 +229,7 @@ class SceneReader {
     }
 
     static void warnOnStderr(const std::string& warning) {
-        std::fprintf(stderr, "warning: %s\n", warning.c_str());
+        std::fprintf(stderr, "warning: %s\n", printable(warning).c_str());
     }
 
     std::vector<std::string> typeNames(int32_t kind) const {
@@ -671,14 +672,20 @@ class SceneReader {
         return node->values[node->type->findParam(param)];
     }
 
+    /// Refuses a value outside [low, high], saying that range as it is checked: the message
+    /// is made from the bounds, so it cannot drift from them. A float is compared with the
+    /// bounds as floats, so that a bound written in the file (1e30) is itself accepted.
     void checkRange(const Entity& entity, const char* param, double low, double high,
-                    const char* meaning) {
+                    const char* unit) {
         if (entity.node->type->findParam(param) < 0) return;
         const ParamValue& v = stored(entity.node, param);
-        const double x = v.type == kTypeInt ? v.integer : v.flt;
-        if (!(x >= low && x <= high)) {
+        const bool inside = v.type == kTypeInt ? v.integer >= low && v.integer <= high
+                                               : v.flt >= static_cast<float>(low) &&
+                                                     v.flt <= static_cast<float>(high);
+        if (!inside) {
             std::ostringstream what;
-            what << "is " << formatValue(v) << "; expected " << meaning;
+            what << "is " << formatValue(v) << "; expected " << low << " to " << high
+                 << (*unit ? " " : "") << unit;
             problem(entity.label + ": parameter '" + param + "'", what.str());
         }
     }
@@ -687,15 +694,15 @@ class SceneReader {
         const Node* node = entity.node;
         switch (entity.role) {
             case Role::Options:
-                checkRange(entity, "xres", 1, 16384, "a width of 1 to 16384 pixels");
-                checkRange(entity, "yres", 1, 16384, "a height of 1 to 16384 pixels");
-                checkRange(entity, "samples", 1, 65536, "1 or more samples per pixel");
-                checkRange(entity, "threads", 0, 255, "0 (all cores) to 255 threads");
-                checkRange(entity, "rayDepth", 0, 64, "a ray depth of 0 to 64");
+                checkRange(entity, "xres", 1, 16384, "pixels");
+                checkRange(entity, "yres", 1, 16384, "pixels");
+                checkRange(entity, "samples", 1, 65536, "samples per pixel");
+                checkRange(entity, "threads", 0, 255, "threads (0: all cores)");
+                checkRange(entity, "rayDepth", 0, 64, "");
                 warnNonColourShader(entity, "background");
                 break;
             case Role::Camera: {
-                checkRange(entity, "fov", 1e-3, 179.0, "a field of view in (0, 180) degrees");
+                checkRange(entity, "fov", 1e-3, 179.0, "degrees");
                 // With a point refused, the others would be judged against its default.
                 if (entity.refused) break;
                 const Vec3 up = widen(stored(node, "up").vec);
@@ -724,13 +731,13 @@ class SceneReader {
                 warnNonColourShader(entity, "shader");
                 break;
             case Role::Light:
-                checkRange(entity, "intensity", 0, 1e30, "an intensity of 0 or more");
+                checkRange(entity, "intensity", 0, 1e30, "");
                 if (node->type->findParam("direction") >= 0) {
                     if (!(length(widen(stored(node, "direction").vec)) > 1e-6))
                         problem(entity.label + ": parameter 'direction'",
                                 "is zero; expected the direction the spot points in");
-                    checkRange(entity, "coneAngle", 1e-3, 180, "a cone of (0, 180] degrees");
-                    checkRange(entity, "penumbraAngle", 0, 180, "a soft edge of 0 to 180 degrees");
+                    checkRange(entity, "coneAngle", 1e-3, 180, "degrees");
+                    checkRange(entity, "penumbraAngle", 0, 180, "degrees");
                 }
                 break;
             default:

@@ -5,6 +5,7 @@
 #include "shading/explain_recorder.h"
 #include "shading/sample_state.h"
 #include "universe/node.h"
+#include "universe/printable.h"
 
 namespace host {
 
@@ -19,7 +20,8 @@ void refuseTooDeep(Node* node, ShaderGlobals* sg) {
         std::fprintf(stderr,
                      "warning: node '%s' (%s): evaluations nest more than %d deep in one sample "
                      "(a network that reaches itself through a renderer call?); answered black\n",
-                     node->name.c_str(), node->type->name.c_str(), kMaxNestedEvaluations);
+                     printable(node->name).c_str(), printable(node->type->name).c_str(),
+                     kMaxNestedEvaluations);
 }
 
 /// An evaluation reported to orv-shade --explain.

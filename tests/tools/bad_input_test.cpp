@@ -142,8 +142,82 @@ std::vector<ToolCase> cases() {
                    {"orv-shade: --res", "1 to 4096"}),
              usage("GridWithoutImage", "orv-shade",
                    {"-n", "f", "--grid", "0,0,0:1,1,0", "--res", "8x8"}, {"--image FILE"}),
+             // Numbers are decimal whatever their leading zeros: read as octal, 020000 and
+             // 070000 would be 8192 and 28672, in range; no wrap, no '+', no base prefix.
+             usage("ResolutionLeadingZeroIsDecimal", "orv-render", {"-r", "020000x1"},
+                   {"orv-render: --res: '020000'", "1 to 16384"}),
+             usage("SamplesLeadingZeroIsDecimal", "orv-render", {"-s", "070000"},
+                   {"--spp: '070000'", "1 to 65536"}),
+             usage("CropDoesNotWrap", "orv-render", {"--crop", "0,0,4294967297,1"},
+                   {"--crop: '4294967297'", "0 to 16384"}),
+             usage("CropPlusSign", "orv-render", {"--crop", "+1,0,4,4"}, {"--crop: '+1'"}),
+             usage("ThreadsHexadecimal", "orv-render", {"-t", "0x10"}, {"--threads: '0x10'"}),
+             usage("PointHexadecimal", "orv-shade", {"-n", "f", "-P", "0x10,0,0"},
+                   {"--point: '0x10' is not a decimal number"}),
+             usage("GridCornerNotANumber", "orv-shade",
+                   {"-n", "f", "--grid", "nan,0,0:1,0,1", "--res", "2x2", "--image", "g.png"},
+                   {"--grid: 'nan' is not finite"}),
+             usage("GridCornerInfinite", "orv-shade",
+                   {"-n", "f", "--grid", "0,0,0:1e39,0,1", "--res", "2x2", "--image", "g.png"},
+                   {"--grid: '1e39'", "32-bit float"}),
+             // Flags that would be silently ignored.
+             usage("ExplainWithGrid", "orv-shade",
+                   {"-n", "f", "--grid", "0,0,0:1,0,1", "--res", "2x2", "--image", "g.png",
+                    "--explain"},
+                   {"--grid", "--explain", "excludes"}),
+             usage("PointWithGrid", "orv-shade",
+                   {"-n", "f", "--grid", "0,0,0:1,0,1", "--res", "2x2", "--image", "g.png", "-P",
+                    "1,1,1"},
+                   {"--grid", "--point", "excludes"}),
+             usage("NormalWithPoints", "orv-shade",
+                   {"-n", "f", "--points", "p.json", "-N", "0,1,0"},
+                   {"--points", "--normal", "excludes"}),
+             usage("IntensityWithPoints", "orv-shade", {"-n", "f", "--points", "p.json", "-L", "2"},
+                   {"--points", "--intensity", "excludes"}),
+             usage("EmptyOutput", "orv-render", {"-o", ""}, {"orv-render: --output: is empty"}),
+             usage("EmptyObject", "orv-shade", {"-n", "f", "--object", ""}, {"--object: is empty"}),
+             usage("EmptyPoints", "orv-shade", {"-n", "f", "--points", ""}, {"--points: is empty"}),
          })
         rows.push_back(std::move(row));
+    // An output that is an input of its own render: the scene saved as scene.png rendered to
+    // the default output, scene.png; a grid image written onto the scene it shades.
+    rows.push_back({"OutputIsTheScene",
+                    "orv-render",
+                    {{"scene.png", kFlatScene}},
+                    {"scene.png", "-r", "8x8", "-s", "1", "-q"},
+                    1,
+                    {"cannot write 'scene.png': it is the scene file"}});
+    rows.push_back(
+        {"GridImageIsTheScene",
+         "orv-shade",
+         {{"shot.exr", kFlatScene}},
+         {"shot.exr", "-n", "f", "--grid", "0,0,0:1,0,1", "--res", "2x2", "--image", "./shot.exr"},
+         1,
+         {"cannot write './shot.exr': it is the scene file"}});
+    // Checked before rendering (no summary line yet), and the folders made for it unmade: a
+    // name too long to be made at all.
+    rows.push_back(without({"OutputNameTooLong",
+                            "orv-render",
+                            {{"scene.json", kFlatScene}},
+                            {"scene.json", "-r", "8x8", "-s", "1", "-o",
+                             "made/for/it/" + std::string(300, 'n') + ".png"},
+                            1,
+                            {"File name too long"}},
+                           {"done in"}));
+    // Names from the scene reach the terminal with their control characters written out: no
+    // escape sequence retitles it, no newline forges a line of its own.
+    rows.push_back(without(
+        render("NameWithEscapes",
+               R"({"nodes": [{"type": "flat", "name": "\u001b]0;owned\u0007\nx", "colour": 1}]})",
+               1, {"node '\\x1b]0;owned\\x07\\nx'"}),
+        {"\x1b", "\x07", "\nx"}));
+    // A limit stated is the one checked.
+    rows.push_back(render("FieldOfViewLimit", R"({"camera": {"fov": 179.5}})", 1,
+                          {"parameter 'fov'", "expected 0.001 to 179 degrees"}));
+    rows.push_back(render("IntensityLimit",
+                          R"({"lights": [{"type": "point", "name": "key", "intensity": 2e30}]})", 1,
+                          {"parameter 'intensity'", "expected 0 to 1e+30"}));
+
     ToolCase folder = without(render("ScenePathIsAFolder", "{}", 1, {"scenes: is a folder"},
                                      {{"scenes/readme.txt", "not a scene"}}),
                               {"malformed"});
@@ -193,7 +267,11 @@ std::vector<ToolCase> cases() {
         "objects": [{"type": "sphere", "name": "ball", "shader": "i"}],
         "nodes": [{"type": "orv_radio_integer", "name": "i", "integer": 1}]})",
                0, {"warning", "object 'ball'", "parameter 'shader'", "not a colour"});
-    for (ToolCase* legal : {&flat, &negative, &integer}) {
+    // The bound itself, 1e30, is a float just above it: accepted as written.
+    ToolCase bound =
+        render("IntensityAtItsLimit",
+               R"({"lights": [{"type": "point", "name": "key", "intensity": 1e30}]})", 0, {});
+    for (ToolCase* legal : {&flat, &negative, &integer, &bound}) {
         legal->writesImage = true;
         rows.push_back(*legal);
     }

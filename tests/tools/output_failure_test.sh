@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Results that cannot be written are a failure: orv-info and orv-shade writing to a full disk
 # (/dev/full) exit 1 and say so, rather than losing their output behind an exit status of 0.
+# A reader that went away (a pipe into head) is not a failure: the tool ends quietly, with 0.
 # Usage: output_failure_test.sh ORV_INFO ORV_SHADE SCENE NODE
 set -euo pipefail
 info=$1 shade=$2 scene=$3 node=$4
@@ -25,10 +26,17 @@ points="${points%,}]"
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 echo "$points" >"$scratch/points.json"
-set +o pipefail
-"$shade" "$scene" --node "$node" --points "$scratch/points.json" 2>"$scratch/errors" | true
-status=${PIPESTATUS[0]}
-set -o pipefail
-[ "$status" -eq 1 ] || fail "orv-shade into a closed pipe exited $status"
-grep -q "^orv-shade: cannot write the output: Broken pipe" "$scratch/errors" ||
-  fail "orv-shade said: $(cat "$scratch/errors")"
+quiet() {
+  local tool=$1
+  shift
+  set +o pipefail
+  "$@" 2>"$scratch/errors" | "${reader[@]}"
+  local status=${PIPESTATUS[0]}
+  set -o pipefail
+  [ "$status" -eq 0 ] || fail "$tool into a closed pipe exited $status"
+  [ ! -s "$scratch/errors" ] || fail "$tool into a closed pipe said: $(cat "$scratch/errors")"
+}
+reader=(true)
+quiet orv-shade "$shade" "$scene" --node "$node" --points "$scratch/points.json"
+reader=(head -n 1)
+quiet orv-info "$info"

@@ -196,9 +196,10 @@ TEST_F(ToolsTest, GridPixelsAreThePointsAtTheCellCentres) {
                               {"lightIntensity", 2}});
     std::ofstream(file("points.json")) << points.dump();
     for (const std::string node : {"ball", "white"}) {
-        const std::string shade = kBin + "orv-shade " + scene + " --node " + node + " -L 2 ";
-        const ToolRun grid =
-            run(shade + "--grid -1,0,-2:4,0,1 --res 5x3 --image " + file("grid.exr") + " 2>&1");
+        // The points file gives each point's light, as -L gives the grid's.
+        const std::string shade = kBin + "orv-shade " + scene + " --node " + node + " ";
+        const ToolRun grid = run(shade + "-L 2 --grid -1,0,-2:4,0,1 --res 5x3 --image " +
+                                 file("grid.exr") + " 2>&1");
         ASSERT_EQ(grid.status, 0) << grid.output;
         const ToolRun each = run(shade + "--points " + file("points.json"));
         ASSERT_EQ(each.status, 0) << each.output;
