@@ -48,6 +48,19 @@ class SetUpPass {
     }
 
     void run() {
+        // Networks nested too deep are refused here as in a render, but the warning is the
+        // render's to give: the pass's own evaluations, from nodes a render never starts at,
+        // would name nodes a render never refuses.
+        const auto& nodes = scene_.universe->nodes();
+        std::vector<bool> warned;
+        warned.reserve(nodes.size());
+        for (const auto& node : nodes) warned.push_back(node->nestingWarned.exchange(true));
+        setUpAll();
+        for (size_t i = 0; i < nodes.size(); ++i) nodes[i]->nestingWarned.store(warned[i]);
+    }
+
+  private:
+    void setUpAll() {
         for (const Light& light : world_.lights) {
             const Vector along = unitOr(toVec3d(light.direction), Vector{0, -1, 0});
             ShaderGlobals sg =
@@ -80,7 +93,6 @@ class SetUpPass {
                 evaluate(node.get(), nowhere);
     }
 
-  private:
     /// Evaluates `root` on `sample`, then, on the same sample and in scene order, every node of
     /// its network that no earlier root reached. A root an earlier one reached is passed over:
     /// its whole network was reached with it.
