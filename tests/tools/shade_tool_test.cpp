@@ -97,4 +97,24 @@ TEST(OrvShadeTool, PointsInAnyOrderGiveTheRendersValues) {
     }
 }
 
+TEST(OrvShadeTool, SettingUpSaysNothingOfItsOwn) {
+    // A chain too deep for one sample: shading its end refuses one node, and only that is told,
+    // though setting up each node of the chain from itself would refuse others.
+    std::string nodes = R"({"type": "lambert", "name": "n0", "color": 0.5})";
+    for (int i = 1; i < 100; ++i)
+        nodes += ",\n{\"type\": \"lambert\", \"name\": \"n" + std::to_string(i) +
+                 "\", \"color\": {\"link\": \"n" + std::to_string(i - 1) + "\"}}";
+    const tooltest::ScratchDir scratch;
+    scratch.write("chain.json",
+                  R"({"objects": [{"type": "sphere", "shader": "n0"}], "nodes": [)" + nodes + "]}");
+    const tooltest::ToolRun run =
+        tooltest::runTool("orv-shade", {"chain.json", "-n", "n99"}, scratch);
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    size_t warnings = 0;
+    for (size_t at = run.output.find("nest more"); at != std::string::npos;
+         at = run.output.find("nest more", at + 1))
+        ++warnings;
+    EXPECT_EQ(warnings, 1u) << run.output;
+}
+
 }  // namespace
