@@ -13,6 +13,7 @@ namespace {
 void declare(ParamList* params, const char* name, const ParamValue& value) {
     // Positions other than -1 are not used by any plug-in; parameters go in declaration order.
     // No exception may reach the plug-in: a failure is kept for the registration to report.
+    // A null name is kept as an empty one, which the plug-in loader refuses.
     try {
         params->type->params.push_back({name ? name : "", value});
     } catch (const std::bad_alloc&) {

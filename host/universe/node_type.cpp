@@ -43,6 +43,13 @@ const NodeType& NodeTypeRegistry::add(const NodeDescriptor& descriptor, const st
     return added;
 }
 
+void NodeTypeRegistry::removeAfter(size_t count) {
+    while (order_.size() > count) {
+        types_.erase(types_.find(order_.back()->name));
+        order_.pop_back();
+    }
+}
+
 const NodeType* NodeTypeRegistry::find(std::string_view name) const {
     auto it = types_.find(name);
     return it == types_.end() ? nullptr : it->second.get();

@@ -37,6 +37,9 @@ class NodeTypeRegistry {
     /// Throws HostError for a duplicate name or an incomplete descriptor.
     const NodeType& add(const NodeDescriptor& descriptor, const std::string& source);
     const NodeType* find(std::string_view name) const;
+    /// Forgets every type registered after the first `count`: a module refused whole takes
+    /// back what it had registered. No node may use them yet.
+    void removeAfter(size_t count);
     /// In registration order.
     const std::vector<const NodeType*>& all() const { return order_; }
 

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
-#include <set>
 
 #include "universe/host_error.h"
 #include "universe/plugin_loader.h"
@@ -20,17 +19,6 @@ std::string canonical(const std::string& path) {
     std::error_code failed;
     const fs::path resolved = fs::canonical(path, failed);
     return failed ? path : resolved.string();
-}
-
-/// The node type names a module's NodeLoader offers, read without registering anything.
-std::vector<std::string> offeredTypes(NodeLoaderFn loader) {
-    std::vector<std::string> names;
-    for (int index = 0; index < 4096; ++index) {
-        NodeDescriptor descriptor{};
-        if (!loader(index, &descriptor)) break;
-        if (descriptor.name) names.push_back(descriptor.name);
-    }
-    return names;
 }
 
 }  // namespace
@@ -69,31 +57,13 @@ std::vector<std::string> modulesOnPath(const std::string& pathList) {
 std::vector<std::string> loadSearchPathPlugins(NodeTypeRegistry& registry, const WarningFn& warn) {
     const char* pathList = std::getenv("ORV_PLUGIN_PATH");
     if (!pathList || !*pathList) return {};
-    std::set<std::string> loaded;
-    for (const NodeType* type : registry.all()) loaded.insert(canonical(type->source));
-
     std::vector<std::string> modules;
     for (const std::string& path : modulesOnPath(pathList)) {
-        if (!loaded.insert(canonical(path)).second) continue;
-        void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-        if (!module) {
-            const char* why = dlerror();
-            warn("cannot load plug-in '" + path + "': " + (why ? why : "unknown error") +
-                 "; skipped");
-            continue;
-        }
-        auto loader = reinterpret_cast<NodeLoaderFn>(dlsym(module, "NodeLoader"));
-        if (!loader) {  // a support library beside the plug-ins, not one of them
-            dlclose(module);
-            continue;
-        }
-        for (const std::string& name : offeredTypes(loader))
-            if (const NodeType* taken = registry.find(name))
-                throw HostError("node type '" + name + "' is offered by both '" + taken->source +
-                                "' and '" + path + "'");
         try {
-            loadPlugin(registry, path);
-            modules.push_back(path);
+            // A file already loaded, under this name or another, registers nothing again.
+            if (!loadPlugin(registry, path).empty()) modules.push_back(path);
+        } catch (const PluginConflict&) {
+            throw;
         } catch (const HostError& e) {
             warn(std::string(e.what()) + "; skipped");
         }

@@ -28,10 +28,11 @@ std::string dataDir();
 /// exist are passed over.
 std::vector<std::string> modulesOnPath(const std::string& pathList);
 
-/// Loads into `registry` each module on $ORV_PLUGIN_PATH that exports NodeLoader, skipping a
-/// file that is already loaded and files that are not plug-ins. A module that fails to load is
-/// skipped and `warn` told its path and the reason. Throws HostError naming both modules when
-/// one offers a node type that another has registered. Returns the modules loaded.
+/// Loads into `registry` each plug-in on $ORV_PLUGIN_PATH (see loadPlugin): a file already
+/// loaded is passed over; one that is not a plug-in module (checked before it is loaded, so no
+/// other library's code runs) or that fails to load is skipped and `warn` told its path and the
+/// reason. Throws PluginConflict naming both modules when one offers a node type that another
+/// has registered. Returns the modules loaded.
 std::vector<std::string> loadSearchPathPlugins(NodeTypeRegistry& registry, const WarningFn& warn);
 
 }  // namespace host

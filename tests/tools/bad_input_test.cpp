@@ -4,10 +4,14 @@
 // image on disk as it was; odd but legal values render with a warning.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+
 #include "tool_run.h"
 
 namespace {
 
+using tooltest::Environment;
 using tooltest::ToolCase;
 
 const std::vector<std::string> kRender = {"scene.json", "-o", "out.png", "-r",
@@ -44,6 +48,74 @@ const char* const kEnvironmentLoop = R"({
                "user": {"environment": "sky"}}],
   "nodes": [{"type": "orv_trace", "name": "t", "rayType": 3},
             {"type": "lambert", "name": "sky", "color": {"link": "t"}}]})";
+
+std::string fileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+/// Plug-ins: an argument is a file path, a file is loaded once however it is reached, a file
+/// that is not a plug-in is never run, and a module is taken whole or not at all. Each row has
+/// the test module (table_flaw_module.cpp) as my_nodes.so in its folder.
+void addPluginRows(std::vector<ToolCase>& rows) {
+    const std::string module = fileBytes(ORV_TABLE_FLAW_MODULE);
+    const std::string bundled = std::string(ORV_BINARY_DIR) + "/lib/orv_shaders";
+    const char* const usesModule = R"({"objects": [{"type": "sphere", "shader": "g"}],
+        "nodes": [{"type": "orv_test_table_good", "name": "g"}]})";
+    auto row = [&](std::string name, std::vector<std::string> args, int exitCode,
+                   std::vector<std::string> say, Environment env = {},
+                   std::vector<std::pair<std::string, std::string>> more = {}) {
+        more.emplace_back("my_nodes.so", module);
+        ToolCase made = render(std::move(name), usesModule, exitCode, std::move(say), more);
+        made.args.insert(made.args.end(), args.begin(), args.end());
+        made.env = std::move(env);
+        made.writesImage = exitCode == 0;
+        return made;
+    };
+    rows.push_back(row("PluginInTheCurrentFolder", {"--plugin", "my_nodes.so"}, 0, {}));
+    rows.push_back(row("PluginNameIsNotSearchedFor", {"--plugin", "libz.so.1"}, 1,
+                       {"'libz.so.1'", "No such file"}));
+    // Reached four ways, the bundled module twice: beside them on the path, the host's own
+    // libraries are passed over with a line each.
+    rows.push_back(
+        without(row("PluginLoadedOnce",
+                    {"--plugin", "my_nodes.so", "--plugin", "./my_nodes.so", "--plugin",
+                     bundled + "/orv_shaders.so"},
+                    0, {"liborv_host_core.so' is not a plug-in: exports no NodeLoader; skipped"},
+                    {{"ORV_PLUGIN_PATH", ".:" + bundled}}),
+                {"already registered", "offered by both"}));
+    std::string otherMachine = module, otherClass = module;
+    otherMachine[18] = static_cast<char>(otherMachine[18] ^ 0x7f);
+    otherClass[4] = static_cast<char>(otherClass[4] == 1 ? 2 : 1);
+    rows.push_back(row("PluginPathSkipsWhatIsNotAPlugin", {}, 0,
+                       {"'plugins/notes.so' is not a plug-in: not an ELF file",
+                        "'plugins/other_machine.so' is not a plug-in: built for another processor",
+                        "'plugins/other_class.so' is not a plug-in: built for "},
+                       {{"ORV_PLUGIN_PATH", "plugins"}},
+                       {{"plugins/notes.so", "not a library"},
+                        {"plugins/other_machine.so", otherMachine},
+                        {"plugins/other_class.so", otherClass},
+                        {"plugins/my_nodes.so", module}}));
+    const std::pair<const char*, const char*> flaws[] = {
+        {"duplicate", "parameter 'gain' is declared twice"},
+        {"empty", "parameter 1 has no name"},
+        {"null", "parameter 1 has no name"},
+        {"type", "parameter 'type' is a name scene files keep"},
+        {"name", "parameter 'name' is a name scene files keep"}};
+    for (const auto& [flaw, reason] : flaws)
+        rows.push_back(row(std::string("PluginTableFlaw_") + flaw, {"--plugin", "my_nodes.so"}, 1,
+                           {"my_nodes.so", "node type 'orv_test_table_flawed'", reason},
+                           {{"ORV_TEST_TABLE_FLAW", flaw}}));
+    // Skipped from the path, the module leaves behind none of the types it offered before.
+    rows.push_back(row("PluginRefusedWhole", {}, 1,
+                       {"my_nodes.so", "declared twice; skipped", "'orv_test_table_good'"},
+                       {{"ORV_PLUGIN_PATH", "."}, {"ORV_TEST_TABLE_FLAW", "duplicate"}}));
+    ToolCase info = row("InfoPluginInTheCurrentFolder", {}, 0, {"orv_test_table_good"});
+    info.tool = "orv-info";
+    info.args = {"my_nodes.so"};
+    info.writesImage = false;
+    rows.push_back(info);
+}
 
 std::vector<ToolCase> cases() {
     std::vector<ToolCase> rows = {
@@ -261,6 +333,8 @@ std::vector<ToolCase> cases() {
         legal->exitCode = 0;
         rows.push_back(*legal);
     }
+
+    addPluginRows(rows);
 
     ToolCase integer =
         render("IntegerShaderOnAnObjectWarns", R"({

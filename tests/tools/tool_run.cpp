@@ -34,7 +34,7 @@ std::set<std::string> ScratchDir::listing() const {
 }
 
 ToolRun runTool(const std::string& tool, const std::vector<std::string>& args,
-                const ScratchDir& scratch, unsigned seconds) {
+                const ScratchDir& scratch, unsigned seconds, const Environment& env) {
     const std::string program = std::string(ORV_BINARY_DIR) + "/bin/" + tool;
     std::vector<char*> argv{const_cast<char*>(program.c_str())};
     for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
@@ -49,6 +49,7 @@ ToolRun runTool(const std::string& tool, const std::vector<std::string>& args,
         if (fd < 0 || chdir(work.c_str()) != 0) _exit(127);
         dup2(fd, STDOUT_FILENO);
         dup2(fd, STDERR_FILENO);
+        for (const auto& [name, value] : env) setenv(name.c_str(), value.c_str(), 1);
         alarm(seconds);  // kept across exec
         execv(program.c_str(), argv.data());
         _exit(127);
@@ -74,7 +75,7 @@ void checkToolCase(const ToolCase& row) {
     scratch.write(kOldImage, kOldImageText);
     const std::set<std::string> before = scratch.listing();
 
-    const ToolRun run = runTool(row.tool, row.args, scratch);
+    const ToolRun run = runTool(row.tool, row.args, scratch, 120, row.env);
     const std::string said = "\n" + row.tool + " said:\n" + run.output;
     EXPECT_EQ(run.signal, 0) << "ended by a signal" << said;
     EXPECT_EQ(run.exitCode, row.exitCode) << said;

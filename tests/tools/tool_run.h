@@ -39,10 +39,13 @@ struct ToolRun {
     std::string output;  ///< stdout and stderr, interleaved
 };
 
+/// Environment variables set for a tool, over the test's own: name, value.
+using Environment = std::vector<std::pair<std::string, std::string>>;
+
 /// Runs `tool` (a program of the build's bin folder) with `args` in `scratch.work()`, ended
 /// with SIGALRM after `seconds`.
 ToolRun runTool(const std::string& tool, const std::vector<std::string>& args,
-                const ScratchDir& scratch, unsigned seconds = 120);
+                const ScratchDir& scratch, unsigned seconds = 120, const Environment& env = {});
 
 /// One row of a table: a hostile input and what the tool must answer to it.
 struct ToolCase {
@@ -54,6 +57,7 @@ struct ToolCase {
     std::vector<std::string> mustSay;  ///< the file, node or object, parameter, reason
     std::vector<std::string> mustNotSay = {};
     bool writesImage = false;  ///< out.png is to be replaced by a new image
+    Environment env = {};
 };
 
 /// Rows print as their names in test output.
