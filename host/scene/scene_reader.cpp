@@ -729,6 +729,7 @@ class SceneReader {
                 }
                 if (!entity.refused) checkReach(entity);
                 warnNonColourShader(entity, "shader");
+                warnNonColourEnvironment(entity);
                 break;
             case Role::Light:
                 checkRange(entity, "intensity", 0, 1e30, "");
@@ -786,6 +787,19 @@ class SceneReader {
              "names '" + value.node->name + "' (" + value.node->type->name + "), whose output is " +
                  typeName(type) + ", not a colour: the " +
                  (entity.role == Role::Object ? "object" : "background") + " shows " + shown);
+    }
+
+    /// orv_trace's environment lookup takes the node's output slot as a colour as it stands.
+    void warnNonColourEnvironment(const Entity& entity) {
+        const UserParamEntry* environment = entity.node->findUserParam("environment");
+        if (!environment || environment->value.type != kTypeNode || !environment->value.node)
+            return;
+        const Node* named = environment->value.node;
+        if (isColorType(named->type->outputType)) return;
+        warn("environment not a colour", entity.label + ": user parameter 'environment'",
+             "names '" + named->name + "' (" + named->type->name + "), whose output is " +
+                 typeName(named->type->outputType) +
+                 ", not a colour: an environment lookup reads its value's bits as a colour");
     }
 
     void warnNegativeColours(const Entity& entity) {

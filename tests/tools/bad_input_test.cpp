@@ -336,11 +336,13 @@ std::vector<ToolCase> cases() {
 
     addPluginRows(rows);
 
-    ToolCase integer =
-        render("IntegerShaderOnAnObjectWarns", R"({
-        "objects": [{"type": "sphere", "name": "ball", "shader": "i"}],
+    ToolCase integer = render("IntegerShaderOnAnObjectWarns", R"({
+        "objects": [{"type": "sphere", "name": "ball", "shader": "i",
+                     "user": {"environment": "i"}}],
         "nodes": [{"type": "orv_radio_integer", "name": "i", "integer": 1}]})",
-               0, {"warning", "object 'ball'", "parameter 'shader'", "not a colour"});
+                              0,
+                              {"warning", "object 'ball'", "parameter 'shader'", "not a colour",
+                               "user parameter 'environment'"});
     // The bound itself, 1e30, is a float just above it: accepted as written.
     ToolCase bound =
         render("IntensityAtItsLimit",
