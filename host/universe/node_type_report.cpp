@@ -136,7 +136,7 @@ std::string describeMarkdown(const NodeType& t, int index) {
     out << ".\n\n";
     out << "| # | parameter | type | default | read once per update | meant values |\n"
            "|---|---|---|---|---|---|\n";
-    const ParamDecl* spelt = nullptr;  ///< the last row that spelt out what other values do
+    const ParamDecl* spelt = nullptr;  // the last row that spelt out what other values do
     for (size_t p = 0; p < t.params.size(); ++p) {
         const ParamDecl& d = t.params[p];
         std::string meant = d.meantValues();

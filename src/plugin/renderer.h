@@ -84,6 +84,7 @@
 //    naming it, rather than registered with parameters missing.
 //  - AiCritSecInit always gives a usable section: without memory for its own it shares one
 //    process-wide recursive lock, as exclusive, only less concurrent.
+//  - AiMetaDataSet* drop the metadata: it is advice, and the type registers without it.
 //  - Every other call allocates nothing, so memory cannot fail it.
 #pragma once
 
