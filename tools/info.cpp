@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "builtin/host_node_types.h"
 #include "command_line.h"
 #include "universe/file_replacement.h"
 #include "universe/host_error.h"
@@ -14,7 +15,8 @@
 
 int main(int argc, char** argv) {
     tools::beginTool();
-    CLI::App app{"List the node types of a shader plug-in and their parameters."};
+    CLI::App app{
+        "List the node types of a shader plug-in and the host's own, with their parameters."};
     std::string plugin;
     std::string format = "text";
     std::string updateDoc, checkDoc;
@@ -31,6 +33,7 @@ int main(int argc, char** argv) {
 
     try {
         host::Universe universe;
+        host::registerHostNodeTypes(universe.registry());
         const bool bundled = plugin.empty();
         if (bundled) plugin = host::defaultPluginPath();
         universe.loadPlugin(plugin);
@@ -42,10 +45,13 @@ int main(int argc, char** argv) {
                      std::fprintf(stderr, "warning: %s\n", host::printable(warning).c_str());
                  }))
                 sources.push_back(module);
+        // The plug-ins' types, then the host's own that scenes combine them with.
         std::vector<const host::NodeType*> types;
         for (const host::NodeType* type : universe.registry().all())
             if (std::find(sources.begin(), sources.end(), type->source) != sources.end())
                 types.push_back(type);
+        for (const host::NodeType* type : universe.registry().all())
+            if (type->source == "built-in") types.push_back(type);
 
         if (!checkDoc.empty()) {
             const std::string current = host::readTextFile(checkDoc);
@@ -68,7 +74,9 @@ int main(int argc, char** argv) {
         if (format == "markdown") {
             for (size_t i = 0; i < types.size(); ++i)
                 text += "## " + types[i]->name + "\n\n" +
-                        host::describeMarkdown(*types[i], static_cast<int>(i)) + "\n";
+                        host::describeMarkdown(*types[i],
+                                               static_cast<int>(host::indexInSource(types, i))) +
+                        "\n";
         } else {
             text = host::describeText(types);
         }

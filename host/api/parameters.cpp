@@ -87,6 +87,29 @@ void AiNodeParamVec(ParamList* params, int, const char* name, float x, float y, 
     declare(params, name, ParamValue::makeVector(x, y, z));
 }
 
+// Metadata is advice to the renderer: any failure, even of memory, drops it rather than the type.
+void AiMetaDataSetBool(ParamList* params, const char* param, const char* key, bool value) {
+    if (!params || !param || !key) return;
+    try {
+        host::setParamMetadata(*params->type, param, key, value);
+    } catch (...) {
+    }
+}
+void AiMetaDataSetFlt(ParamList* params, const char* param, const char* key, float value) {
+    if (!params || !param || !key) return;
+    try {
+        host::setParamMetadata(*params->type, param, key, value);
+    } catch (...) {
+    }
+}
+void AiMetaDataSetStr(ParamList* params, const char* param, const char* key, const char* value) {
+    if (!params || !param || !key || !value) return;
+    try {
+        host::setParamMetadata(*params->type, param, key, std::string_view(value));
+    } catch (...) {
+    }
+}
+
 bool AiShaderEvalParamFuncBool(ShaderGlobals* sg, const Node* node, int index) {
     checkRead(node, index, kTypeBoolean, __func__);
     if (const ParamValue* stored = storedAs(node, index, kTypeBoolean)) return stored->boolean;

@@ -16,6 +16,8 @@ enum { kMode, kColor, kZenith, kNadir, kUp, kReflect };
 
 void parameters(ParamList* params, NodeEntry*) {
     AiNodeParamInt(params, -1, "mode", 1);
+    AiMetaDataSetStr(params, "mode", "values", "0 constant color, 1 gradient");
+    AiMetaDataSetStr(params, "mode", "otherwise", "gives the gradient, as 1 does");
     AiNodeParamRGB(params, -1, "color", 0.5f, 0.5f, 0.5f);
     AiNodeParamRGB(params, -1, "zenith", 0.2f, 0.4f, 0.9f);
     AiNodeParamRGB(params, -1, "nadir", 0.1f, 0.1f, 0.1f);

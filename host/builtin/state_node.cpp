@@ -9,6 +9,9 @@ namespace {
 
 void parameters(ParamList* params, NodeEntry*) {
     AiNodeParamInt(params, -1, "mode", 0);
+    AiMetaDataSetStr(params, "mode", "values",
+                     "0 shading point, 1 shading normal, 2 geometric normal, 3 incoming direction");
+    AiMetaDataSetStr(params, "mode", "otherwise", "gives (0, 0, 0)");
 }
 
 void evaluate(Node* node, ShaderGlobals* sg) {

@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "geometry/object_reach.h"
 #include "scene/closest_name.h"
@@ -745,6 +746,81 @@ class SceneReader {
                 break;
         }
         warnNegativeColours(entity);
+        checkAgainstParamTables(entity);
+    }
+
+    /// What the type's parameter table says of each parameter: a stored value outside the values
+    /// the node means takes the node's fallback; a link into a parameter the node reads once per
+    /// update gives every sample the value of the one sample the node is set up on.
+    void checkAgainstParamTables(const Entity& entity) {
+        const Node* node = entity.node;
+        for (size_t i = 0; i < node->values.size(); ++i) {
+            const ParamDecl& decl = node->type->params[i];
+            const Node* source = node->links[i];
+            if (source ? !decl.oncePerUpdate : decl.means(node->values[i])) continue;
+            const std::string kind =
+                (source ? "once per update " : "not meant ") + node->type->name + "." + decl.name;
+            const std::string where = entity.label + ": parameter '" + decl.name + "'";
+            // Counted only: the message of the first is the one shown.
+            if (warningKinds_.count(kind)) {
+                warn(kind, where, "");
+            } else if (source) {
+                warn(kind, where,
+                     "is linked to '" + source->name + "' (" + source->type->name +
+                         "), whose value can differ from sample to sample, but " +
+                         node->type->name +
+                         " reads it once per update: every sample takes its value at the one "
+                         "sample the node is set up on" +
+                         reachedFrom(node));
+            } else {
+                warn(kind, where,
+                     "is " + formatValue(node->values[i]) + ", outside its " +
+                         (decl.values.empty() ? "range (" : "table (") + decl.meantValues() +
+                         "): " +
+                         (decl.otherwise.empty() ? "the node does not say what it does then"
+                                                 : decl.otherwise));
+            }
+        }
+    }
+
+    /// " (reached from object 'a', ...)": the objects, lights and background whose networks
+    /// reach `node`, in scene order, at most three named.
+    std::string reachedFrom(const Node* node) {
+        if (downstream_.empty())
+            for (const auto& each : universe_->nodes())
+                for (const Node* upstream : each->links)
+                    if (upstream) downstream_[upstream].push_back(each.get());
+        std::unordered_set<const Node*> reached{node};
+        std::vector<const Node*> walk{node};
+        while (!walk.empty()) {
+            const Node* at = walk.back();
+            walk.pop_back();
+            if (auto it = downstream_.find(at); it != downstream_.end())
+                for (const Node* next : it->second)
+                    if (reached.insert(next).second) walk.push_back(next);
+        }
+        std::vector<std::string> roots;
+        for (const Node* object : scene_->objects) {
+            const int shader = object->type->findParam("shader");
+            bool reaches = shader >= 0 && reached.count(object->values[shader].node) != 0;
+            for (const UserParamEntry& user : object->userParams)
+                reaches =
+                    reaches || (user.value.type == kTypeNode && reached.count(user.value.node));
+            if (reaches) roots.push_back("object '" + object->name + "'");
+        }
+        for (const SceneLight& light : scene_->lights)
+            for (const Node* filter : light.filters)
+                if (reached.count(filter)) {
+                    roots.push_back("light '" + light.node->name + "'");
+                    break;
+                }
+        if (reached.count(stored(universe_->options(), "background").node))
+            roots.push_back("the background");
+        if (roots.empty()) return "";
+        std::string text = " (reached from ";
+        for (size_t i = 0; i < roots.size() && i < 3; ++i) text += (i == 0 ? "" : ", ") + roots[i];
+        if (roots.size() > 3) text += " and " + std::to_string(roots.size() - 3) + " more";
+        return text + ")";
     }
 
     /// A radius or side length: negative (or -0) cannot be meant; zero is legal but shows nothing.
@@ -857,6 +933,8 @@ class SceneReader {
         size_t more;   ///< further places with the same kind of value
     };
     std::unordered_map<std::string, WarningKind> warningKinds_;
+    /// Per node, the nodes it feeds; built when first asked for.
+    std::unordered_map<const Node*, std::vector<const Node*>> downstream_;
 };
 
 }  // namespace

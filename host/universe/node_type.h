@@ -1,6 +1,7 @@
 // Node types: what a plug-in or the host offers, with the parameters its callback declared.
 #pragma once
 
+#include <limits>
 #include <map>
 #include <memory>
 #include <string>
@@ -12,9 +13,31 @@
 
 namespace host {
 
+/// A limit that is not set.
+constexpr double kUnbounded = std::numeric_limits<double>::quiet_NaN();
+
+/// A value of an integer parameter that the node gives a meaning, from the type's metadata.
+struct NamedValue {
+    int32_t value;
+    std::string meaning;  ///< "card"
+};
+
 struct ParamDecl {
     std::string name;
     ParamValue defaultValue;  ///< its type is the parameter's type
+    // From the metadata the parameters callback gave (AiMetaDataSet*): the scene check and the
+    // reference are built from these.
+    bool oncePerUpdate = false;  ///< read at the node's set-up, not per sample
+    double min = kUnbounded;     ///< NaN when the metadata sets no limit
+    double max = kUnbounded;
+    std::vector<NamedValue> values = {};  ///< empty when any value in min .. max is meant
+    std::string otherwise = {};           ///< what the node does with another value
+
+    /// Whether the node means `value` (one of `values`, within `min` .. `max`). Values of types
+    /// the metadata says nothing about are all meant.
+    bool means(const ParamValue& value) const;
+    /// The meant values for people: "0 card, 1 sphere", "0 to 10", "0 or more"; empty for any.
+    std::string meantValues() const;
 };
 
 struct NodeType {
@@ -29,6 +52,14 @@ struct NodeType {
     /// Index of the parameter called `name`, or -1.
     int findParam(std::string_view name) const;
 };
+
+/// Applies metadata `key` to parameter `param` of `type` (the keys of AiMetaDataSet*). A key or
+/// parameter it does not know, a value of another kind than the key's, or a "values" list that
+/// is not "integer meaning, ..." is ignored.
+void setParamMetadata(NodeType& type, std::string_view param, std::string_view key, bool flag);
+void setParamMetadata(NodeType& type, std::string_view param, std::string_view key, float number);
+void setParamMetadata(NodeType& type, std::string_view param, std::string_view key,
+                      std::string_view text);
 
 /// All registered node types, by name. Type names are unique.
 class NodeTypeRegistry {

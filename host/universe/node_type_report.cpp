@@ -1,5 +1,6 @@
 #include "universe/node_type_report.h"
 
+#include <cmath>
 #include <nlohmann/json.hpp>
 #include <sstream>
 
@@ -30,10 +31,26 @@ nlohmann::json valueJson(const ParamValue& v) {
     }
 }
 
+/// The host's own types are registered under this source.
+bool isHosts(const NodeType& t) {
+    return t.source == "built-in";
+}
+
+std::string origin(const NodeType& t) {
+    return isHosts(t) ? std::string("the host's own") : "version " + t.version;
+}
+
 constexpr const char* kBlockOpen = "<!-- orv-info ";
 constexpr const char* kBlockClose = "<!-- /orv-info -->";
 
 }  // namespace
+
+size_t indexInSource(const std::vector<const NodeType*>& types, size_t i) {
+    size_t index = 0;
+    for (size_t j = 0; j < i; ++j)
+        if (types[j]->source == types[i]->source) ++index;
+    return index;
+}
 
 const char* kindName(int32_t kind) {
     switch (kind) {
@@ -56,13 +73,18 @@ std::string describeText(const std::vector<const NodeType*>& types) {
     std::ostringstream out;
     for (size_t i = 0; i < types.size(); ++i) {
         const NodeType& t = *types[i];
-        out << i << "  " << t.name << "  kind " << kindName(t.kind) << " (" << t.kind
-            << ")  output " << typeName(t.outputType) << " (" << int(t.outputType) << ")  version "
-            << t.version << "\n";
-        for (size_t p = 0; p < t.params.size(); ++p)
-            out << "    " << p << "  " << t.params[p].name << "  "
-                << typeName(t.params[p].defaultValue.type) << "  "
-                << formatValue(t.params[p].defaultValue) << "\n";
+        out << indexInSource(types, i) << "  " << t.name << "  kind " << kindName(t.kind) << " ("
+            << t.kind << ")  output " << typeName(t.outputType) << " (" << int(t.outputType)
+            << ")  " << origin(t) << "\n";
+        for (size_t p = 0; p < t.params.size(); ++p) {
+            const ParamDecl& d = t.params[p];
+            out << "    " << p << "  " << d.name << "  " << typeName(d.defaultValue.type) << "  "
+                << formatValue(d.defaultValue);
+            if (d.oncePerUpdate) out << "  once per update";
+            if (const std::string meant = d.meantValues(); !meant.empty())
+                out << "  (" << meant << ")";
+            out << "\n";
+        }
     }
     return out.str();
 }
@@ -72,18 +94,32 @@ std::string describeJson(const std::vector<const NodeType*>& types) {
     for (size_t i = 0; i < types.size(); ++i) {
         const NodeType& t = *types[i];
         nlohmann::json params = nlohmann::json::array();
-        for (size_t p = 0; p < t.params.size(); ++p)
-            params.push_back({{"index", p},
-                              {"name", t.params[p].name},
-                              {"type", typeName(t.params[p].defaultValue.type)},
-                              {"default", valueJson(t.params[p].defaultValue)}});
-        all.push_back({{"index", i},
+        for (size_t p = 0; p < t.params.size(); ++p) {
+            const ParamDecl& d = t.params[p];
+            nlohmann::json param = {{"index", p},
+                                    {"name", d.name},
+                                    {"type", typeName(d.defaultValue.type)},
+                                    {"default", valueJson(d.defaultValue)},
+                                    {"oncePerUpdate", d.oncePerUpdate}};
+            if (!std::isnan(d.min)) param["min"] = d.min;
+            if (!std::isnan(d.max)) param["max"] = d.max;
+            if (!d.values.empty()) {
+                nlohmann::json values = nlohmann::json::array();
+                for (const NamedValue& v : d.values)
+                    values.push_back({{"value", v.value}, {"meaning", v.meaning}});
+                param["values"] = values;
+            }
+            if (!d.otherwise.empty()) param["otherwise"] = d.otherwise;
+            params.push_back(param);
+        }
+        all.push_back({{"index", indexInSource(types, i)},
                        {"name", t.name},
                        {"kind", kindName(t.kind)},
                        {"output", typeName(t.outputType)},
                        {"outputCode", t.outputType},
                        {"version", t.version},
                        {"source", t.source},
+                       {"host", isHosts(t)},
                        {"parameters", params}});
     }
     return all.dump(2) + "\n";
@@ -91,13 +127,33 @@ std::string describeJson(const std::vector<const NodeType*>& types) {
 
 std::string describeMarkdown(const NodeType& t, int index) {
     std::ostringstream out;
-    out << "Index " << index << ", " << kindName(t.kind) << ", output `" << typeName(t.outputType)
-        << "` (code " << int(t.outputType) << "), built for " << t.version << ".\n\n";
-    out << "| # | parameter | type | default |\n|---|---|---|---|\n";
-    for (size_t p = 0; p < t.params.size(); ++p)
-        out << "| " << p << " | `" << t.params[p].name << "` | "
-            << typeName(t.params[p].defaultValue.type) << " | "
-            << formatValue(t.params[p].defaultValue) << " |\n";
+    if (isHosts(t))
+        out << "The host's own, " << kindName(t.kind);
+    else
+        out << "Index " << index << ", " << kindName(t.kind);
+    out << ", output `" << typeName(t.outputType) << "` (code " << int(t.outputType) << ")";
+    if (!isHosts(t)) out << ", built for " << t.version;
+    out << ".\n\n";
+    out << "| # | parameter | type | default | read once per update | meant values |\n"
+           "|---|---|---|---|---|---|\n";
+    const ParamDecl* spelt = nullptr;  // the last row that spelt out what other values do
+    for (size_t p = 0; p < t.params.size(); ++p) {
+        const ParamDecl& d = t.params[p];
+        std::string meant = d.meantValues();
+        // Parameters sharing a fallback, such as the station's fifty frequencies, spell it out
+        // once.
+        if (!meant.empty() && !d.otherwise.empty()) {
+            if (spelt && spelt->otherwise == d.otherwise) {
+                meant += "; others as for `" + spelt->name + "`";
+            } else {
+                meant += "; others: " + d.otherwise;
+                spelt = &d;
+            }
+        }
+        out << "| " << p << " | `" << d.name << "` | " << typeName(d.defaultValue.type) << " | "
+            << formatValue(d.defaultValue) << " | " << (d.oncePerUpdate ? "yes" : "") << " | "
+            << meant << " |\n";
+    }
     return out.str();
 }
 
@@ -120,7 +176,8 @@ std::string updateDocument(const std::string& document, const std::vector<const 
             if (types[i]->name == name) index = static_cast<int>(i);
         if (index < 0) throw HostError("orv-info block names unknown node type '" + name + "'");
         result += document.substr(at, bodyStart - at);
-        result += "\n" + describeMarkdown(*types[index], index);
+        result += "\n" + describeMarkdown(*types[index], static_cast<int>(indexInSource(
+                                                             types, static_cast<size_t>(index))));
         result += kBlockClose;
         at = close + std::string(kBlockClose).size();
     }

@@ -11,12 +11,18 @@ namespace host {
 /// "shader", "light", ...
 const char* kindName(int32_t kind);
 
+/// Where types[i] stands among the types of its own source: its NodeLoader index for a
+/// plug-in's type.
+size_t indexInSource(const std::vector<const NodeType*>& types, size_t i);
+
 /// One block per type: index, name, kind, output type, version, then one line per parameter.
 std::string describeText(const std::vector<const NodeType*>& types);
 /// An array of {index, name, kind, output, version, source, parameters: [{index, name, type,
 /// default}]}.
 std::string describeJson(const std::vector<const NodeType*>& types);
-/// The parameter table of one type, as a Markdown table with a one-line header above it.
+/// The parameter table of one type, as a Markdown table with a one-line header above it: with
+/// each parameter, whether the node reads it once per update and the values it means. The
+/// host's own types are marked as such.
 std::string describeMarkdown(const NodeType& type, int index);
 
 /// Rewrites every block of `document` that stands between "<!-- orv-info NAME -->" and

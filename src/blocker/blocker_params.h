@@ -10,15 +10,19 @@
 /// The parameters in declaration order, which is part of the node's interface: the index of a
 /// row is the index evaluation reads it back by.
 constexpr ParamTableEntry kBlockerParams[] = {
-    boolParam("mute", false),
+    boolParam("mute", false).once(),
     rgbParam("bFilter", 0.0f, 0.0f, 0.0f),
-    intParam("bType", 0),
-    vectorParam("bScale", 1.0f, 1.0f, 1.0f),
-    vectorParam("bRot", 0.0f, 0.0f, 0.0f),
-    vectorParam("bTransl", 0.0f, 0.0f, 0.0f),
-    boolParam("bPositive", true),
-    floatParam("bExtraScale", 1.0f),
-    intParam("bDecayPower", 1),
+    intParam("bType", 0)
+        .once()
+        .named("0 card, 1 sphere, 2 box, 3 cylinder",
+               "every point is inside both shapes: with bPositive the light is filtered "
+               "everywhere, without it the light passes everywhere"),
+    vectorParam("bScale", 1.0f, 1.0f, 1.0f).once(),
+    vectorParam("bRot", 0.0f, 0.0f, 0.0f).once(),
+    vectorParam("bTransl", 0.0f, 0.0f, 0.0f).once(),
+    boolParam("bPositive", true).once(),
+    floatParam("bExtraScale", 1.0f).once(),
+    intParam("bDecayPower", 1).once().range(0.0f, kNoLimit, "takes the linear ramp, as 1 does"),
 };
 
 constexpr int kParamMute = paramIndex(kBlockerParams, "mute", kTypeBoolean);

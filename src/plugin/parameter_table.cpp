@@ -23,8 +23,13 @@ void declareParam(ParamList* params, const ParamTableEntry& entry, const char* n
             AiNodeParamVec(params, -1, name, v[0], v[1], v[2]);
             break;
         default:
-            break;
+            return;
     }
+    if (entry.oncePerUpdate) AiMetaDataSetBool(params, name, "oncePerUpdate", true);
+    if (entry.min == entry.min) AiMetaDataSetFlt(params, name, "min", entry.min);
+    if (entry.max == entry.max) AiMetaDataSetFlt(params, name, "max", entry.max);
+    if (entry.names) AiMetaDataSetStr(params, name, "values", entry.names);
+    if (entry.otherwise) AiMetaDataSetStr(params, name, "otherwise", entry.otherwise);
 }
 
 namespace parameter_table_detail {

@@ -4,16 +4,47 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <string_view>
 
 #include "plugin/renderer.h"
 
-/// One parameter as a node type declares it. The row's place in its table is its index.
+constexpr float kNoLimit = std::numeric_limits<float>::quiet_NaN();
+
+/// One parameter as a node type declares it. The row's place in its table is its index. The
+/// columns after the default are what the renderer may check scenes against and show users;
+/// they are set with the modifiers below: intParam("bType", 0).once().named("0 card, ...", "...").
 struct ParamTableEntry {
     const char* name;
     uint8_t type;     ///< kTypeBoolean, kTypeInt, kTypeFloat, kTypeRGB, kTypeRGBA or kTypeVector
     int32_t integer;  ///< default of a boolean (0 or 1) or integer
     float values[4];  ///< default of a float (values[0]), colour or vector
+    bool oncePerUpdate = false;       ///< read at the set-up after an update, not per sample
+    float min = kNoLimit;             ///< lowest value the node means; NaN for none
+    float max = kNoLimit;             ///< highest value the node means; NaN for none
+    const char* names = nullptr;      ///< the meaningful values, "0 card, 1 sphere, ..."
+    const char* otherwise = nullptr;  ///< what the node does with a value outside them
+
+    constexpr ParamTableEntry once() const {
+        ParamTableEntry e = *this;
+        e.oncePerUpdate = true;
+        return e;
+    }
+    /// Meant values from `low` to `high` (NaN: unbounded on that side).
+    constexpr ParamTableEntry range(float low, float high, const char* fallback) const {
+        ParamTableEntry e = *this;
+        e.min = low;
+        e.max = high;
+        e.otherwise = fallback;
+        return e;
+    }
+    /// Meant values listed as "value name" pairs separated by ", ".
+    constexpr ParamTableEntry named(const char* list, const char* fallback) const {
+        ParamTableEntry e = *this;
+        e.names = list;
+        e.otherwise = fallback;
+        return e;
+    }
 };
 
 constexpr ParamTableEntry boolParam(const char* name, bool value) {
@@ -35,7 +66,8 @@ constexpr ParamTableEntry vectorParam(const char* name, float x, float y, float 
     return {name, kTypeVector, 0, {x, y, z, 0}};
 }
 
-/// Declares `entry` under `name` (by default its own) with the call of its type, at position -1.
+/// Declares `entry` under `name` (by default its own) with the call of its type, at position -1,
+/// then gives the renderer the row's other columns as the parameter's metadata.
 void declareParam(ParamList* params, const ParamTableEntry& entry, const char* name = nullptr);
 
 /// Declares a whole table, in row order, so that row i gets index i.

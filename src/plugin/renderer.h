@@ -84,6 +84,7 @@
 //    naming it, rather than registered with parameters missing.
 //  - AiCritSecInit always gives a usable section: without memory for its own it shares one
 //    process-wide recursive lock, as exclusive, only less concurrent.
+//  - AiMetaDataSet* drop the metadata: it is advice, and the type registers without it.
 //  - Every other call allocates nothing, so memory cannot fail it.
 #pragma once
 
@@ -245,6 +246,19 @@ void AiNodeParamRGB(ParamList* params, int position, const char* name, float r, 
 void AiNodeParamRGBA(ParamList* params, int position, const char* name, float r, float g, float b,
                      float a);
 void AiNodeParamVec(ParamList* params, int position, const char* name, float x, float y, float z);
+
+/// Metadata of parameter `param`, given in the parameters callback after its declaration. It
+/// changes nothing of the parameter itself: renderers check scenes against it and show it to
+/// users. The renderer copies the strings. A key it does not know, or a parameter not declared,
+/// is ignored, as is the call when memory runs out. The keys:
+///  - "oncePerUpdate" (bool): the node reads the parameter once per update, at its first sample
+///    after it, and keeps that value for every later sample until the next update.
+///  - "min", "max" (float): the lowest and highest value the node means.
+///  - "values" (string): the values the node means, each with its meaning: "0 card, 1 sphere".
+///  - "otherwise" (string): what the node does with a value outside "min" .. "max" or "values".
+void AiMetaDataSetBool(ParamList* params, const char* param, const char* key, bool value);
+void AiMetaDataSetFlt(ParamList* params, const char* param, const char* key, float value);
+void AiMetaDataSetStr(ParamList* params, const char* param, const char* key, const char* value);
 
 // ---------------------------------------------------------------------------------------------
 // Parameter evaluation: the value of parameter `index` for this sample. A linked parameter runs

@@ -9,7 +9,9 @@ namespace {
 
 // Each kind's table holds its own value and then the channel's frequency; the reads below find
 // their indices in it by name and type.
-constexpr ParamTableEntry kFrequency = intParam("frequency", 0);
+constexpr ParamTableEntry kFrequency =
+    intParam("frequency", 0)
+        .range(0.0f, 10.0f, "tunes to no channel: the receiver gives its own value, as at 0");
 
 struct ColorKind {
     using Value = RGBA;

@@ -24,7 +24,8 @@ struct StationSlotKind {
     ParamTableEntry value;  ///< type and default of the value parameters; the name is unused
 };
 
-/// In declaration order. A frequency is an integer, 0 (off) by default.
+/// In declaration order. A frequency is an integer, 0 (off) by default, 1 to 10 a channel, read
+/// once per update.
 constexpr StationSlotKind kStationSlotKinds[] = {
     {"colors", "color", rgbaParam(nullptr, 1.0f, 1.0f, 1.0f, 1.0f)},
     {"scalars", "scalar", floatParam(nullptr, 0.0f)},
@@ -32,7 +33,12 @@ constexpr StationSlotKind kStationSlotKinds[] = {
     {"booleans", "boolean", boolParam(nullptr, false)},
     {"vectors", "vector", vectorParam(nullptr, 0.0f, 0.0f, 0.0f)},
 };
-constexpr ParamTableEntry kStationFrequency = intParam(nullptr, 0);
+constexpr ParamTableEntry kStationFrequency =
+    intParam(nullptr, 0)
+        .once()
+        .range(0.0f, 10.0f,
+               "above 10 the slot's value is evaluated but broadcast on no channel; below 0 the "
+               "slot is off, as at 0");
 constexpr int kStationKindCount = sizeof(kStationSlotKinds) / sizeof(kStationSlotKinds[0]);
 
 namespace station_parameters_detail {

@@ -6,19 +6,28 @@
 #include "plugin/renderer.h"
 
 constexpr ParamTableEntry kTraceParams[] = {
-    intParam("rayType", 0),  ///< 0 probe, 1 traced (code 4), 2 traced (code 8), 3 environment
-    boolParam("onHitOverride", false),
-    rgbParam("onHitColor", 0.0f, 1.0f, 0.0f),
-    boolParam("onNoHitOverride", false),
+    intParam("rayType", 0)
+        .once()
+        .named("0 probe, 1 traced (ray type 4), 2 traced (ray type 8), 3 environment",
+               "casts nothing and gives onNoHitColor"),
+    boolParam("onHitOverride", false).once(),    ///< traced rays: a hit gives onHitColor
+    rgbParam("onHitColor", 0.0f, 1.0f, 0.0f),    ///< read per sample, as the other colours
+    boolParam("onNoHitOverride", false).once(),  ///< traced rays: a miss gives onNoHitColor
     rgbParam("onNoHitColor", 1.0f, 0.0f, 0.0f),
-    intParam("origin", 0),  ///< 1 customOrigin, anything else the shading point
+    intParam("origin", 0)
+        .once()
+        .named("0 shading point, 1 customOrigin", "takes the shading point, as 0 does"),
     vectorParam("customOrigin", 0.0f, 0.0f, 0.0f),
-    intParam("direction", 0),  ///< 0 incoming, 1 mirror, 2 refraction, 3 customDirection
-    vectorParam("customDirection", 0.0f, 0.0f, 0.0f),
-    floatParam("ior", 1.0f),
-    boolParam("glossy", false),
-    intParam("samples", 4),
-    floatParam("spread", 0.1f),  ///< cone half-angle, 1 = 90 degrees
+    intParam("direction", 0)
+        .once()
+        .named("0 incoming, 1 mirror, 2 refraction, 3 customDirection",
+               "takes the incoming direction, as 0 does"),
+    vectorParam("customDirection", 0.0f, 0.0f, 0.0f),  ///< normalised
+    floatParam("ior", 1.0f),                           ///< of the side refracted into
+    boolParam("glossy", false).once(),
+    intParam("samples", 4).once(),  ///< also sizes the sampler at every update
+    // The family test reads it once per update; a family reads it again at every sample.
+    floatParam("spread", 0.1f).once(),  ///< cone half-angle, 1 = 90 degrees
 };
 
 constexpr int kTraceRayType = paramIndex(kTraceParams, "rayType", kTypeInt);

@@ -347,7 +347,41 @@ std::vector<ToolCase> cases() {
     ToolCase bound =
         render("IntensityAtItsLimit",
                R"({"lights": [{"type": "point", "name": "key", "intensity": 1e30}]})", 0, {});
-    for (ToolCase* legal : {&flat, &negative, &integer, &bound}) {
+    // Values the node takes as a fallback, and settings read once per update that a network
+    // feeds: rendered, with one warning each saying what the node will do.
+    ToolCase blockerType = render("BlockerTypeOutsideItsTableWarns", R"({
+        "lights": [{"type": "point", "name": "key", "filters": ["blk"]}],
+        "nodes": [{"type": "orv_blocker", "name": "blk", "bType": 4}]})",
+                                  0,
+                                  {"warning", "node 'blk' (orv_blocker): parameter 'bType'", "is 4",
+                                   "0 card, 1 sphere, 2 box, 3 cylinder", "filtered everywhere"});
+    ToolCase traceModes =
+        render("TraceModesOutsideTheirTablesWarn", R"({"nodes": [
+        {"type": "orv_trace", "name": "t", "rayType": 7, "direction": -1}]})",
+               0,
+               {"node 't' (orv_trace): parameter 'rayType'", "is 7", "gives onNoHitColor",
+                "parameter 'direction'", "is -1", "incoming direction"});
+    ToolCase frequency =
+        render("FrequencyElevenWarns", R"({"nodes": [
+        {"type": "orv_radio_station", "name": "st", "color3Freq": 11},
+        {"type": "orv_radio_scalar", "name": "rx", "frequency": 11}]})",
+               0,
+               {"node 'st' (orv_radio_station): parameter 'color3Freq'", "is 11", "0 to 10",
+                "broadcast on no channel", "node 'rx' (orv_radio_scalar): parameter 'frequency'",
+                "its own value"});
+    ToolCase onceLinked = render("OncePerUpdateParameterLinkedWarns", R"({
+        "objects": [{"type": "sphere", "name": "ball", "shader": "matte"}],
+        "lights": [{"type": "point", "name": "key", "filters": ["blk"]}],
+        "nodes": [{"type": "state", "name": "where"}, {"type": "checker", "name": "tiles"},
+                  {"type": "lambert", "name": "matte"},
+                  {"type": "orv_blocker", "name": "blk", "bTransl": {"link": "where"},
+                   "bFilter": {"link": "tiles"}}]})",
+                                 0,
+                                 {"node 'blk' (orv_blocker): parameter 'bTransl'",
+                                  "linked to 'where' (state)", "once per update", "light 'key'"});
+    onceLinked.mustNotSay = {"'bFilter'"};
+    for (ToolCase* legal :
+         {&flat, &negative, &integer, &bound, &blockerType, &traceModes, &frequency, &onceLinked}) {
         legal->writesImage = true;
         rows.push_back(*legal);
     }

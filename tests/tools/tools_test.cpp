@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <nlohmann/json.hpp>
 
 #include "render/image_compare.h"
@@ -216,6 +217,34 @@ TEST_F(ToolsTest, GridPixelsAreThePointsAtTheCellCentres) {
             EXPECT_NEAR(pixel.b, value[2].get<double>(), 1e-6) << node << " cell " << i;
         }
     }
+}
+
+TEST_F(ToolsTest, InfoListsThePluginsTypesThenTheHostsOwn) {
+    const ToolRun info = run(kBin + "orv-info -f json");
+    ASSERT_EQ(info.status, 0) << info.output;
+    std::map<std::string, json> types;
+    std::vector<std::string> order;
+    for (const json& type : json::parse(info.output)) {
+        order.push_back(type["name"]);
+        types[type["name"]] = type;
+    }
+    EXPECT_EQ(order.front(), "orv_blocker");
+    EXPECT_FALSE(types["orv_blocker"]["host"].get<bool>());
+    EXPECT_EQ(types["orv_blocker"]["index"], 0);
+    for (const char* own :
+         {"lambert", "flat", "checker", "state", "environment", "perspective_camera", "point_light",
+          "spot_light", "sphere", "plane", "box", "mesh", "options"}) {
+        ASSERT_TRUE(types.count(own)) << own;
+        EXPECT_TRUE(types[own]["host"].get<bool>()) << own;
+        EXPECT_FALSE(types[own]["parameters"].empty()) << own;
+    }
+    EXPECT_EQ(types["spot_light"]["parameters"][4]["name"], "coneAngle");
+    EXPECT_EQ(types["spot_light"]["parameters"][4]["default"], 30.0);
+    // The columns of the tables come along: bType is read once per update, and means four values.
+    const json& bType = types["orv_blocker"]["parameters"][2];
+    EXPECT_TRUE(bType["oncePerUpdate"].get<bool>());
+    EXPECT_EQ(bType["values"][1]["meaning"], "sphere");
+    EXPECT_EQ(types["orv_radio_station"]["parameters"][11]["max"], 10.0);
 }
 
 }  // namespace
