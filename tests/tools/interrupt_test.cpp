@@ -292,27 +292,27 @@ TEST_F(ToolRuns, NetworksThatReachThemselvesAreRefusedOrRenderAndShadeWithoutCra
     }
 }
 
-// A stop request ends a render in the middle of a bucket and of a sample that would go on for
-// days: a network of 2^40 evaluations a sample (SIGTERM), glossy rays of 65536 a bounce that
-// hit the sphere they leave (SIGINT).
+// A stop request ends a render in the middle of a bucket and of a sample: a network of 2^22
+// evaluations a sample, of which a bucket takes minutes (SIGTERM), and glossy rays of 65536 a
+// bounce that hit the sphere they leave, a sample that would go on for days (SIGINT).
 TEST_F(ToolRuns, StopRequestEndsARenderInsideASampleThatWouldNotEnd) {
     std::string diamond = R"({"type": "environment", "name": "e0"})";
-    for (int i = 1; i <= 40; ++i) {
+    for (int i = 1; i <= 22; ++i) {
         const std::string before = "{\"link\": \"e" + std::to_string(i - 1) + "\"}";
         diamond += R"(, {"type": "environment", "name": "e)" + std::to_string(i) +
                    R"(", "mode": 1, "zenith": )" + before + R"(, "nadir": )" + before + "}";
     }
-    const std::string head = R"({"options": {"xres": 8, "yres": 8, "samples": 1, "rayDepth": 8},
+    const std::string head = R"({"options": {"xres": 64, "yres": 64, "samples": 1, "rayDepth": 8},
         "camera": {"position": [0, 0, 0], "lookAt": [0, 0, -1]},
         "objects": [{"type": "sphere", "radius": 10, "shader": )";
     const std::string networks[] = {
-        writeScene("diamond.json", head + R"("e40"}], "nodes": [)" + diamond + "]}"),
+        writeScene("diamond.json", head + R"("e22"}], "nodes": [)" + diamond + "]}"),
         writeScene("glossy.json", head + R"("g"}], "nodes": [{"type": "orv_trace", "name": "g",
             "rayType": 1, "glossy": true, "samples": 2147483647, "spread": 0.3}]})")};
     for (const int signal : {SIGTERM, SIGINT}) {
         const std::string& scene = networks[signal == SIGTERM ? 0 : 1];
         Tool render("orv-render", {scene, "-o", (out_ / "never.png").string()});
-        ASSERT_TRUE(render.waitFor("8x8")) << render.errors();
+        ASSERT_TRUE(render.waitFor("64x64")) << render.errors();
         std::this_thread::sleep_for(300ms);
         render.send(signal);
         const int status = render.finishWithin(30);
