@@ -175,8 +175,8 @@ int main(int argc, char** argv) {
     } catch (const host::SceneError& e) {
         for (const std::string& problem : e.problems)
             std::fprintf(stderr, "%s\n", host::printable(problem).c_str());
-        tools::say("orv-render", std::to_string(e.problems.size()) +
-                                     (e.problems.size() == 1 ? " problem" : " problems") +
+        tools::say("orv-render", std::to_string(e.count) +
+                                     (e.count == 1 ? " problem" : " problems") +
                                      " in the scene; nothing rendered");
         return 1;
     } catch (const host::HostError& e) {

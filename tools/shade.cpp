@@ -251,8 +251,8 @@ int main(int argc, char** argv) {
     } catch (const host::SceneError& e) {
         for (const std::string& problem : e.problems)
             std::fprintf(stderr, "%s\n", host::printable(problem).c_str());
-        tools::say("orv-shade", std::to_string(e.problems.size()) +
-                                    (e.problems.size() == 1 ? " problem" : " problems") +
+        tools::say("orv-shade", std::to_string(e.count) +
+                                    (e.count == 1 ? " problem" : " problems") +
                                     " in the scene; nothing evaluated");
         return 1;
     } catch (const host::HostError& e) {

@@ -2,16 +2,20 @@
 // scramble is seeded from the sample's pixel, sample index, ray depth and shading point, so
 // patterns are decorrelated between pixels, samples and bounces, and the same scene renders
 // the same numbers every time.
+#include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <new>
 
 #include "api/sample_sequence.h"
 #include "plugin/renderer.h"
 #include "shading/sample_state.h"
+#include "universe/universe.h"
 
 struct Sampler {
-    uint32_t samples;     ///< points handed to a camera-depth sample, at least 1
+    uint32_t samples;     ///< points handed to a camera-depth sample, 1 .. kMaxSamplerPoints
     uint32_t dimensions;  ///< numbers written per point
     uint32_t salt;        ///< tells this pattern's scramble from another's
 };
@@ -21,11 +25,29 @@ struct SamplerIterator {
     uint32_t count;  ///< points this walk hands out
     uint32_t next;   ///< points handed out so far
     uint32_t dimensions;
-    uint32_t seed;   ///< this walk's scramble; the further dimensions hash from it
-    uint32_t seed1;  ///< dimension 1's scramble, derived from seed once per walk
+    uint32_t seed;                  ///< this walk's scramble; the further dimensions hash from it
+    uint32_t seed1;                 ///< dimension 1's scramble, derived from seed once per walk
+    const std::atomic<bool>* stop;  ///< the thread's stop request: a raised one ends the walk
 };
 
 namespace {
+
+/// The most points one walk hands out: as many as the camera samples a pixel may have, so that
+/// a node asking for billions does not make one shading sample take for ever.
+constexpr uint32_t kMaxSamplerPoints = 65536;
+
+std::atomic<bool> gTooManyWarned{false};
+
+void warnTooManyPoints(int samples) {
+    if (gTooManyWarned.exchange(true, std::memory_order_relaxed)) return;
+    // Formatted without building strings: nothing here may throw.
+    const Node* node = host::nodeBeingSetUp();
+    std::fprintf(stderr,
+                 "warning: %s%s%s%s%s asks for a sampler of %d points; each shading sample "
+                 "walks at most %u\n",
+                 node ? "node '" : "a node", node ? node->name.c_str() : "", node ? "' (" : "",
+                 node ? node->type->name.c_str() : "", node ? ")" : "", samples, kMaxSamplerPoints);
+}
 
 uint32_t floatBits(float f) {
     uint32_t bits;
@@ -38,7 +60,9 @@ uint32_t floatBits(float f) {
 extern "C" {
 
 Sampler* AiSampler(int samples, int dimensions) {
-    const uint32_t count = samples < 1 ? 1u : static_cast<uint32_t>(samples);
+    if (samples > static_cast<int>(kMaxSamplerPoints)) warnTooManyPoints(samples);
+    const uint32_t count =
+        samples < 1 ? 1u : std::min(static_cast<uint32_t>(samples), kMaxSamplerPoints);
     const uint32_t dims = dimensions < 0 ? 0u : static_cast<uint32_t>(dimensions);
     return new (std::nothrow) Sampler{count, dims, host::hashCombine(host::hashBits(count), dims)};
 }
@@ -61,12 +85,15 @@ SamplerIterator* AiSamplerIterator(const Sampler* sampler, const ShaderGlobals* 
     seed = host::hashCombine(seed, floatBits(sg->point.x));
     seed = host::hashCombine(seed, floatBits(sg->point.y));
     seed = host::hashCombine(seed, floatBits(sg->point.z));
-    return new (memory) SamplerIterator{count < 1 ? 1u : count, 0, sampler->dimensions, seed,
-                                        host::hashCombine(seed, 1u)};
+    return new (memory) SamplerIterator{count < 1 ? 1u : count,      0,
+                                        sampler->dimensions,         seed,
+                                        host::hashCombine(seed, 1u), sample.thread->stop};
 }
 
 bool AiSamplerGetSample(SamplerIterator* iterator, float* sample) {
-    if (!iterator || iterator->next >= iterator->count) return false;
+    if (!iterator || iterator->next >= iterator->count ||
+        iterator->stop->load(std::memory_order_relaxed))
+        return false;
     const uint32_t i = iterator->next++;
     if (!sample) return true;
     const uint32_t seed = iterator->seed;

@@ -2,6 +2,7 @@
 // and their placement in the world.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -23,9 +24,15 @@ struct TriangleMesh {
 TriangleMesh planeMesh(float size);
 /// The cube of side 1 about the origin, faces outward.
 TriangleMesh boxMesh();
+/// The most corners of one OBJ face. The loader triangulates a face in time growing as the
+/// square of its corners (a face of 150,000 took a minute), so a larger one is refused.
+constexpr size_t kMaxFaceCorners = 1024;
+
 /// Loads a Wavefront OBJ (polygons are triangulated). Throws HostError naming `objectName` and
-/// the path when the file is a folder, does not load, holds no triangle, or has a vertex that
-/// is not finite as a float (with its line).
+/// the path when the file is not a regular file, is larger than a scene may be, does not load
+/// or does not fit in memory, holds no triangle, or has (with its line) a vertex or normal
+/// coordinate that is not a decimal number finite as a float, or a face of more than
+/// kMaxFaceCorners corners.
 TriangleMesh loadObjMesh(const std::string& path, const std::string& objectName);
 
 /// Moves `mesh` into world space: positions by `toWorld`, normals by the inverse transpose. A

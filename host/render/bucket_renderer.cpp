@@ -55,21 +55,28 @@ RenderStats renderImage(const World& world, const Camera& camera, const RenderSe
 
     auto work = [&](int index) {
         ThreadContext thread(static_cast<uint8_t>(index));
+        if (stop) thread.stop = stop;
         uint64_t shaded = 0;
         NonFiniteSamples blackened;
+        // Looked at per camera sample, so a stop ends the render in the middle of a bucket; a
+        // sample that would never end is cut short by the evaluations and samplers looking too.
+        auto stopping = [&] {
+            if (!thread.stop->load(std::memory_order_relaxed)) return false;
+            stopped.store(true, std::memory_order_relaxed);
+            return true;
+        };
         for (;;) {
-            if (stop && stop->load(std::memory_order_relaxed)) {
-                stopped.store(true, std::memory_order_relaxed);
-                break;
-            }
+            if (stopping()) break;
             const int taken = next.fetch_add(1, std::memory_order_relaxed);
             if (taken >= total) break;
             const Bucket& b = buckets[static_cast<size_t>(taken)];
-            for (int y = b.y0; y < b.y1; ++y)
+            bool cut = false;
+            for (int y = b.y0; y < b.y1 && !cut; ++y)
                 for (int x = b.x0; x < b.x1; ++x) {
                     RGBA sum{0, 0, 0, 0};
                     const int px = x + settings.originX, py = y + settings.originY;
                     for (uint32_t s = 0; s < spp; ++s) {
+                        if ((cut = stopping())) break;
                         float u, v;
                         pixelSampleOffset(uint32_t(px), uint32_t(py), s, spp, &u, &v);
                         const SampleOrigin origin{uint32_t(px), uint32_t(py), s};
@@ -80,10 +87,12 @@ RenderStats renderImage(const World& world, const Camera& camera, const RenderSe
                         sum.b += c.b;
                         sum.a += c.a;
                     }
+                    if (cut) break;
                     image.at(x, y) =
                         RGBA{sum.r * weight, sum.g * weight, sum.b * weight, sum.a * weight};
                     shaded += spp;
                 }
+            if (cut) break;
             done.fetch_add(1, std::memory_order_relaxed);
         }
         rays.fetch_add(thread.raysTraced, std::memory_order_relaxed);

@@ -37,8 +37,9 @@ using ProgressFn = std::function<void(int done, int total)>;
 /// Renders `world` through `camera` into `image` (every pixel the box-filtered mean of its
 /// samples). Buckets are taken from the image centre outwards by whichever thread is free; each
 /// thread owns one ThreadContext for the whole render, so its index is stable. The result does
-/// not depend on the thread count. When `stop` becomes true the threads finish the bucket they
-/// are on and the render returns with stats.stopped set and the image incomplete.
+/// not depend on the thread count. When `stop` becomes true the threads leave the sample they
+/// are on (what is left of it answers black) and the render returns with stats.stopped set and
+/// the image incomplete.
 RenderStats renderImage(const World& world, const Camera& camera, const RenderSettings& settings,
                         ImageBuffer& image, const std::atomic<bool>* stop = nullptr,
                         const ProgressFn& progress = {});

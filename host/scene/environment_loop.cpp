@@ -19,6 +19,9 @@ const EnvironmentLookup kEnvironmentLookups[] = {
     {"orv_trace", "rayType", 3},  // environment evaluation along the trace direction
 };
 
+/// Node types that light the shaded point through every light of the scene, with its filters.
+const char* const kLitTypes[] = {"lambert"};
+
 /// The row that makes `node` look up the environment, or null.
 const EnvironmentLookup* lookupRow(const Node* node) {
     for (const EnvironmentLookup& lookup : kEnvironmentLookups) {
@@ -35,6 +38,12 @@ const EnvironmentLookup* lookupRow(const Node* node) {
 
 bool looksUpEnvironment(const Node* node) {
     return lookupRow(node) != nullptr;
+}
+
+bool lightsThroughLights(const Node* node) {
+    for (const char* type : kLitTypes)
+        if (node->type->name == type) return true;
+    return false;
 }
 
 const Node* environmentOf(const Node* object) {
@@ -94,7 +103,7 @@ std::vector<EnvironmentMismatch> differingEnvironments(
     return found;
 }
 
-const Node* EnvironmentLookupFinder::find(const Node* root) {
+const Node* NetworkFinder::find(const Node* root) {
     if (const auto known = found_.find(root); known != found_.end()) return known->second;
     // Post-order: a node's answer is itself, or the first answer among its inputs. A node on
     // the path is entered with no answer yet, so a cycle ends there instead of going round.
@@ -113,7 +122,7 @@ const Node* EnvironmentLookupFinder::find(const Node* root) {
         }
         const Node* node = step.node;
         path.pop_back();
-        const Node* answer = looksUpEnvironment(node) ? node : nullptr;
+        const Node* answer = matches_(node) ? node : nullptr;
         for (const Node* source : node->links)
             if (!answer && source) answer = found_[source];
         found_[node] = answer;

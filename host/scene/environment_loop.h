@@ -2,6 +2,8 @@
 // environment, that holds a node looking up that same environment again: nothing bounds that
 // recursion but the stack, so the scene check refuses it, as it refuses link cycles. And one
 // lookup node shaded on objects of different environments, which the scene check warns of.
+// Likewise a light filter whose network lights through the lights, and so evaluates the filter
+// again, which the scene check refuses.
 #pragma once
 
 #include <memory>
@@ -38,17 +40,29 @@ struct EnvironmentMismatch {
 std::vector<EnvironmentMismatch> differingEnvironments(
     const std::vector<std::unique_ptr<Node>>& nodes, const std::vector<Node*>& objects);
 
-/// Finds the node of a network that looks up the environment, remembering every node walked so
-/// that a whole scene's worth of questions costs one pass over its nodes and links.
-class EnvironmentLookupFinder {
+/// Whether evaluating `node` lights the shaded point through the scene's lights, and so
+/// evaluates every light's filters in the same sample.
+bool lightsThroughLights(const Node* node);
+
+/// Finds the node of a network that `matches`, remembering every node walked so that a whole
+/// scene's worth of questions costs one pass over its nodes and links.
+class NetworkFinder {
   public:
+    explicit NetworkFinder(bool (*matches)(const Node*)) : matches_(matches) {}
     /// The first node of `root`'s network (`root`, then what feeds it, inputs in parameter
-    /// order) that looks up the environment, or null. Never recurses; a cycle of links is
-    /// walked once and not followed round.
+    /// order) that matches, or null. Never recurses; a cycle of links is walked once and not
+    /// followed round.
     const Node* find(const Node* root);
 
   private:
+    bool (*matches_)(const Node*);
     std::unordered_map<const Node*, const Node*> found_;  ///< per node walked; null for none
+};
+
+/// Finds the node of a network that looks up the environment.
+class EnvironmentLookupFinder : public NetworkFinder {
+  public:
+    EnvironmentLookupFinder() : NetworkFinder(looksUpEnvironment) {}
 };
 
 }  // namespace host

@@ -238,6 +238,13 @@ class StrictBuilder {
 }  // namespace
 
 json parseJsonText(std::string_view text, const std::string& fileName) {
+    // The parser takes a NUL for the end of the text and would pass over all that follows.
+    if (const size_t nul = text.find('\0'); nul != std::string_view::npos) {
+        const TextLocation at = locateOffset(text, nul);
+        throw HostError(fileName + ":" + std::to_string(at.line) + ":" + std::to_string(at.column) +
+                        ": a NUL byte, at byte offset " + std::to_string(nul) +
+                        "; a JSON text holds none");
+    }
     StrictBuilder builder(text, fileName);
     const char* begin = text.data();
     const char* end = begin + text.size();

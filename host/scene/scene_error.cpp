@@ -13,7 +13,9 @@ std::string joinLines(const std::vector<std::string>& lines) {
 }
 }  // namespace
 
-SceneError::SceneError(std::vector<std::string> found)
-    : HostError(joinLines(found)), problems(std::move(found)) {}
+SceneError::SceneError(std::vector<std::string> found, size_t count)
+    : HostError(joinLines(found)), problems(std::move(found)), count(count) {
+    if (this->count < problems.size()) this->count = problems.size();
+}
 
 }  // namespace host

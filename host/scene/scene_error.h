@@ -8,10 +8,13 @@
 
 namespace host {
 
-/// what() is every problem, one line each, each starting with the file name.
+/// what() is the problems kept, one line each, each starting with the file name.
 struct SceneError : HostError {
-    explicit SceneError(std::vector<std::string> found);
+    /// `count`: every problem found, of which `found` holds the first few (and a line counting
+    /// the rest); at least found.size().
+    explicit SceneError(std::vector<std::string> found, size_t count = 0);
     std::vector<std::string> problems;
+    size_t count;
 };
 
 }  // namespace host

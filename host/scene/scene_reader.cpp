@@ -103,10 +103,10 @@ class SceneReader {
     std::unique_ptr<Scene> read(const std::string& text, const SceneReadOptions& options) {
         json root = parse(text);
         if (!root.is_object())
-            fail({fileName_ +
-                  ": a scene is a JSON object with sections options, camera, "
-                  "objects, lights, nodes and plugins; found " +
-                  quoteJson(root)});
+            fail(fileName_ +
+                 ": a scene is a JSON object with sections options, camera, "
+                 "objects, lights, nodes and plugins; found " +
+                 quoteJson(root));
 
         scene_ = std::make_unique<Scene>();
         scene_->path = fileName_;
@@ -115,48 +115,58 @@ class SceneReader {
         if (options.registerTypes) options.registerTypes(universe_->registry());
 
         checkSections(root);
-        const size_t before = problems_.size();
+        const size_t before = problemCount_;
         loadPlugins(root, options);
         // Without its types the rest of the file would only add noise.
-        if (problems_.size() != before) fail(problems_);
+        if (problemCount_ != before) fail();
 
         declareEntities(root);
         for (Entity& entity : entities_)
             if (entity.node) {
-                const size_t before = problems_.size();
+                const size_t before = problemCount_;
                 readParams(entity);
-                entity.refused = problems_.size() != before;
+                entity.refused = problemCount_ != before;
             }
         for (Entity& entity : entities_)
             if (entity.node) readExtras(entity);
         applyLinks();
         checkEnvironmentLoops();
+        checkFilterLoops();
         warnDifferingEnvironments();
         for (Entity& entity : entities_)
             if (entity.node) validate(entity);
-        if (!problems_.empty()) fail(problems_);
+        if (problemCount_ > 0) fail();
         finishWarnings();
         return std::move(scene_);
     }
 
   private:
-    [[noreturn]] void fail(std::vector<std::string> problems) {
-        if (problems.size() > kMaxProblems) {
-            const size_t more = problems.size() - kMaxProblems;
-            problems.resize(kMaxProblems);
-            problems.push_back(fileName_ + ": ... and " + std::to_string(more) + " more problems");
-        }
-        throw SceneError(std::move(problems));
+    /// Throws what was found: the problems kept, and a line counting the rest.
+    [[noreturn]] void fail() {
+        if (problemCount_ > problems_.size())
+            problems_.push_back(fileName_ + ": ... and " +
+                                std::to_string(problemCount_ - problems_.size()) +
+                                " more problems");
+        throw SceneError(std::move(problems_), problemCount_);
+    }
+    [[noreturn]] void fail(const std::string& only) {
+        problems_.assign(1, only);
+        problemCount_ = 1;
+        fail();
     }
 
+    /// Only the problems shown are kept, the rest counted, so that a file of millions of
+    /// mistakes costs no more memory than one of fifty.
     void problem(const std::string& where, const std::string& what) {
-        problems_.push_back(fileName_ + ": " + (where.empty() ? "" : where + ": ") + what);
+        if (problemCount_++ >= kMaxProblems) return;
+        problems_.push_back(
+            shortenQuotedNames(fileName_ + ": " + (where.empty() ? "" : where + ": ") + what));
     }
 
     /// " (did you mean 'x'?)"; nothing once enough problems are found that no more are shown,
     /// since each suggestion compares against every name.
     std::string suggestion(const std::string& name, const std::vector<std::string>& among) const {
-        if (problems_.size() >= kMaxProblems) return "";
+        if (problemCount_ >= kMaxProblems) return "";
         const std::string close = closestName(name, among);
         return close.empty() ? "" : " (did you mean '" + close + "'?)";
     }
@@ -165,7 +175,7 @@ class SceneReader {
         try {
             return parseJsonText(text, fileName_);
         } catch (const HostError& e) {
-            fail({e.what()});
+            fail(e.what());
         }
     }
 
@@ -402,9 +412,13 @@ class SceneReader {
     }
 
     std::vector<std::string> nodeNames() const {
-        if (problems_.size() >= kMaxProblems) return {};
+        if (problemCount_ >= kMaxProblems) return {};
+        // Only names that may be suggested, and no more than one search compares.
+        constexpr size_t kMostCompared = 65536;
         std::vector<std::string> names;
-        for (const auto& node : universe_->nodes()) names.push_back(node->name);
+        for (const auto& node : universe_->nodes())
+            if (node->name.size() <= kMaxSuggestedName && names.size() < kMostCompared)
+                names.push_back(node->name);
         return names;
     }
 
@@ -669,6 +683,24 @@ class SceneReader {
         }
     }
 
+    /// A light filter whose network holds a lit surface would, evaluated for a light, light
+    /// the point through every light again and evaluate each one's filters, itself among them:
+    /// a cycle without end that, with two lights, doubles at every turn.
+    void checkFilterLoops() {
+        NetworkFinder finder(lightsThroughLights);
+        for (const Entity& entity : entities_) {
+            if (entity.role != Role::Light) continue;
+            for (const Node* filter : scene_->lights[lightIndex_.at(entity.node)].filters)
+                if (const Node* lit = finder.find(filter))
+                    problem(entity.label + ": \"filters\"",
+                            "lists '" + filter->name + "', whose network holds node '" + lit->name +
+                                "' (" + lit->type->name +
+                                "), lit by the lights and their filters: evaluating it for a "
+                                "light would evaluate '" +
+                                filter->name + "' again, a cycle");
+        }
+    }
+
     const ParamValue& stored(const Node* node, const char* param) const {
         return node->values[node->type->findParam(param)];
     }
@@ -899,7 +931,7 @@ class SceneReader {
             ++slot->second.more;
             return;
         }
-        scene_->warnings.push_back(fileName_ + ": " + where + ": " + what);
+        scene_->warnings.push_back(shortenQuotedNames(fileName_ + ": " + where + ": " + what));
     }
 
     void finishWarnings() {
@@ -920,7 +952,8 @@ class SceneReader {
     std::string baseDir_;
     std::unique_ptr<Scene> scene_;
     Universe* universe_ = nullptr;
-    std::vector<std::string> problems_;
+    std::vector<std::string> problems_;  ///< the first kMaxProblems found
+    size_t problemCount_ = 0;            ///< all found
     std::vector<Entity> pending_;
     std::vector<std::string> pendingNames_;
     std::vector<const NodeType*> pendingTypes_;

@@ -51,6 +51,10 @@ void evaluateNodeRarely(Node* node, ShaderGlobals* sg) {
         evaluateUnscoped(node, sg);
         return;
     }
+    if (sample->thread->stop->load(std::memory_order_relaxed)) {
+        sg->out.rgba = RGBA{0.0f, 0.0f, 0.0f, 1.0f};
+        return;
+    }
     if (sample->evaluations >= kMaxNestedEvaluations) {
         refuseTooDeep(node, sg);
         return;

@@ -13,19 +13,23 @@ namespace host {
 /// sample shades its hit in a new sample, so the stack is bounded by this times the ray depth.
 constexpr int kMaxNestedEvaluations = 64;
 
-/// evaluateNode for a sample without host state, one nested too deep, or one being explained.
+/// evaluateNode for a sample without host state, one nested too deep, one being explained, or
+/// one of a render asked to stop.
 /// Out of line, so that the common case compiles into its callers.
 void evaluateNodeRarely(Node* node, ShaderGlobals* sg);
 
 /// Runs `node`'s evaluate on `sg`; its result is left in sg->out. An evaluation nested deeper
 /// than kMaxNestedEvaluations (a network that reaches itself through a renderer call, or a
 /// link chain that long) is not run: it answers opaque black, and the node's first such
-/// evaluation prints one warning. No lock, no allocation. Inline: the renderer dispatches every
-/// evaluation, filter, shader and link, through here, and a call of its own would add to each.
+/// evaluation prints one warning. Once the thread's stop is raised no evaluation runs (each
+/// answers opaque black), so that a network of any size unwinds at once. No lock, no allocation.
+/// Inline: the renderer dispatches every evaluation, filter, shader and link, through here, and a
+/// call of its own would add to each.
 inline void evaluateNode(Node* node, ShaderGlobals* sg) {
     HostSample* const sample = sg->host;
     // A sample scope always has its thread.
-    if (sample && sample->evaluations < kMaxNestedEvaluations && !sample->thread->explain) {
+    if (sample && sample->evaluations < kMaxNestedEvaluations && !sample->thread->explain &&
+        !sample->thread->stop->load(std::memory_order_relaxed)) {
         ++sample->evaluations;
         node->evaluate(node, sg);
         --sample->evaluations;

@@ -1,6 +1,7 @@
 // What the host keeps per render thread and per shading sample.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 #include "plugin/renderer.h"
@@ -15,6 +16,9 @@ struct World;
 
 class ExplainRecorder;  // shading/explain_recorder.h
 
+/// A stop request that never comes: what a thread looks at when nobody can ask it to stop.
+inline const std::atomic<bool> kNeverStop{false};
+
 /// One render thread's state, reached once per tile and passed down explicitly.
 struct ThreadContext {
     explicit ThreadContext(uint8_t threadIndex) : index(threadIndex) {}
@@ -25,6 +29,10 @@ struct ThreadContext {
     uint64_t raysByType[4] = {};
     /// Set only while orv-shade --explain shades a point on this thread; null in renders.
     ExplainRecorder* explain = nullptr;
+    /// Raised to end the work at once: the bucket loop, node evaluations and sampler walks look
+    /// at it (one relaxed load) and cut their work short, so that even a sample that would never
+    /// end stops. Never null.
+    const std::atomic<bool>* stop = &kNeverStop;
 };
 
 /// Where a sample comes from, for decorrelating its random numbers.

@@ -1,7 +1,32 @@
 #include "universe/node.h"
 
+namespace {
+/// Up to this many user parameters a scan finds one faster than a hash would.
+constexpr size_t kScannedUserParams = 8;
+}  // namespace
+
 const UserParamEntry* Node::findUserParam(std::string_view paramName) const {
-    for (const UserParamEntry& entry : userParams)
-        if (entry.name == paramName) return &entry;
-    return nullptr;
+    return const_cast<Node*>(this)->findUserParam(paramName);
+}
+
+UserParamEntry* Node::findUserParam(std::string_view paramName) {
+    if (userIndex.empty()) {
+        for (UserParamEntry& entry : userParams)
+            if (entry.name == paramName) return &entry;
+        return nullptr;
+    }
+    const auto found = userIndex.find(paramName);
+    return found == userIndex.end() ? nullptr : found->second;
+}
+
+UserParamEntry& Node::addUserParam(std::string_view paramName, const host::ParamValue& value) {
+    userParams.push_back({std::string(paramName), value});
+    UserParamEntry& entry = userParams.back();
+    if (userParams.size() > kScannedUserParams) {
+        if (userIndex.empty())
+            for (UserParamEntry& each : userParams) userIndex.emplace(each.name, &each);
+        else
+            userIndex.emplace(entry.name, &entry);
+    }
+    return entry;
 }

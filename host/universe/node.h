@@ -2,8 +2,10 @@
 #pragma once
 
 #include <atomic>
+#include <deque>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "universe/node_type.h"
@@ -23,7 +25,12 @@ struct Node {
     std::string name;
     std::vector<host::ParamValue> values;  ///< one per declared parameter
     std::vector<Node*> links;              ///< upstream node per parameter, or null
-    std::vector<UserParamEntry> userParams;
+    /// In the order set. A deque, so that entries stay where they are as more are added and the
+    /// index can point into them.
+    std::deque<UserParamEntry> userParams;
+    /// userParams by name once there are more than a few, so that each is found in constant time
+    /// however many an object has; empty while a scan is quicker.
+    std::unordered_map<std::string_view, UserParamEntry*> userIndex;
     void* localData = nullptr;
     bool initialized = false;
     bool needsUpdate = true;  ///< set by any parameter change; cleared by update
@@ -32,4 +39,7 @@ struct Node {
 
     /// Builds no string: the renderer calls answer it per sample, where nothing may allocate.
     const UserParamEntry* findUserParam(std::string_view paramName) const;
+    UserParamEntry* findUserParam(std::string_view paramName);
+    /// Adds a user parameter that the node does not have yet.
+    UserParamEntry& addUserParam(std::string_view paramName, const host::ParamValue& value);
 };

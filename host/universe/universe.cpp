@@ -28,10 +28,28 @@ const CommonNodeMethods kOptionsCommon = {optionsParameters, nothing, nothing, f
 const ShaderNodeMethods kOptionsShader = {evaluateNothing};
 const NodeMethods kOptionsMethods = {&kOptionsCommon, &kOptionsShader};
 
+thread_local const Node* tSettingUp = nullptr;
+
+/// Marks `node` as the one being set up for as long as it lives.
+class SettingUp {
+  public:
+    explicit SettingUp(const Node* node) : before_(tSettingUp) { tSettingUp = node; }
+    ~SettingUp() { tSettingUp = before_; }
+    SettingUp(const SettingUp&) = delete;
+    SettingUp& operator=(const SettingUp&) = delete;
+
+  private:
+    const Node* before_;
+};
+
 }  // namespace
 
 Universe* activeUniverse() {
     return gActiveUniverse;
+}
+
+const Node* nodeBeingSetUp() {
+    return tSettingUp;
 }
 
 Universe::Universe() {
@@ -181,20 +199,20 @@ const char* Universe::intern(const std::string& text) {
 }
 
 void Universe::setUserParam(Node* node, const std::string& name, const ParamValue& value) {
-    for (UserParamEntry& entry : node->userParams)
-        if (entry.name == name) {
-            entry.value = value;
-            node->needsUpdate = true;
-            return;
-        }
-    node->userParams.push_back({name, value});
+    if (UserParamEntry* entry = node->findUserParam(name))
+        entry->value = value;
+    else
+        node->addUserParam(name, value);
     node->needsUpdate = true;
 }
 
 void Universe::prepare() {
     for (const auto& node : nodes_)
         if (!node->initialized) {
-            if (auto init = node->type->methods->common->initialize) init(node.get(), nullptr);
+            if (auto init = node->type->methods->common->initialize) {
+                const SettingUp scope(node.get());
+                init(node.get(), nullptr);
+            }
             node->initialized = true;
             node->needsUpdate = true;
         }
@@ -216,7 +234,10 @@ void Universe::prepare() {
     }
     for (const auto& node : nodes_)
         if (node->needsUpdate) {
-            if (auto update = node->type->methods->common->update) update(node.get(), nullptr);
+            if (auto update = node->type->methods->common->update) {
+                const SettingUp scope(node.get());
+                update(node.get(), nullptr);
+            }
             node->needsUpdate = false;
         }
 }

@@ -13,6 +13,10 @@
 
 namespace host {
 
+/// The node whose initialize or update callback runs on this thread now, or null: for renderer
+/// calls made during a set-up to name the node in what they report.
+const Node* nodeBeingSetUp();
+
 /// Owns every node of one scene. One universe is active at a time (the renderer calls that take
 /// no universe, such as AiUniverseGetOptions, answer from it): the newest one alive. Universes
 /// nest: destroying one makes the one active before it active again. Built on one thread;

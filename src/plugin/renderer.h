@@ -375,12 +375,14 @@ bool AiRefract(const Vector* in, const Vector* normal, Vector* out, float n1, fl
 // ---------------------------------------------------------------------------------------------
 // Samplers
 
-/// A pattern of `samples` points (taken as 1 when below 1) of `dimensions` numbers each; null
-/// when the heap is exhausted (the other sampler calls accept a null sampler).
+/// A pattern of `samples` points (taken as 1 when below 1, as 65536 when above, with a warning)
+/// of `dimensions` numbers each; null when the heap is exhausted (the other sampler calls
+/// accept a null sampler).
 Sampler* AiSampler(int samples, int dimensions);
 /// This sample's walk over the pattern, decorrelated between pixels and samples.
 SamplerIterator* AiSamplerIterator(const Sampler* sampler, const ShaderGlobals* sg);
-/// Writes the next point's numbers, each in [0, 1), to `sample`; false when none are left.
+/// Writes the next point's numbers, each in [0, 1), to `sample`; false when none are left, or
+/// when the render is asked to stop.
 bool AiSamplerGetSample(SamplerIterator* iterator, float* sample);
 /// 1 / (points handed out so far); 0 when none has been.
 float AiSamplerGetSampleInvCount(const SamplerIterator* iterator);

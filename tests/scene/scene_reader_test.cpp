@@ -2,9 +2,13 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <utility>
+
 #include "builtin/host_node_types.h"
 #include "scene/scene_error.h"
 #include "scene/scene_reader.h"
+#include "support/scratch_dir.h"
 #include "universe/text_file.h"
 
 namespace {
@@ -397,15 +401,20 @@ TEST(SceneReader, FoldersGivenAsFilesAreNamedAsFolders) {
     }
 }
 
-// A device that never ends, given as a scene, is read up to the bound and refused, rather than
-// until memory runs out.
-TEST(SceneReader, AFileLargerThanTheBoundIsRefusedUnread) {
-    try {
-        host::readTextFile("/dev/zero", size_t{1} << 20);
-        FAIL() << "/dev/zero was read whole";
-    } catch (const host::HostError& e) {
-        EXPECT_THAT(e.what(), AllOf(HasSubstr("/dev/zero"), HasSubstr("larger than 1 MiB")));
-    }
+// A file larger than the bound is refused unread, rather than read until memory runs out; a
+// device that never ends is not a regular file and is refused before any of it is read.
+TEST(SceneReader, AFileLargerThanTheBoundOrNotRegularIsRefusedUnread) {
+    const test::ScratchDir scratch;
+    const std::string big = scratch.write("big.json", "");
+    std::filesystem::resize_file(big, (size_t{1} << 20) + 1);
+    for (const auto& [path, reason] : {std::pair{big, "larger than 1 MiB"},
+                                       std::pair{std::string("/dev/zero"), "not a regular"}})
+        try {
+            host::readTextFile(path, size_t{1} << 20);
+            FAIL() << path << " was read";
+        } catch (const host::HostError& e) {
+            EXPECT_THAT(e.what(), AllOf(HasSubstr(path), HasSubstr(reason)));
+        }
 }
 
 TEST(SceneReader, GeneratedNamesSkipEveryNameTaken) {

@@ -4,6 +4,7 @@
 // image on disk as it was; odd but legal values render with a warning.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <fstream>
 #include <iterator>
 
@@ -380,6 +381,55 @@ std::vector<ToolCase> cases() {
                                  {"node 'blk' (orv_blocker): parameter 'bTransl'",
                                   "linked to 'where' (state)", "once per update", "light 'key'"});
     onceLinked.mustNotSay = {"'bFilter'"};
+    // A filter whose network is lit through the lights evaluates the filters again: with two
+    // lights, 2^64 evaluations a sample.
+    rows.push_back(render("LitSurfaceAmongFilters", R"({
+        "lights": [{"type": "point", "name": "a", "filters": ["dim"]},
+                   {"type": "point", "name": "b", "filters": ["dim"]}],
+        "nodes": [{"type": "lambert", "name": "surf"},
+                  {"type": "flat", "name": "dim", "color": {"link": "surf"}}]})",
+                          1,
+                          {"light 'a'", "\"filters\"", "'dim'", "node 'surf' (lambert)", "cycle"}));
+    // The parser took a NUL for the end of the text and passed over the rest.
+    rows.push_back(render("NulInScene", std::string("{\"options\": {}}\0{\"xres\": 0}", 27), 1,
+                          {"scene.json:1:16:", "NUL", "offset 15"}));
+    rows.push_back(shade("ShadePointsNul", {"--points", "points.json"},
+                         {"points.json:2:1:", "NUL", "offset 3"},
+                         {{"points.json", std::string("[]\n\0", 4)}}));
+    // The OBJ loader reads hexadecimal as 0, and triangulates in time growing as a face's
+    // corners squared.
+    const char* const kMesh = R"({"objects": [{"type": "mesh", "name": "m", "file": "m.obj"}]})";
+    rows.push_back(render("ObjHexadecimalNumber", kMesh, 1, {"object 'm'", "line 2", "'0x10'"},
+                          {{"m.obj", "v 0 0 0\nv 0x10 -1 0\nv 0 1 0\nf 1 2 3\n"}}));
+    rows.push_back(
+        render("ObjNormalNotANumber", kMesh, 1, {"object 'm'", "line 4", "'nan'"},
+               {{"m.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nvn nan 0 1\nf 1//1 2//1 3//1\n"}}));
+    std::string polygon;
+    for (int i = 0; i < 1100; ++i)
+        polygon += "v " + std::to_string(std::cos(i * 0.005)) + " " +
+                   std::to_string(std::sin(i * 0.005)) + " 0\n";
+    polygon += "f";
+    for (int i = 1; i <= 1100; ++i) polygon += " " + std::to_string(i);
+    rows.push_back(render("ObjFaceOfTooManyCorners", kMesh, 1,
+                          {"object 'm'", "line 1101", "more than 1024 corners"},
+                          {{"m.obj", polygon + "\n"}}));
+    // Names of a thousand characters, misspelt: found in bounded time, shown by their beginning.
+    std::string longNames = R"({"nodes": [)";
+    for (int i = 0; i < 200; ++i)
+        longNames += std::string(i ? ", " : "") + R"({"type": "flat", "name": ")" +
+                     std::string(1000, 'a') + std::to_string(i) + R"(", "color": {"link": ")" +
+                     std::string(999, 'a') + "b" + std::to_string(i) + "\"}}";
+    rows.push_back(render("LongNamesMisspelt", longNames + "]}", 1,
+                          {"node 'aaaa", "...'", "and 150 more problems", "200 problems"}));
+    // A sampler of two billion points: one shading sample would never end.
+    ToolCase sampler = shade("ShadeSamplerOfTwoBillionPoints", {"-N", "0,0,1"},
+                             {"warning", "node 'g' (orv_trace)", "2147483647", "65536"}, {},
+                             R"({"nodes": [{"type": "orv_trace", "name": "g", "rayType": 1,
+                                 "glossy": true, "samples": 2147483647, "spread": 0.2}]})",
+                             "g");
+    sampler.exitCode = 0;
+    rows.push_back(sampler);
+
     for (ToolCase* legal :
          {&flat, &negative, &integer, &bound, &blockerType, &traceModes, &frequency, &onceLinked}) {
         legal->writesImage = true;

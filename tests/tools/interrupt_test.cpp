@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -81,6 +82,13 @@ class Tool {
         }
         if (status_ < 0) waitpid(pid_, &status_, 0);
         return status_;
+    }
+    /// As finish, but -1 when the tool has not ended within `seconds` (it is killed then).
+    int finishWithin(int seconds) {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+        while (std::chrono::steady_clock::now() < end)
+            if (readSome(100) < 0) return finish();
+        return -1;
     }
     const std::string& errors() const { return stderr_; }
 
@@ -281,6 +289,51 @@ TEST_F(ToolRuns, NetworksThatReachThemselvesAreRefusedOrRenderAndShadeWithoutCra
         if (scene != deep) continue;
         for (const Tool* tool : {&render, &shade})
             EXPECT_NE(tool->errors().find("warning: node 'c"), std::string::npos) << tool->errors();
+    }
+}
+
+// A stop request ends a render in the middle of a bucket and of a sample: a network of 2^22
+// evaluations a sample, of which a bucket takes minutes (SIGTERM), and glossy rays of 65536 a
+// bounce that hit the sphere they leave, a sample that would go on for days (SIGINT).
+TEST_F(ToolRuns, StopRequestEndsARenderInsideASampleThatWouldNotEnd) {
+    std::string diamond = R"({"type": "environment", "name": "e0"})";
+    for (int i = 1; i <= 22; ++i) {
+        const std::string before = "{\"link\": \"e" + std::to_string(i - 1) + "\"}";
+        diamond += R"(, {"type": "environment", "name": "e)" + std::to_string(i) +
+                   R"(", "mode": 1, "zenith": )" + before + R"(, "nadir": )" + before + "}";
+    }
+    const std::string head = R"({"options": {"xres": 64, "yres": 64, "samples": 1, "rayDepth": 8},
+        "camera": {"position": [0, 0, 0], "lookAt": [0, 0, -1]},
+        "objects": [{"type": "sphere", "radius": 10, "shader": )";
+    const std::string networks[] = {
+        writeScene("diamond.json", head + R"("e22"}], "nodes": [)" + diamond + "]}"),
+        writeScene("glossy.json", head + R"("g"}], "nodes": [{"type": "orv_trace", "name": "g",
+            "rayType": 1, "glossy": true, "samples": 2147483647, "spread": 0.3}]})")};
+    for (const int signal : {SIGTERM, SIGINT}) {
+        const std::string& scene = networks[signal == SIGTERM ? 0 : 1];
+        Tool render("orv-render", {scene, "-o", (out_ / "never.png").string()});
+        ASSERT_TRUE(render.waitFor("64x64")) << render.errors();
+        std::this_thread::sleep_for(300ms);
+        render.send(signal);
+        const int status = render.finishWithin(30);
+        EXPECT_EQ(exitCode(status), 130) << scene << ": " << render.errors();
+        EXPECT_NE(render.errors().find("stopped"), std::string::npos) << render.errors();
+        EXPECT_EQ(leftInOut(), std::set<std::string>{});
+    }
+}
+
+// A FIFO with no writer, given as the scene, is refused rather than waited on.
+TEST_F(ToolRuns, AFifoGivenAsTheSceneIsRefused) {
+    const fs::path fifo = root_ / "scene.json";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const std::vector<std::string> render = {fifo.string(), "-q", "-o", (out_ / "f.png").string()};
+    const std::vector<std::string> shade = {fifo.string(), "-n", "f"};
+    for (const auto& [tool, args] :
+         {std::pair{"orv-render", render}, std::pair{"orv-shade", shade}}) {
+        Tool run(tool, args);
+        EXPECT_EQ(exitCode(run.finishWithin(60)), 1) << tool;
+        EXPECT_NE(run.errors().find("scene.json: is not a regular file"), std::string::npos)
+            << run.errors();
     }
 }
 
