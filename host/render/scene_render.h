@@ -26,8 +26,8 @@ struct RenderOverrides {
 class SceneRender {
   public:
     /// Reads and validates the scene, applies the overrides, builds the world and the camera,
-    /// runs the lifecycle (initialize, update) and sets the nodes up (setUpNodes). Throws HostError (SceneError for the file, a
-    /// HostError for a crop outside the frame).
+    /// runs the lifecycle (initialize, update) and sets the nodes up (setUpNodes). Throws HostError
+    /// (SceneError for the file, a HostError for a crop outside the frame).
     SceneRender(const std::string& scenePath, const RenderOverrides& overrides = {},
                 const SceneReadOptions& readOptions = {});
     ~SceneRender();  ///< runs finish on every node

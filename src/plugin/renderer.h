@@ -59,10 +59,10 @@
 //  it; later evaluations take no lock. The set-up reads its parameters with the first sample
 //  evaluated after the update, so a linked set-up parameter gives that sample's value to the
 //  whole render (the renderer evaluates each node once before rendering, on a sample chosen
-//  from the scene, so that it is always the same one). The critical section is recursive: a parameter network that reaches the node
-//  again on the same thread (through a traced ray) finishes the set-up itself, so test the
-//  flag again after the reads before writing. A complete light filter built so is in the
-//  examples (share/orv_shaders/examples of an installed tree).
+//  from the scene, so that it is always the same one). The critical section is recursive: a
+//  parameter network that reaches the node again on the same thread (through a traced ray) finishes
+//  the set-up itself, so test the flag again after the reads before writing. A complete light
+//  filter built so is in the examples (share/orv_shaders/examples of an installed tree).
 //
 // What may be null, and what is normalised:
 //  - AiShaderGlobalsQuickAlloc and AiSamplerIterator may answer null (the sample's memory cannot
