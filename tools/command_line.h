@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
+#include <atomic>
 #include <cerrno>
 #include <cmath>
 #include <csignal>
@@ -35,6 +36,37 @@ inline void beginTool() {
         if (::open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY) != fd) std::_Exit(1);
     }
     std::signal(SIGPIPE, SIG_IGN);
+}
+
+/// Raised by a stop request (SIGINT, SIGTERM) once stops are armed; the render polls it.
+inline std::atomic<bool> gStopRequested{false};
+inline std::atomic<bool> gStopsArmed{false};
+inline const char* gStoppingTool = "orv";
+
+extern "C" inline void onStopSignal(int signal) {
+    if (!gStopsArmed.load(std::memory_order_acquire)) {
+        // Nothing is written yet that a stop would leave behind: end now, as a shell would.
+        const char said[] = ": stopped\n";
+        if (::write(STDERR_FILENO, gStoppingTool, std::strlen(gStoppingTool)) >= 0 &&
+            ::write(STDERR_FILENO, said, sizeof said - 1) >= 0) {
+        }
+        ::_exit(130);
+    }
+    gStopRequested.store(true);
+    std::signal(signal, SIG_DFL);  // a second request ends the process at once
+}
+
+/// SIGINT and SIGTERM end the tool with status 130 from here on, wherever it is: reading a
+/// scene, setting nodes up, shading. Call armStops() before the tool starts work that must end
+/// cleanly (its output opened, its folders made): a request then only raises gStopRequested.
+inline void catchStops(const char* tool) {
+    gStoppingTool = tool;
+    std::signal(SIGINT, onStopSignal);
+    std::signal(SIGTERM, onStopSignal);
+}
+
+inline void armStops() {
+    gStopsArmed.store(true, std::memory_order_release);
 }
 
 /// One line on stderr: "tool: message", its control characters written out.

@@ -3,8 +3,6 @@
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
-#include <atomic>
-#include <csignal>
 #include <cstdio>
 #include <filesystem>
 
@@ -21,14 +19,6 @@
 #include "universe/plugin_search.h"
 
 namespace {
-
-// Raised by SIGINT/SIGTERM; the render threads poll it between buckets.
-std::atomic<bool> gStop{false};
-
-extern "C" void onStopSignal(int signal) {
-    gStop.store(true);
-    std::signal(signal, SIG_DFL);  // a second interrupt ends the process at once
-}
 
 /// "12.3 k", "4.56 M": a count or rate with an SI prefix.
 std::string si(double value) {
@@ -97,9 +87,10 @@ int main(int argc, char** argv) {
     }
 
     try {
+        tools::catchStops("orv-render");
         host::checkImagePath(output);
-        // Every render writes an image: its encoder's libraries are loaded first, while no
-        // signal handler is wanted yet, rather than between the scene's summary and the render.
+        // Every render writes an image: its encoder's libraries are loaded first,
+        // rather than between the scene's summary and the render.
         host::imageEncoder();
         host::SceneReadOptions readOptions;
         readOptions.plugins = plugins;
@@ -131,17 +122,16 @@ int main(int argc, char** argv) {
 
         // Found out now rather than after the render: an output that cannot be written or that
         // is one of the render's own inputs, and a render that the memory limits cannot hold.
+        tools::armStops();
         host::ImageFile file(output);
         host::refuseSceneInputs(file, scene);
         host::checkRenderMemory(
             host::renderMemory(width, height, settings.threads, settings.bucketSize, output),
             host::memoryRooms(), width, height);
-        std::signal(SIGINT, onStopSignal);
-        std::signal(SIGTERM, onStopSignal);
         host::ImageBuffer image(job.window().width(), job.window().height());
         host::ProgressBar bar(stderr, !quiet && isatty(fileno(stderr)));
-        const host::RenderStats stats =
-            job.render(image, &gStop, [&](int done, int total) { bar.update(done, total); });
+        const host::RenderStats stats = job.render(
+            image, &tools::gStopRequested, [&](int done, int total) { bar.update(done, total); });
         bar.finish();
         if (stats.threads < settings.threads)
             std::fprintf(stderr,

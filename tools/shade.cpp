@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <optional>
 
 #include "builtin/host_node_types.h"
 #include "command_line.h"
@@ -167,6 +166,7 @@ int main(int argc, char** argv) {
     }
 
     try {
+        tools::catchStops("orv-shade");
         host::SceneReadOptions readOptions;
         readOptions.registerTypes = host::registerHostNodeTypes;
         readOptions.plugins = plugins;
@@ -223,19 +223,20 @@ int main(int argc, char** argv) {
         for (const std::string& warning : scene->warnings)
             tools::say("orv-shade", "warning: " + warning);
         // Found out before any shading: an image that cannot be written or would destroy an
-        // input.
-        std::optional<host::ImageFile> image;
-        if (!gridImage.empty()) {
-            image.emplace(gridImage);
-            host::refuseSceneInputs(*image, *scene);
-        }
+        // input. The file is opened again to be written, so that a stop while shading, which
+        // ends the tool at once, leaves no folder made for it.
+        if (!gridImage.empty()) host::refuseSceneInputs(host::ImageFile(gridImage), *scene);
         const std::unique_ptr<host::RenderWorld> world = host::buildWorld(*scene);
         scene->universe->prepare();
         host::setUpNodes(*scene, world->world);
         asFilter = asFilter || host::isLightFilter(*scene, node);
-        if (image) {
+        if (!gridImage.empty()) {
             if (normal.empty()) points[0].normal = host::gridNormal(cells);
-            image->write(host::shadeGrid(*world, node, asFilter, points[0], cells, thread));
+            const host::ImageBuffer values =
+                host::shadeGrid(*world, node, asFilter, points[0], cells, thread);
+            tools::armStops();  // the image is written whole, whatever is asked meanwhile
+            host::ImageFile image(gridImage);
+            image.write(values);
             scene->universe->finish();
             tools::say("orv-shade", "wrote " + gridImage);
             return 0;
@@ -247,6 +248,7 @@ int main(int argc, char** argv) {
         for (size_t i = 0; i < records.size(); ++i)
             text += records[i].dump() + (i + 1 < records.size() ? ",\n" : "\n");
         text += "]\n";
+        tools::armStops();
         return tools::writeOutput("orv-shade", text);
     } catch (const host::SceneError& e) {
         for (const std::string& problem : e.problems)

@@ -119,6 +119,18 @@ std::string contents(const fs::path& file) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+/// Nodes e0 to e`levels`, each linking the one below twice: e`levels` takes 2^levels
+/// evaluations.
+std::string diamondNetwork(int levels) {
+    std::string nodes = R"({"type": "environment", "name": "e0"})";
+    for (int i = 1; i <= levels; ++i) {
+        const std::string before = "{\"link\": \"e" + std::to_string(i - 1) + "\"}";
+        nodes += R"(, {"type": "environment", "name": "e)" + std::to_string(i) +
+                 R"(", "mode": 1, "zenith": )" + before + R"(, "nadir": )" + before + "}";
+    }
+    return nodes;
+}
+
 class ToolRuns : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -296,12 +308,7 @@ TEST_F(ToolRuns, NetworksThatReachThemselvesAreRefusedOrRenderAndShadeWithoutCra
 // evaluations a sample, of which a bucket takes minutes (SIGTERM), and glossy rays of 65536 a
 // bounce that hit the sphere they leave, a sample that would go on for days (SIGINT).
 TEST_F(ToolRuns, StopRequestEndsARenderInsideASampleThatWouldNotEnd) {
-    std::string diamond = R"({"type": "environment", "name": "e0"})";
-    for (int i = 1; i <= 22; ++i) {
-        const std::string before = "{\"link\": \"e" + std::to_string(i - 1) + "\"}";
-        diamond += R"(, {"type": "environment", "name": "e)" + std::to_string(i) +
-                   R"(", "mode": 1, "zenith": )" + before + R"(, "nadir": )" + before + "}";
-    }
+    const std::string diamond = diamondNetwork(22);
     const std::string head = R"({"options": {"xres": 64, "yres": 64, "samples": 1, "rayDepth": 8},
         "camera": {"position": [0, 0, 0], "lookAt": [0, 0, -1]},
         "objects": [{"type": "sphere", "radius": 10, "shader": )";
@@ -318,6 +325,27 @@ TEST_F(ToolRuns, StopRequestEndsARenderInsideASampleThatWouldNotEnd) {
         const int status = render.finishWithin(30);
         EXPECT_EQ(exitCode(status), 130) << scene << ": " << render.errors();
         EXPECT_NE(render.errors().find("stopped"), std::string::npos) << render.errors();
+        EXPECT_EQ(leftInOut(), std::set<std::string>{});
+    }
+}
+
+// Before the render, while the nodes are set up on a network of 2^27 evaluations, and in
+// orv-shade, a stop request ends the tool with 130 too, leaving no folder made for the image.
+TEST_F(ToolRuns, StopRequestEndsTheToolsBeforeTheRenderAndWhileShading) {
+    const std::string scene = writeScene("deep.json", R"({"options": {"xres": 8, "yres": 8},
+        "objects": [{"type": "sphere", "shader": "e27"}], "nodes": [)" +
+                                                          diamondNetwork(27) + "]}");
+    const std::string image = (out_ / "made" / "x.exr").string();
+    const std::vector<std::string> runs[] = {{"orv-render", scene, "-o", image},
+                                             {"orv-shade", scene, "-n", "e27"},
+                                             {"orv-shade", scene, "-n", "e27", "--grid",
+                                              "0,0,0:1,1,0", "--res", "2x2", "--image", image}};
+    for (const std::vector<std::string>& run : runs) {
+        Tool tool(run[0], std::vector<std::string>(run.begin() + 1, run.end()));
+        std::this_thread::sleep_for(1500ms);
+        tool.send(SIGTERM);
+        EXPECT_EQ(exitCode(tool.finishWithin(30)), 130) << run.back() << tool.errors();
+        EXPECT_NE(tool.errors().find(run[0] + ": stopped"), std::string::npos) << tool.errors();
         EXPECT_EQ(leftInOut(), std::set<std::string>{});
     }
 }
