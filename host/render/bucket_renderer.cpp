@@ -4,9 +4,9 @@
 #include <chrono>
 #include <vector>
 
-#include "render/integrator.h"
+#include "render/camera_sample.h"
 #include "render/pixel_samples.h"
-#include "render/thread_pool.h"
+#include "render/render_threads.h"
 #include "shading/sample_state.h"
 
 namespace host {

@@ -6,8 +6,8 @@
 #include <functional>
 
 #include "render/camera.h"
+#include "render/camera_sample.h"
 #include "render/image_buffer.h"
-#include "render/integrator.h"
 #include "tracing/world.h"
 
 namespace host {

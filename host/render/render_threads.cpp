@@ -1,4 +1,4 @@
-#include "render/thread_pool.h"
+#include "render/render_threads.h"
 
 #include <atomic>
 #include <condition_variable>

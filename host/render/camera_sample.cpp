@@ -1,4 +1,4 @@
-#include "render/integrator.h"
+#include "render/camera_sample.h"
 
 #include <cmath>
 #include <limits>
