@@ -2,6 +2,7 @@
 
 #include "builtin/builtin_methods.h"
 #include "geometry/object_types.h"
+#include "tracing/light_models.h"
 
 namespace host {
 
@@ -12,17 +13,18 @@ struct BuiltinRow {
     int32_t kind;
     uint8_t outputType;
     const NodeMethods* methods;
+    const LightModel* light;  ///< a light type's kind
 };
 
 const BuiltinRow kBuiltins[] = {
-    {"lambert", kNodeShader, kTypeRGB, &kLambertMethods},
-    {"flat", kNodeShader, kTypeRGB, &kFlatMethods},
-    {"checker", kNodeShader, kTypeRGB, &kCheckerMethods},
-    {"state", kNodeShader, kTypeVector, &kStateMethods},
-    {"environment", kNodeShader, kTypeRGB, &kEnvironmentMethods},
-    {"perspective_camera", kNodeCamera, kTypeNone, &kCameraMethods},
-    {"point_light", kNodeLight, kTypeNone, &kPointLightMethods},
-    {"spot_light", kNodeLight, kTypeNone, &kSpotLightMethods},
+    {"lambert", kNodeShader, kTypeRGB, &kLambertMethods, nullptr},
+    {"flat", kNodeShader, kTypeRGB, &kFlatMethods, nullptr},
+    {"checker", kNodeShader, kTypeRGB, &kCheckerMethods, nullptr},
+    {"state", kNodeShader, kTypeVector, &kStateMethods, nullptr},
+    {"environment", kNodeShader, kTypeRGB, &kEnvironmentMethods, nullptr},
+    {"perspective_camera", kNodeCamera, kTypeNone, &kCameraMethods, nullptr},
+    {"point_light", kNodeLight, kTypeNone, &kPointLightMethods, &kPointLight},
+    {"spot_light", kNodeLight, kTypeNone, &kSpotLightMethods, &kSpotLight},
 };
 
 }  // namespace
@@ -39,7 +41,7 @@ void registerHostNodeTypes(NodeTypeRegistry& registry) {
         descriptor.outputType = row.outputType;
         descriptor.name = row.name;
         descriptor.methods = row.methods;
-        registry.add(descriptor, "built-in");
+        registry.add(descriptor, "built-in", row.light);
     }
     registerObjectTypes(registry);
 }

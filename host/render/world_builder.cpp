@@ -1,8 +1,7 @@
 #include "render/world_builder.h"
 
-#include <cmath>
-
 #include "geometry/geometry_scene.h"
+#include "tracing/light_models.h"
 #include "universe/host_error.h"
 
 namespace host {
@@ -11,11 +10,6 @@ namespace {
 
 const ParamValue& stored(const Node* node, const char* param) {
     return node->values[node->type->findParam(param)];
-}
-
-Vector unit(const Vector& v) {
-    const float l = std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
-    return l > 0 ? Vector{v.x / l, v.y / l, v.z / l} : Vector{0, -1, 0};
 }
 
 }  // namespace
@@ -36,13 +30,8 @@ std::unique_ptr<RenderWorld> buildWorld(const Scene& scene) {
         light.node = entry.node;
         light.color = stored(node, "color").rgb;
         light.intensity = stored(node, "intensity").flt;
-        light.position = stored(node, "position").vec;
-        if (node->type->findParam("direction") >= 0) {
-            light.kind = LightKind::Spot;
-            light.direction = unit(stored(node, "direction").vec);
-            light.coneAngle = stored(node, "coneAngle").flt;
-            light.penumbraAngle = stored(node, "penumbraAngle").flt;
-        }
+        light.model = node->type->light;
+        light.model->read(*node, light);
         light.filters = entry.filters;
         world.lights.push_back(std::move(light));
     }

@@ -16,6 +16,7 @@
 #include "scene/param_literal.h"
 #include "scene/scene_error.h"
 #include "shading/output_color.h"
+#include "tracing/light_models.h"
 #include "universe/plugin_loader.h"
 #include "universe/printable.h"
 #include "universe/text_file.h"
@@ -246,7 +247,8 @@ class SceneReader {
     std::vector<std::string> typeNames(int32_t kind) const {
         std::vector<std::string> names;
         for (const NodeType* type : universe_->registry().all())
-            if (type->kind == kind) names.push_back(type->name);
+            if (type->kind == kind && (kind != kNodeLight || type->light))
+                names.push_back(type->name);
         return names;
     }
 
@@ -291,6 +293,11 @@ class SceneReader {
                                 : role == Role::Light  ? std::string("a light type")
                                                        : std::string("a camera type")) +
                                "; " + roleWord(role) + "s take one of " + joined(typeNames(kind)));
+            return nullptr;
+        }
+        if (kind == kNodeLight && !type->light) {
+            problem(where, "light type '" + name + "' is not one the renderer can place; " +
+                               "lights take one of " + joined(typeNames(kind)));
             return nullptr;
         }
         return type;
@@ -766,12 +773,15 @@ class SceneReader {
                 break;
             case Role::Light:
                 checkRange(entity, "intensity", 0, 1e30, "");
-                if (node->type->findParam("direction") >= 0) {
-                    if (!(length(widen(stored(node, "direction").vec)) > 1e-6))
-                        problem(entity.label + ": parameter 'direction'",
-                                "is zero; expected the direction the spot points in");
-                    checkRange(entity, "coneAngle", 1e-3, 180, "degrees");
-                    checkRange(entity, "penumbraAngle", 0, 180, "degrees");
+                if (const LightModel* model = node->type->light) {
+                    if (model->aim && !(length(widen(stored(node, model->aim).vec)) > 1e-6))
+                        problem(entity.label + ": parameter '" + model->aim + "'",
+                                std::string("is zero; expected the direction the ") + model->name +
+                                    " points in");
+                    for (int i = 0; i < model->rangeCount; ++i) {
+                        const LightRange& range = model->ranges[i];
+                        checkRange(entity, range.param, range.low, range.high, range.unit);
+                    }
                 }
                 break;
             default:

@@ -13,6 +13,7 @@
 #include "shading/explain_recorder.h"
 #include "shading/network.h"
 #include "shading/output_color.h"
+#include "tracing/light_models.h"
 #include "tracing/ray_making.h"
 #include "tracing/stack_room.h"
 #include "tracing/world.h"
@@ -115,12 +116,17 @@ bool probeRay(const Ray& ray) {
     return occluded;
 }
 
-bool shadowed(const ShaderGlobals& sg, const Vector& lightPosition) {
-    const Vector toLight{lightPosition.x - sg.point.x, lightPosition.y - sg.point.y,
-                         lightPosition.z - sg.point.z};
+bool shadowed(const ShaderGlobals& sg, const LightSample& light) {
+    if (!std::isfinite(light.distance)) {
+        const Ray ray = makeRay(kRayShadow, sg.point, toVector(light.towardLight),
+                                std::numeric_limits<double>::infinity(), &sg);
+        return probeRay(ray);
+    }
+    const Vector& end = light.position;
+    const Vector toLight{end.x - sg.point.x, end.y - sg.point.y, end.z - sg.point.z};
     Ray ray = makeRay(kRayShadow, sg.point, toLight, 0.0, &sg);
     // Aimed from the offset origin, so that the ray ends at the light itself.
-    const Vec3d aim = toVec3d(lightPosition) - toVec3d(ray.origin);
+    const Vec3d aim = toVec3d(end) - toVec3d(ray.origin);
     const double distance = std::sqrt(dot(aim, aim));
     if (!(distance > 0.0) || !std::isfinite(distance)) return false;
     ray.direction = toVector(aim * (1.0 / distance));

@@ -12,6 +12,8 @@
 
 namespace host {
 
+struct LightSample;  // tracing/light_models.h
+
 struct World;
 
 /// Closest hit of `ray`, shaded by the hit object's shader in a new sample one ray level deeper;
@@ -23,9 +25,10 @@ bool traceRay(const Ray& ray, TraceResult& result);
 /// Whether anything lies along `ray` within its distance. Counted per type; never shades.
 bool probeRay(const Ray& ray);
 
-/// Whether geometry lies between `sg`'s shading point and `lightPosition`: a shadow ray made
-/// as any other (same origin offset), aimed at the light, probed and counted.
-bool shadowed(const ShaderGlobals& sg, const Vector& lightPosition);
+/// Whether geometry lies between `sg`'s shading point and the light `light` was sampled from: a
+/// shadow ray made as any other (same origin offset), aimed at the sample's position, or along
+/// its direction without end for a light at infinity; probed and counted.
+bool shadowed(const ShaderGlobals& sg, const LightSample& light);
 
 /// The shading normal turned to face against a ray travelling along `rayDirection`.
 Vector alternateNormal(const Vector& normal, const Vector& rayDirection);

@@ -9,11 +9,12 @@ namespace host {
 
 class RayGeometry;  // host/geometry/ray_geometry.h
 
-enum class LightKind { Point, Spot };
+struct LightModel;                    // tracing/light_models.h
+extern const LightModel kPointLight;  // the default kind
 
 /// A light and the light filters applied to each of its samples, in order.
 struct Light {
-    LightKind kind = LightKind::Point;
+    const LightModel* model = &kPointLight;  ///< its kind: how it lights a point
     Vector position{0, 0, 0};
     Vector direction{0, -1, 0};  ///< spot axis, unit length
     RGB color{1, 1, 1};

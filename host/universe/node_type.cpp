@@ -108,7 +108,8 @@ void setParamMetadata(NodeType& type, std::string_view param, std::string_view k
     if (key == "otherwise") decl->otherwise = std::string(text);
 }
 
-const NodeType& NodeTypeRegistry::add(const NodeDescriptor& descriptor, const std::string& source) {
+const NodeType& NodeTypeRegistry::add(const NodeDescriptor& descriptor, const std::string& source,
+                                      const LightModel* light) {
     if (!descriptor.name || !*descriptor.name)
         throw HostError(source + ": a node type without a name");
     const std::string name = descriptor.name;
@@ -128,6 +129,7 @@ const NodeType& NodeTypeRegistry::add(const NodeDescriptor& descriptor, const st
     type->version.assign(descriptor.version,
                          strnlen(descriptor.version, sizeof(descriptor.version)));
     type->source = source;
+    type->light = light;
     ParamList list{type.get()};
     if (auto declare = descriptor.methods->common->parameters) declare(&list, nullptr);
     if (list.outOfMemory)

@@ -40,6 +40,8 @@ struct ParamDecl {
     std::string meantValues() const;
 };
 
+struct LightModel;  // tracing/light_models.h
+
 struct NodeType {
     std::string name;
     int32_t kind = kNodeShader;
@@ -48,6 +50,9 @@ struct NodeType {
     std::string version;            ///< as the plug-in wrote it
     std::string source;             ///< plug-in path, or "built-in"
     std::vector<ParamDecl> params;  ///< index = declaration order
+    /// A light type's kind, as the host registered it; null for every other type, and for a
+    /// light type the renderer cannot place.
+    const LightModel* light = nullptr;
 
     /// Index of the parameter called `name`, or -1.
     int findParam(std::string_view name) const;
@@ -65,8 +70,10 @@ void setParamMetadata(NodeType& type, std::string_view param, std::string_view k
 class NodeTypeRegistry {
   public:
     /// Registers a type from a loader's descriptor and runs its parameters callback once.
-    /// Throws HostError for a duplicate name or an incomplete descriptor.
-    const NodeType& add(const NodeDescriptor& descriptor, const std::string& source);
+    /// Throws HostError for a duplicate name or an incomplete descriptor. `light` is the kind
+    /// of a host light type.
+    const NodeType& add(const NodeDescriptor& descriptor, const std::string& source,
+                        const LightModel* light = nullptr);
     const NodeType* find(std::string_view name) const;
     /// Forgets every type registered after the first `count`: a module refused whole takes
     /// back what it had registered. No node may use them yet.

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "geometry/object_types.h"
 #include "shading/sample_state.h"
 #include "support/network.h"
+#include "tracing/light_models.h"
 #include "tracing/world.h"
 #include "universe/node.h"
 
@@ -149,7 +151,7 @@ TEST_F(LightingTest, LightsAddUpAndNoWorldMeansNoLight) {
 
 TEST_F(LightingTest, SpotConeIsFullInsideItsPenumbraAndDarkOutside) {
     host::Light& spot = pointLight({0, 5, 0}, 25);
-    spot.kind = host::LightKind::Spot;
+    spot.model = &host::kSpotLight;
     spot.direction = Vector{0, -1, 0};
     spot.coneAngle = 60;  // 30 degrees each side
     spot.penumbraAngle = 10;
@@ -222,6 +224,28 @@ TEST_F(LightingTest, ShadowRayFindsGeometryBetweenPointAndLight) {
     world.lights.back().filters = {net.node("none")};
     expectRGB(shade({3, 0, 0}), RGB{0, 0, 0}, 0);
     EXPECT_EQ(thread.raysTraced - traced, 4u);
+}
+
+// A light at infinity, as a new kind would be added: one model, no change to the lighting.
+bool sampleSun(const host::Light& light, const host::Vec3d&, host::LightSample* out) {
+    out->towardLight = host::normalized(host::toVec3d(light.direction)) * -1.0;
+    out->distance = std::numeric_limits<double>::infinity();
+    out->scale = light.intensity;
+    return true;
+}
+const host::LightModel kSun = {"sun", nullptr, sampleSun, "direction", nullptr, 0};
+
+TEST_F(LightingTest, ALightAtInfinityIsOneModelAndItsShadowRayHasNoEnd) {
+    net.add("plane", "floor");
+    net.add("plane", "roof");
+    net.set("roof.translate", Vector{0, 1000, 0}).set("roof.size", 2.0f);
+    buildGeometry();
+    host::Light& sun = pointLight({0, 0, 0}, 2);
+    sun.model = &kSun;
+    sun.direction = Vector{0, -1, 0};
+    // No fall-off with distance; a roof far above still shades the point under it.
+    expectRGB(shade({5, 0, 0}), RGB{2 / kPi, 2 / kPi, 2 / kPi});
+    expectRGB(shade({0, 0, 0}), RGB{0, 0, 0}, 0);
 }
 
 TEST_F(LightingTest, CardBlockerOnTheFloorCastsASoftEdgedShadowAlongItsRamp) {

@@ -1,0 +1,42 @@
+// The kinds of light: how each reads its node and what it gives a shading point. A new kind
+// (distant, area) is one more model here and its row among the host's node types.
+#pragma once
+
+#include "geometry/affine_transform.h"
+#include "tracing/world.h"
+#include "universe/node.h"
+
+namespace host {
+
+/// What one light gives one shading point, before its filters.
+struct LightSample {
+    Vec3d towardLight;  ///< unit, from the shading point to the light
+    double distance;    ///< to `position`; infinite for a light at infinity
+    Vector position;    ///< where the shadow ray ends, when `distance` is finite
+    double scale;       ///< times the light's colour: the intensity arriving, unfiltered
+};
+
+/// A parameter range the scene check holds a light of this kind to.
+struct LightRange {
+    const char* param;
+    double low, high;
+    const char* unit;
+};
+
+/// One kind of light. Every kind has `color` and `intensity`; the rest is the kind's own.
+struct LightModel {
+    const char* name;  ///< "point"
+    /// Reads the kind's own stored values of `node` into `light`.
+    void (*read)(const Node& node, Light& light);
+    /// What `light` gives `point`; false when it gives nothing there (at the light itself, out
+    /// of its cone), so that its filters are not run and no shadow ray is cast.
+    bool (*sample)(const Light& light, const Vec3d& point, LightSample* out);
+    /// The parameter the light points along, which may not be zero; null when it has none.
+    const char* aim;
+    const LightRange* ranges;  ///< checked in the scene, `rangeCount` of them
+    int rangeCount;
+};
+
+extern const LightModel kSpotLight;
+
+}  // namespace host
