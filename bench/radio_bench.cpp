@@ -12,7 +12,6 @@
 #include <unordered_map>
 
 #include "plugin/renderer.h"
-#include "radio/channel_names.h"
 #include "radio/channel_record.h"
 #include "shading/message_store.h"
 #include "shading/network.h"
@@ -21,6 +20,8 @@
 #include "support/heap_counter.h"
 #include "support/network.h"
 #include "support/ratio_reporter.h"
+
+using namespace orv;
 
 namespace {
 

@@ -20,6 +20,8 @@
 #include "trace/direction_sampling.h"
 #include "tracing/world.h"
 
+using namespace orv;
+
 namespace {
 
 constexpr int kSamples = 256;

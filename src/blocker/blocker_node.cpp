@@ -2,16 +2,69 @@
 // inside a placed shape, blending back to the unfiltered light out to a larger copy of it.
 #include <new>
 
-#include "blocker/blocker_data.h"
-#include "blocker/blocker_params.h"
+#include "blocker/falloff.h"
 #include "plugin/float3.h"
-#include "plugin/node_methods.h"
-#include "plugin/one_time_setup.h"
+#include "plugin/nodes.h"
+#include "plugin/parameter_table.h"
+#include "plugin/renderer.h"
 
+namespace orv {
 namespace {
 
+/// The parameters in declaration order, which is part of the node's interface: the index of a
+/// row is the index evaluation reads it back by.
+constexpr ParamTableEntry kBlockerParams[] = {
+    boolParam("mute", false).once(),
+    rgbParam("bFilter", 0.0f, 0.0f, 0.0f),
+    intParam("bType", 0)
+        .once()
+        .named("0 card, 1 sphere, 2 box, 3 cylinder",
+               "every point is inside both shapes: with bPositive the light is filtered "
+               "everywhere, without it the light passes everywhere"),
+    vectorParam("bScale", 1.0f, 1.0f, 1.0f).once(),
+    vectorParam("bRot", 0.0f, 0.0f, 0.0f).once(),
+    vectorParam("bTransl", 0.0f, 0.0f, 0.0f).once(),
+    boolParam("bPositive", true).once(),
+    floatParam("bExtraScale", 1.0f).once(),
+    intParam("bDecayPower", 1).once().range(0.0f, kNoLimit, "takes the linear ramp, as 1 does"),
+};
+
+constexpr int kParamMute = paramIndex(kBlockerParams, "mute", kTypeBoolean);
+constexpr int kParamFilter = paramIndex(kBlockerParams, "bFilter", kTypeRGB);
+constexpr int kParamType = paramIndex(kBlockerParams, "bType", kTypeInt);
+constexpr int kParamScale = paramIndex(kBlockerParams, "bScale", kTypeVector);
+constexpr int kParamRot = paramIndex(kBlockerParams, "bRot", kTypeVector);
+constexpr int kParamTransl = paramIndex(kBlockerParams, "bTransl", kTypeVector);
+constexpr int kParamPositive = paramIndex(kBlockerParams, "bPositive", kTypeBoolean);
+constexpr int kParamExtraScale = paramIndex(kBlockerParams, "bExtraScale", kTypeFloat);
+constexpr int kParamDecayPower = paramIndex(kBlockerParams, "bDecayPower", kTypeInt);
+
+/// One instance's local data. `field` is written only by the set-up, under `lock`, before
+/// `ready` is set; evaluations that find `ready` set only read it.
+struct BlockerData {
+    SetupFlag ready{0};      ///< set up since the last initialize or update
+    CritSec lock = nullptr;  ///< taken by the set-up only
+    BlockerField field;      ///< the shapes and zone of the last set-up
+};
+
+/// The set-up's reads: mute, and unless it is set bType, bScale, bRot, bTransl, bPositive,
+/// bExtraScale and bDecayPower, evaluated in that order. Nothing else is evaluated.
+BlockerParams readBlockerSetupParams(const Node* node, ShaderGlobals* sg) {
+    BlockerParams params;
+    params.mute = AiShaderEvalParamFuncBool(sg, node, kParamMute);
+    if (params.mute) return params;
+    params.bType = AiShaderEvalParamFuncInt(sg, node, kParamType);
+    params.bScale.setFromVectorParam(sg, node, kParamScale);
+    params.bRot.setFromVectorParam(sg, node, kParamRot);
+    params.bTransl.setFromVectorParam(sg, node, kParamTransl);
+    params.bPositive = AiShaderEvalParamFuncBool(sg, node, kParamPositive);
+    params.bExtraScale = AiShaderEvalParamFuncFlt(sg, node, kParamExtraScale);
+    params.bDecayPower = AiShaderEvalParamFuncInt(sg, node, kParamDecayPower);
+    return params;
+}
+
 void parameters(ParamList* params, NodeEntry*) {
-    declareBlockerParams(params);
+    declareParams(params, kBlockerParams);
 }
 
 void initialize(Node* node, void*) {
@@ -38,18 +91,14 @@ void evaluate(Node* node, ShaderGlobals* sg) {
     auto* data = static_cast<BlockerData*>(AiNodeGetLocalData(node));
     if (!data) return;
     OneTimeSetup(
-        data->ready, data->lock,
-        [&] {
-            BlockerParams snapshot;
-            readBlockerSetupParams(node, sg, &snapshot);
-            return snapshot;
-        },
-        [&](const BlockerParams& snapshot) { data->setUp(snapshot); });
+        data->ready, data->lock, [&] { return readBlockerSetupParams(node, sg); },
+        [&](const BlockerParams& snapshot) { data->field.setUp(snapshot); });
     // The shapes answer through pure matrix calls, so the value comes before bFilter is read
     // and nothing has to be kept across them. A muted blocker passes the light.
-    const float v = data->muted ? 1.0f : data->value(sg->point);
+    const BlockerField& field = data->field;
+    const float v = field.muted ? 1.0f : field.value(sg->point);
     // bFilter may be driven per sample, so it is read on every evaluation, muted or not.
-    const Float3 filter = readBlockerFilter(node, sg);
+    const Float3 filter(AiShaderEvalParamFuncRGB(sg, node, kParamFilter));
     // Where the light passes or is fully filtered it is not blended, so that a NaN or infinite
     // intensity passes through untouched and is not turned into NaN by a product with 0.
     if (v == 1.0f) return;
@@ -64,3 +113,5 @@ const ShaderNodeMethods kShader = {evaluate};
 }  // namespace
 
 const NodeMethods kBlockerMethods = {&kCommon, &kShader};
+
+}  // namespace orv

@@ -2,14 +2,14 @@
 
 #include <cmath>
 
+namespace orv {
 namespace {
 
 bool isFinite(const Float3& v) {
     return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
 }
 
-/// The largest |component|, by comparisons that compile inline; a NaN first component gives
-/// NaN, a later one is passed over.
+/// The largest |component|; a NaN first component gives NaN, a later one is passed over.
 float largestMagnitude(const Float3& v) {
     float m = absf(v.x);
     if (absf(v.y) > m) m = absf(v.y);
@@ -29,30 +29,47 @@ Float3 toWorldVector(const Matrix4& forward, const Float3& v) {
     return Float3(world);
 }
 
-/// The factor that takes local v, with its largest |component| `largest` and squares that are
-/// finite and normal, onto the surface of a shape of `kind` (0 .. 3; the card's v has no y).
-/// The factors are those of boxHit and cylinderHit.
-float surfaceFactor(int32_t kind, const Float3& v, float largest) {
-    switch (kind) {
-        case kBlockerSphere:
-            return 1.0f / length(v);
-        case kBlockerCylinder: {
-            const float radial = v.x * v.x + v.z * v.z;
-            // Inside the rim of a cap: |v.x / v.y|^2 + |v.z / v.y|^2 < 1.
-            if (radial < v.y * v.y) return 1.0f / absf(v.y);
-            return 1.0f / std::sqrt(radial);
-        }
-        default:  // card, box: the face of the largest component
-            return 0.5f / largest;
-    }
+// The unit shapes' operations. The surface factors are those of boxHit and cylinderHit.
+
+bool insideCard(const Float3& l) {
+    return absf(l.x) <= 0.5f && absf(l.y) <= 0.001f && absf(l.z) <= 0.5f;
+}
+bool insideSphere(const Float3& l) {
+    return l.x * l.x + l.y * l.y + l.z * l.z <= 1.0f;
+}
+bool insideBox(const Float3& l) {
+    return absf(l.x) <= 0.5f && absf(l.y) <= 0.5f && absf(l.z) <= 0.5f;
+}
+bool insideCylinder(const Float3& l) {
+    return l.x * l.x + l.z * l.z <= 1.0f && absf(l.y) <= 1.0f;
+}
+
+/// Card and box: the face of the largest component.
+float faceFactor(const Float3&, float largest) {
+    return 0.5f / largest;
+}
+float sphereFactor(const Float3& v, float) {
+    return 1.0f / length(v);
+}
+float cylinderFactor(const Float3& v, float) {
+    const float radial = v.x * v.x + v.z * v.z;
+    // Inside the rim of a cap: |v.x / v.y|^2 + |v.z / v.y|^2 < 1.
+    if (radial < v.y * v.y) return 1.0f / absf(v.y);
+    return 1.0f / std::sqrt(radial);
 }
 
 }  // namespace
 
-void BlockerShape::build(int32_t kind_, bool positive_, const Float3& scale_,
-                         const Float3& rotation, const Float3& translation) {
+const BlockerShapeOps kBlockerShapes[kBlockerShapeCount] = {
+    /* card */ {insideCard, true, faceFactor, boxHit},
+    /* sphere */ {insideSphere, false, sphereFactor, normalized},
+    /* box */ {insideBox, false, faceFactor, boxHit},
+    /* cylinder */ {insideCylinder, false, cylinderFactor, cylinderHit},
+};
+
+void BlockerShape::build(int32_t kind_, const Float3& scale_, const Float3& rotation,
+                         const Float3& translation) {
     kind = kind_;
-    positive = positive_ ? 1 : 0;
     scale = scale_;
     centre = translation;
 
@@ -83,19 +100,19 @@ bool BlockerShape::invertible() const {
 }
 
 float BlockerShape::surfaceDistance(const Float3& p) const {
-    if (kind < kBlockerCard || kind > kBlockerCylinder) return 0.0f;
+    if (!isUnitShape()) return 0.0f;
     return surfaceDistanceLocal(toLocal(p));
 }
 
 float BlockerShape::surfaceDistanceLocal(const Float3& local) const {
-    if (!isFinite(local) || kind < kBlockerCard || kind > kBlockerCylinder) return 0.0f;
-    // The card's edge is found in its own plane.
-    const Float3 v = kind == kBlockerCard ? Float3(local.x, 0.0f, local.z) : local;
+    if (!isFinite(local) || !isUnitShape()) return 0.0f;
+    const BlockerShapeOps& shape = kBlockerShapes[kind];
+    const Float3 v = shape.flat ? Float3(local.x, 0.0f, local.z) : local;
     const float largest = largestMagnitude(v);
     if (largest >= 1.0f / kSquaresSafe && largest <= kSquaresSafe) {
-        // The surface point is v times a factor, so its world image is the factor times v's:
-        // the transform need not wait for the factor, nor v be made unit length first.
-        const float factor = surfaceFactor(kind, v, largest);
+        // The surface point is v times a factor, so its world image is the factor times v's,
+        // and v need not be made unit length first.
+        const float factor = shape.surfaceFactor(v, largest);
         return factor * length(toWorldVector(forward, v));
     }
     // A point so near the centre or so far out that its squares would not be finite: its
@@ -107,10 +124,7 @@ float BlockerShape::surfaceDistanceLocal(const Float3& local) const {
         u = Float3(static_cast<float>(v.x * r), static_cast<float>(v.y * r),
                    static_cast<float>(v.z * r));
     }
-    const Float3 h = kind == kBlockerSphere     ? normalized(u)
-                     : kind == kBlockerCylinder ? cylinderHit(u)
-                                                : boxHit(u);
-    return length(toWorldVector(forward, h));
+    return length(toWorldVector(forward, shape.hit(u)));
 }
 
 Float3 boxHit(const Float3& d) {
@@ -138,3 +152,5 @@ Float3 cylinderHit(const Float3& d) {
     if (!(radial > 0.0f)) return Float3(1.0f, 0.0f, 0.0f);
     return d * (1.0f / std::sqrt(radial));
 }
+
+}  // namespace orv

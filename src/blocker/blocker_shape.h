@@ -6,41 +6,65 @@
 #include "plugin/float3.h"
 #include "plugin/renderer.h"
 
-/// Shape kinds, as the blocker's `bType` gives them. Any other value is all of space.
+namespace orv {
+
+/// Shape kinds, as the blocker's `bType` gives them.
 enum BlockerKind : int32_t {
     kBlockerCard = 0,      ///< square in the local XZ plane, side 1, 0.002 thick
     kBlockerSphere = 1,    ///< radius 1
     kBlockerBox = 2,       ///< cube of side 1
     kBlockerCylinder = 3,  ///< along local Y, radius 1, from y = -1 to 1
 };
+/// Kinds 0 .. kBlockerShapeCount - 1 are unit shapes; any other kind, negative or from
+/// kBlockerShapeCount on, is not a shape but all of space.
+constexpr int32_t kBlockerShapeCount = 4;
+
+/// What a unit shape answers in its local space, centred on the origin.
+struct BlockerShapeOps {
+    /// Whether local point l is inside. Accepting comparisons (<=) agree with rejecting strict
+    /// ones (>) on every number, so a boundary point is inside; but a NaN coordinate, from an
+    /// inverse that does not exist, fails them, where it would pass every rejection and count
+    /// as inside everywhere.
+    bool (*inside)(const Float3& l);
+    /// Whether the surface is measured in the local XZ plane only, the point's y dropped.
+    bool flat;
+    /// The factor that takes local v, with its largest |component| `largest` and squares that
+    /// are finite and normal, onto the surface.
+    float (*surfaceFactor)(const Float3& v, float largest);
+    /// The surface point along u, a direction of any length whose largest component is 1.
+    Float3 (*hit)(const Float3& u);
+};
+
+/// The unit shapes' operations, by kind.
+extern const BlockerShapeOps kBlockerShapes[kBlockerShapeCount];
 
 /// One unit shape placed in world space by scale, then rotation about X, Y and Z (degrees),
-/// then translation. Built once per set-up; read-only, and so shareable, afterwards. The
-/// containment tests are inline: they are all that most samples ask of a shape.
+/// then translation. Built once per set-up; read-only, and so shareable, afterwards.
 struct BlockerShape {
     int32_t kind;
-    int32_t positive;  ///< bPositive as 0 or 1; the shape's operations do not consult it
-    Matrix4 forward;   ///< local to world: S x Rx x Ry x Rz, then the translation
-    Matrix4 inverse;   ///< world to local; all NaN when the placement cannot be inverted
-    Float3 centre;     ///< world position of the local origin
-    Float3 scale;      ///< as given to build
+    Matrix4 forward;  ///< local to world: S x Rx x Ry x Rz, then the translation
+    Matrix4 inverse;  ///< world to local; all NaN when the placement cannot be inverted
+    Float3 centre;    ///< world position of the local origin
+    Float3 scale;     ///< as given to build
 
-    void build(int32_t kind, bool positive, const Float3& scale, const Float3& rotation,
+    void build(int32_t kind, const Float3& scale, const Float3& rotation,
                const Float3& translation);
-    /// Whether the kind is one of the four unit shapes; any other is all of space.
-    bool isUnitShape() const { return kind >= kBlockerCard && kind <= kBlockerCylinder; }
-    /// Whether world points can be placed in local coordinates: the inverse is all finite.
+    /// Whether the kind is one of the unit shapes; any other is all of space.
+    bool isUnitShape() const { return isUnitShape(kind); }
+    static bool isUnitShape(int32_t kind) { return kind >= 0 && kind < kBlockerShapeCount; }
+    /// Whether the placement can take world points to local coordinates: the inverse is all
+    /// finite.
     bool invertible() const;
-    /// Whether world point p is inside (a boundary point is). A kind outside 0 .. 3 contains
-    /// every point; a placement that cannot be inverted (a zero or non-finite scale, rotation
-    /// or translation) contains none.
+    /// Whether world point p is inside (a boundary point is). A kind that is not a shape
+    /// contains every point; a placement that cannot be inverted (a zero or non-finite scale,
+    /// rotation or translation) contains none.
     bool contains(const Float3& p) const {
         return !isUnitShape() || insideUnitShape(kind, toLocal(p));
     }
     /// World distance from the centre to the surface along the line from the centre through p.
-    /// p should not be the centre. A placement that cannot be inverted, or a p whose local
-    /// coordinates are not finite, gives 0: a shape that contains nothing has its surface at
-    /// its centre.
+    /// p should not be the centre. A kind that is not a shape, a placement that cannot be
+    /// inverted, or a p whose local coordinates are not finite, gives 0: a shape that contains
+    /// nothing has its surface at its centre.
     float surfaceDistance(const Float3& p) const;
     /// surfaceDistance of the point whose local coordinates are `local`, as contains gave them.
     float surfaceDistanceLocal(const Float3& local) const;
@@ -52,22 +76,9 @@ struct BlockerShape {
         AiM4PointByMatrixMult(&local, &inverse, &world);
         return Float3(local);
     }
-    /// Whether local point l is inside the unit shape of `kind` (0 .. 3).
+    /// Whether local point l is inside the unit shape of `kind`, which must be one.
     static bool insideUnitShape(int32_t kind, const Float3& l) {
-        // Accepting comparisons (<=) agree with rejecting strict ones (>) on every number, so
-        // a boundary point is inside; but a NaN coordinate, from an inverse that does not
-        // exist, fails them, where it would pass every rejection and count as inside
-        // everywhere.
-        switch (kind) {
-            case kBlockerCard:
-                return absf(l.x) <= 0.5f && absf(l.y) <= 0.001f && absf(l.z) <= 0.5f;
-            case kBlockerSphere:
-                return l.x * l.x + l.y * l.y + l.z * l.z <= 1.0f;
-            case kBlockerBox:
-                return absf(l.x) <= 0.5f && absf(l.y) <= 0.5f && absf(l.z) <= 0.5f;
-            default:
-                return l.x * l.x + l.z * l.z <= 1.0f && absf(l.y) <= 1.0f;
-        }
+        return kBlockerShapes[kind].inside(l);
     }
 };
 
@@ -80,3 +91,5 @@ Float3 boxHit(const Float3& d);
 /// either way), else the side. d need not be unit length, but its squares must not overflow.
 /// A d with no XZ component that misses both caps (only a zero d) gives the side point (1, 0, 0).
 Float3 cylinderHit(const Float3& d);
+
+}  // namespace orv

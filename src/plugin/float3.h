@@ -6,6 +6,8 @@
 
 #include "plugin/renderer.h"
 
+namespace orv {
+
 struct Float3 {
     float x, y, z;
 
@@ -122,3 +124,5 @@ inline float clamp(float x, float lo, float hi) {
     if (x > hi) return hi;
     return x;
 }
+
+}  // namespace orv

@@ -1,9 +1,10 @@
 // The plug-in's one exported entry: the registry of its node types.
 #include <cstring>
 
-#include "plugin/node_methods.h"
+#include "plugin/nodes.h"
 #include "plugin/renderer.h"
 
+namespace orv {
 namespace {
 
 struct NodeTypeRow {
@@ -27,14 +28,15 @@ const NodeTypeRow kNodeTypes[] = {
 constexpr unsigned kNodeTypeCount = sizeof(kNodeTypes) / sizeof(kNodeTypes[0]);
 
 }  // namespace
+}  // namespace orv
 
 /// Describes node type `index`. The version is written for every index, also refused ones; an
 /// index past the last type (or any negative one) answers false and writes nothing else.
 extern "C" __attribute__((visibility("default"))) bool NodeLoader(int index,
                                                                   NodeDescriptor* descriptor) {
     std::memcpy(descriptor->version, kRendererVersion, sizeof(kRendererVersion));
-    if (static_cast<unsigned>(index) >= kNodeTypeCount) return false;
-    const NodeTypeRow& row = kNodeTypes[index];
+    if (static_cast<unsigned>(index) >= orv::kNodeTypeCount) return false;
+    const orv::NodeTypeRow& row = orv::kNodeTypes[index];
     descriptor->methods = row.methods;
     descriptor->outputType = row.outputType;
     descriptor->name = row.name;

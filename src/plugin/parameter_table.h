@@ -9,6 +9,8 @@
 
 #include "plugin/renderer.h"
 
+namespace orv {
+
 constexpr float kNoLimit = std::numeric_limits<float>::quiet_NaN();
 
 /// One parameter as a node type declares it. The row's place in its table is its index. The
@@ -96,3 +98,5 @@ constexpr int paramIndex(const ParamTableEntry (&table)[N], std::string_view nam
     }
     return parameter_table_detail::parameterNotInTable();
 }
+
+}  // namespace orv

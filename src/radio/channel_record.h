@@ -1,10 +1,32 @@
-// ChannelRecord: what one radio channel carries through a sample's message store.
+// The radio's channels: the record one channel carries through a sample's message store, the
+// ten channels' message names, and the numbering of channels by frequency.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
 #include "plugin/renderer.h"
+
+namespace orv {
+
+/// Channels a sample can carry.
+constexpr int kChannelCount = 10;
+
+/// Message names of channels 0 .. 9, "CF0" .. "CF9". Static text, so the renderer's message
+/// store may keep the pointers for the whole sample.
+inline constexpr const char* channelNames[kChannelCount] = {"CF0", "CF1", "CF2", "CF3", "CF4",
+                                                            "CF5", "CF6", "CF7", "CF8", "CF9"};
+
+/// Frequencies 1 .. 10 select channel frequency - 1; 0 means not tuned, and anything else
+/// selects no channel either.
+constexpr bool isChannelFrequency(int frequency) {
+    return frequency >= 1 && frequency <= kChannelCount;
+}
+
+/// The message name for `frequency`, or null when it selects no channel.
+inline const char* channelName(int frequency) {
+    return isChannelFrequency(frequency) ? channelNames[frequency - 1] : nullptr;
+}
 
 /// One value of each of five kinds, each with its own presence flag. Stations write records,
 /// receivers only read them. The byte layout is shared by every station and receiver and is
@@ -71,3 +93,5 @@ static_assert(offsetof(ChannelRecord, hasBoolean) == 36, "hasBoolean at byte 36"
 static_assert(offsetof(ChannelRecord, boolean) == 37, "boolean at byte 37");
 static_assert(offsetof(ChannelRecord, hasVector) == 38, "hasVector at byte 38");
 static_assert(offsetof(ChannelRecord, vector) == 40, "vector at bytes 40-51");
+
+}  // namespace orv

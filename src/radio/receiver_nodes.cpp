@@ -1,10 +1,10 @@
 // The five receivers: each returns the value of its kind that the station around it broadcasts
 // on its channel, or its own value when nothing of that kind is broadcast there.
-#include "plugin/node_methods.h"
+#include "plugin/nodes.h"
 #include "plugin/parameter_table.h"
-#include "radio/channel_names.h"
 #include "radio/channel_record.h"
 
+namespace orv {
 namespace {
 
 // Each kind's table holds its own value and then the channel's frequency; the reads below find
@@ -99,8 +99,7 @@ void evaluate(Node* node, ShaderGlobals* sg) {
             if (Kind::carried(record)) return Kind::write(sg, Kind::field(record));
         }
     }
-    // Written apart from the channel's value, never merged with it into one variable: a colour
-    // comes back in two registers, and merging them through memory stalls on the reload.
+    // Written apart from the channel's value rather than merged into one variable, for speed.
     Kind::write(sg, own);
 }
 
@@ -121,3 +120,5 @@ const NodeMethods kRadioBooleanMethods = {&Methods<BooleanKind>::common,
                                           &Methods<BooleanKind>::shader};
 const NodeMethods kRadioVectorMethods = {&Methods<VectorKind>::common,
                                          &Methods<VectorKind>::shader};
+
+}  // namespace orv

@@ -1,23 +1,59 @@
 // orv_radio_station: passes its `color` input through and, while that input is evaluated,
 // broadcasts its tuned slot values on the ten channels of the sample's message store.
+#include <cstddef>
 #include <new>
+#include <type_traits>
 
-#include "plugin/node_methods.h"
-#include "radio/channel_names.h"
+#include "plugin/nodes.h"
+#include "plugin/parameter_table.h"
 #include "radio/channel_record.h"
-#include "radio/routing.h"
-#include "radio/station_data.h"
-#include "radio/station_parameters.h"
-#include "radio/station_snapshot.h"
+#include "radio/station_slots.h"
 
+namespace orv {
 namespace {
 
+/// `color`, the input the station passes through: index 0, before the slots.
+constexpr ParamTableEntry kStationInput = rgbaParam("color", 1.0f, 1.0f, 1.0f, 1.0f);
+constexpr int kStationColorParam = 0;
+static_assert(kStationInput.type == kTypeRGBA, "the station reads its input with alpha");
+static_assert(stationValueParam(0, 0) == kStationColorParam + 1, "the slots follow `color`");
+
+/// One station instance's local data. Each evaluation keeps the ten records of its own sample on
+/// its stack (a nested evaluation of the same station on the same thread, from a ray traced
+/// inside its input, would rewrite any table kept here), so all the station keeps between
+/// samples is what its set-up read.
+struct StationData {
+    /// Set once the set-up is complete; update clears it.
+    SetupFlag setUp{0};
+    /// The slots the last set-up's frequencies tune, which are all a sample reads and routes.
+    TunedSlots tuned;
+    /// Guards the set-up only; evaluations never take it.
+    CritSec lock = nullptr;
+};
+static_assert(std::is_standard_layout<StationData>::value && offsetof(StationData, setUp) == 0,
+              "the local data begins with its set-up flag");
+
+/// The set-up's reads for the sample `sg`: the fifty frequencies (their networks run for that
+/// sample), then the "threads" option.
+StationSnapshot readStationSetup(ShaderGlobals* sg, const Node* node) {
+    StationSnapshot frequencies;
+    frequencies.readFrequencies(sg, node);
+    // The set-up has always read the option after the frequencies; nothing is kept from it, as
+    // no thread index selects anything of the station's any more.
+    (void)AiNodeGetInt(AiUniverseGetOptions(), "threads");
+    return frequencies;
+}
+
 void parameters(ParamList* params, NodeEntry*) {
-    declareStationParameters(params);
+    declareParam(params, kStationInput);
+    declareStationSlots(params);
 }
 
 void initialize(Node* node, void*) {
-    createStationData(node);
+    // Without memory the node passes its input through and broadcasts nothing.
+    StationData* data = new (std::nothrow) StationData;
+    AiNodeSetLocalData(node, data);
+    if (data) AiCritSecInit(&data->lock);
 }
 
 void update(Node* node, void*) {
@@ -28,7 +64,11 @@ void update(Node* node, void*) {
 }
 
 void finish(Node* node) {
-    destroyStationData(static_cast<StationData*>(AiNodeGetLocalData(node)));
+    auto* data = static_cast<StationData*>(AiNodeGetLocalData(node));
+    if (data) {
+        AiCritSecClose(&data->lock);
+        delete data;
+    }
     AiNodeSetLocalData(node, nullptr);
 }
 
@@ -52,7 +92,9 @@ void evaluate(Node* node, ShaderGlobals* sg) {
         sg->out.rgba = AiShaderEvalParamFuncRGBA(sg, node, kStationColorParam);
         return;
     }
-    ensureStationSetUp(*data, sg, node);
+    OneTimeSetup(
+        data->setUp, data->lock, [&] { return readStationSetup(sg, node); },
+        [&](const StationSnapshot& frequencies) { data->tuned = TunedSlots::of(frequencies); });
     const TunedSlots& tuned = data->tuned;
 
     // This evaluation's records, held on the stack until it has restored them: a ray traced
@@ -85,3 +127,5 @@ const ShaderNodeMethods kShader = {evaluate};
 }  // namespace
 
 const NodeMethods kRadioStationMethods = {&kCommon, &kShader};
+
+}  // namespace orv

@@ -1,7 +1,8 @@
-// The glossy family's directions: a cone about the central direction, a frame around it, and
-// the mapping of two uniform numbers to a direction uniform over the cone's spherical cap.
-// Pure functions, in the single and double precision stated for each step, so that results
-// match to the bit on every build.
+// orv_trace's directions: the central direction its `direction` setting chooses, and the glossy
+// family about it: a cone, a frame around the central direction, and the mapping of two uniform
+// numbers to a direction uniform over the cone's spherical cap. All but chooseDirection are pure
+// functions, in the single and double precision stated for each step, so that results match to
+// the bit on every build.
 #pragma once
 
 #include <algorithm>
@@ -9,6 +10,42 @@
 #include <cstdint>
 
 #include "plugin/float3.h"
+#include "plugin/renderer.h"
+
+namespace orv {
+
+/// orv_trace's rayType values; chooseDirection mirrors by another rule for the environment.
+enum TraceRayType : int32_t {
+    kTraceProbe = 0,
+    kTraceReflected = 1,
+    kTraceRefracted = 2,
+    kTraceEnvironment = 3,
+};
+
+/// 0 the incoming ray direction; 1 its mirror image (the plain reflection about the alternate
+/// normal for the environment ray type, else the guarded reflection about the shading normal);
+/// 2 its refraction from index 1 into `ior`; 3 `customDirection` normalised (zero stays zero).
+/// Any other setting takes the incoming direction, as 0 does.
+inline Float3 chooseDirection(ShaderGlobals* sg, int32_t direction, int32_t rayType, float ior,
+                              const Float3& customDirection) {
+    Vector out = sg->rayDirection;
+    switch (direction) {
+        case 1:
+            if (rayType == kTraceEnvironment)
+                AiReflect(&sg->rayDirection, &sg->alternateNormal, &out);
+            else
+                AiReflectSafe(&sg->rayDirection, &sg->normal, &sg->geometricNormal, &out);
+            break;
+        case 2:
+            AiRefract(&sg->rayDirection, &sg->normal, &out, 1.0f, ior);
+            break;
+        case 3:
+            return normalized(customDirection);
+        default:
+            break;
+    }
+    return Float3(out);
+}
 
 struct Cone {
     float thetaMax;  ///< half-angle, radians
@@ -69,9 +106,9 @@ struct SinCos {
     double cos;
 };
 
-/// Sine and cosine of `x` in double precision, within an ulp or so of the library's, without a
-/// library call for |x| up to 1e5: a reduction by pi/2 and the classic minimax polynomials on
-/// [-pi/4, pi/4]. Larger arguments, and non-finite ones, go to the library.
+/// Sine and cosine of `x` in double precision, within an ulp or so of the library's: a reduction
+/// by pi/2 and the classic minimax polynomials on [-pi/4, pi/4], written out for speed
+/// (bench/README.md). Arguments beyond 1e5, and non-finite ones, go to the library.
 inline SinCos sinCos(double x) {
     if (!(std::fabs(x) <= 1e5)) return SinCos{std::sin(x), std::cos(x)};
     // Nearest multiple k of pi/2, by the add-and-subtract rounding of 1.5 x 2^52; pi/2 in two
@@ -125,3 +162,5 @@ inline Float3 familyDirection(const Frame& frame, const Float3& d, const Float3&
     return Float3((t.x * l.x + b.x * l.y) + d.x * l.z, (t.y * l.x + b.y * l.y) + d.y * l.z,
                   (t.z * l.x + b.z * l.y) + d.z * l.z);
 }
+
+}  // namespace orv

@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "blocker/blocker_shape.h"
 #include "shading/network.h"
 #include "shading/sample_state.h"
 #include "support/network.h"
@@ -94,7 +95,7 @@ TEST(BlockerNode, DefaultCardBlocksOnlyItsOwnSlab) {
 }
 
 TEST(BlockerNode, WhiteFilterLeavesTheLightAsItIs) {
-    for (int kind = 0; kind <= 4; ++kind)
+    for (int kind = 0; kind <= orv::kBlockerShapeCount; ++kind)
         for (int decay : {0, 1, 3}) {
             Blocker b;
             b.net.set("b.bFilter", RGB{1, 1, 1}).set("b.bType", kind).set("b.bDecayPower", decay);
@@ -179,8 +180,8 @@ TEST(BlockerNode, SmallerOuterShapeAloneFiltersWithAHardEdge) {
 
 TEST(BlockerNode, KindOutsideTheTableFiltersOrPassesEverywhere) {
     Blocker positive, negative;
-    positive.net.set("b.bType", 4);
-    negative.net.set("b.bType", 4).set("b.bPositive", false);
+    positive.net.set("b.bType", orv::kBlockerShapeCount);
+    negative.net.set("b.bType", orv::kBlockerShapeCount).set("b.bPositive", false);
     for (Vector p : {Vector{0, 0, 0}, Vector{100, -3, 2}, Vector{0, 0.5f, 0}}) {
         expectRGB(positive.at(p), blend(kLight, kFilter, 0), 0);
         expectRGB(negative.at(p), kLight, 0);
@@ -250,7 +251,7 @@ TEST(BlockerNode, PlacementThatCannotBeInvertedFiltersNothing) {
 TEST(BlockerNode, BlockerWithoutLocalDataLetsTheLightPass) {
     // As when initialize found no memory: the light is left as it is.
     Blocker b;
-    b.net.set("b.bType", 4);  // would filter everywhere
+    b.net.set("b.bType", orv::kBlockerShapeCount);  // would filter everywhere
     ShaderGlobals sg = lightSample({0, 0, 0}, kLight);
     host::evaluateNode(b.net.node("b"), &sg);
     expectRGB(sg.lightIntensity, kLight, 0);

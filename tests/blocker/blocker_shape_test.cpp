@@ -6,6 +6,8 @@
 
 #include "blocker/blocker_shape.h"
 
+using namespace orv;
+
 namespace {
 
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
@@ -14,7 +16,7 @@ constexpr float kInf = std::numeric_limits<float>::infinity();
 BlockerShape placed(int kind, Float3 scale = {1, 1, 1}, Float3 rotation = {0, 0, 0},
                     Float3 translation = {0, 0, 0}) {
     BlockerShape shape;
-    shape.build(kind, true, scale, rotation, translation);
+    shape.build(kind, scale, rotation, translation);
     return shape;
 }
 
@@ -69,7 +71,7 @@ TEST(BlockerShape, CardIsTwoThousandthsThick) {
 }
 
 TEST(BlockerShape, KindOutsideTheTableIsAllOfSpace) {
-    for (int kind : {4, 7, -1}) {
+    for (int kind : {kBlockerShapeCount, 7, -1}) {
         const BlockerShape shape = placed(kind, {0, 0, 0});
         EXPECT_TRUE(shape.contains({0, 0, 0}));
         EXPECT_TRUE(shape.contains({1e30f, -5, 3}));

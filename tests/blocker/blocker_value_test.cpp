@@ -1,4 +1,4 @@
-// BlockerData on its own: every set-up, however odd its values, gives a value in [0, 1].
+// BlockerField on its own: every set-up, however odd its values, gives a value in [0, 1].
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -6,8 +6,9 @@
 #include <limits>
 #include <random>
 
-#include "blocker/blocker_data.h"
 #include "blocker/falloff.h"
+
+using namespace orv;
 
 namespace {
 
@@ -69,8 +70,7 @@ float surfaceDistance(const BlockerShape& shape, const Float3& p) {
     return length(transform(AiM4VectorByMatrixMult, shape.forward, h));
 }
 
-float value(const BlockerData& data, const Float3& p) {
-    const BlockerParams& params = data.params;
+float value(const BlockerField& data, const BlockerParams& params, const Float3& p) {
     const float outside = params.bPositive ? 1.0f : 0.0f;
     if (!data.outer.contains(p)) return outside;
     if (data.inner.contains(p)) return 1.0f - outside;
@@ -94,14 +94,14 @@ TEST(BlockerValue, StaysInRangeForAnyParameters) {
     const Float3 rotations[] = {{0, 0, 0}, {30, 45, 60}, {kNaN, 0, 0}, {0, kInf, 0}, {1e30f, 0, 0}};
     const Float3 translations[] = {{0, 0, 0}, {1, -2, 3}, {kNaN, 0, 0}, {0, 0, -kInf}};
     const float extras[] = {1, 2, 0.5f, 0, -2, kNaN, kInf, 1e38f, 1e-30f};
-    const int kinds[] = {0, 1, 2, 3, 4, -1};
+    const int kinds[] = {0, 1, 2, 3, kBlockerShapeCount, -1};
     const int decays[] = {0, 1, 2, 3, -1, INT_MAX, INT_MIN};
     const Float3 points[] = {
         {0, 0, 0}, {0.3f, 0.0015f, 0}, {0.8f, 0.0015f, 0}, {1.2f, 0.5f, -0.3f}, {0, 1.5f, 0},
         {2, 3, 4}, {1e30f, 0, 0},      {kNaN, 0, 0},       {0, -kInf, 0},       {3e38f, 3e38f, 0}};
     // The grid must reach all three answers, or a value() stuck at 0 or 1 would pass.
     long blocked = 0, ramped = 0, passed = 0;
-    BlockerData data;
+    BlockerField data;
     for (const Float3& scale : scales)
         for (const Float3& rotation : rotations)
             for (const Float3& translation : translations)
@@ -135,7 +135,7 @@ TEST(BlockerValue, StaysInRangeForAnyParameters) {
 }
 
 TEST(BlockerValue, MutedSetUpKeepsTheShapesItHad) {
-    BlockerData data;
+    BlockerField data;
     BlockerParams p;
     p.mute = false;
     p.bType = 1;
@@ -156,14 +156,15 @@ TEST(BlockerValue, MutedSetUpKeepsTheShapesItHad) {
 
 // Random placements of every kind, with bExtraScale of either sign; `reach` is how far the unit
 // shape of each kind extends along its local axes.
-const Float3 kReach[4] = {{0.5f, 0.001f, 0.5f}, {1, 1, 1}, {0.5f, 0.5f, 0.5f}, {1, 1, 1}};
+const Float3 kReach[kBlockerShapeCount] = {
+    {0.5f, 0.001f, 0.5f}, {1, 1, 1}, {0.5f, 0.5f, 0.5f}, {1, 1, 1}};
 BlockerParams randomPlacement(std::mt19937& random, int placement, int32_t decayPower) {
     auto uniform = [&](float lo, float hi) {
         return std::uniform_real_distribution<float>(lo, hi)(random);
     };
     BlockerParams p;
     p.mute = false;
-    p.bType = placement % 4;
+    p.bType = placement % kBlockerShapeCount;
     p.bScale = Float3(uniform(0.2f, 3), uniform(0.2f, 3), uniform(0.2f, 3));
     p.bRot = Float3(uniform(-180, 180), uniform(-180, 180), uniform(-180, 180));
     p.bTransl = Float3(uniform(-5, 5), uniform(-5, 5), uniform(-5, 5));
@@ -184,7 +185,7 @@ TEST(BlockerValue, ZoneMatchesTheDirectFormOnRandomPlacements) {
     int compared = 0;
     for (int placement = 0; placement < 400; ++placement) {
         const BlockerParams p = randomPlacement(random, placement, decays[placement % 5]);
-        BlockerData data;
+        BlockerField data;
         data.setUp(p);
         const Float3 r = kReach[p.bType] * absf(p.bExtraScale);
         for (int i = 0; i < 50; ++i) {
@@ -198,7 +199,7 @@ TEST(BlockerValue, ZoneMatchesTheDirectFormOnRandomPlacements) {
             const float x = distance(point, data.inner.centre);
             // Where the ramp starts or ends, rounding may tip a point either way.
             if (absf(x - dIn) < 1e-3f * x || absf(dOut - x) < 1e-3f * x) continue;
-            const float want = direct::value(data, point);
+            const float want = direct::value(data, p, point);
             EXPECT_NEAR(data.inner.surfaceDistance(point), dIn, 1e-5f * dIn);
             EXPECT_NEAR(data.value(point), want, 1e-5f)
                 << "kind " << p.bType << " decay " << p.bDecayPower << " extra " << p.bExtraScale;
@@ -222,7 +223,7 @@ TEST(BlockerValue, OneTransformAnswersAsTheDirectFormInEveryZone) {
     for (int placement = 0; placement < 400; ++placement) {
         // With the ramp and without.
         const BlockerParams p = randomPlacement(random, placement, placement % 2);
-        BlockerData data;
+        BlockerField data;
         data.setUp(p);
         ASSERT_TRUE(data.zone.sharedPlacement);
         const Float3 r = kReach[p.bType] * (1.5f * absf(p.bExtraScale));
@@ -240,7 +241,7 @@ TEST(BlockerValue, OneTransformAnswersAsTheDirectFormInEveryZone) {
                 data.outer.contains(towards) != data.outer.contains(away))
                 continue;
             ++zones[data.inner.contains(point) ? 0 : data.outer.contains(point) ? 1 : 2];
-            EXPECT_NEAR(data.value(point), direct::value(data, point), 1e-5f)
+            EXPECT_NEAR(data.value(point), direct::value(data, p, point), 1e-5f)
                 << "kind " << p.bType << " extra " << p.bExtraScale;
         }
     }

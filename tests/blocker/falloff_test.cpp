@@ -6,6 +6,8 @@
 
 #include "blocker/falloff.h"
 
+using namespace orv;
+
 namespace {
 
 constexpr float kInf = std::numeric_limits<float>::infinity();

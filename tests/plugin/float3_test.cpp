@@ -5,6 +5,8 @@
 #include <cmath>
 #include <limits>
 
+using namespace orv;
+
 namespace {
 
 void expectFloat3(const Float3& v, float x, float y, float z) {

@@ -5,8 +5,9 @@
 #include <cstring>
 #include <new>
 
-#include "radio/channel_names.h"
 #include "radio/channel_record.h"
+
+using namespace orv;
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "radio_test_nodes.h"
 
-#include "radio/channel_names.h"
+#include "radio/channel_record.h"
 #include "shading/network.h"
 #include "universe/node.h"
 
@@ -126,10 +126,10 @@ ShaderValue evaluateWithin(ShaderGlobals* sg, Node* node) {
     return produced;
 }
 
-const ChannelRecord* publishedChannel(ShaderGlobals* sg, int c) {
+const orv::ChannelRecord* publishedChannel(ShaderGlobals* sg, int c) {
     void* found = nullptr;
-    if (!AiMessageGetPtrFunc(sg, channelNames[c], &found)) return nullptr;
-    return static_cast<const ChannelRecord*>(found);
+    if (!AiMessageGetPtrFunc(sg, orv::channelNames[c], &found)) return nullptr;
+    return static_cast<const orv::ChannelRecord*>(found);
 }
 
 }  // namespace radiotest

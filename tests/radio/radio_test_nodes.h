@@ -37,6 +37,6 @@ class RadioNet : public test::Network {
 ShaderValue evaluateWithin(ShaderGlobals* sg, Node* node);
 
 /// The record published for channel `c` (0 .. 9) in the sample, or null.
-const ChannelRecord* publishedChannel(ShaderGlobals* sg, int c);
+const orv::ChannelRecord* publishedChannel(ShaderGlobals* sg, int c);
 
 }  // namespace radiotest

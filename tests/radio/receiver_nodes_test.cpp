@@ -6,11 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "radio/channel_names.h"
 #include "radio/channel_record.h"
 #include "radio_test_nodes.h"
 #include "shading/network.h"
 #include "universe/node.h"
+
+using namespace orv;
 
 namespace {
 

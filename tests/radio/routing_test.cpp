@@ -4,7 +4,9 @@
 #include <climits>
 #include <cstring>
 
-#include "radio/routing.h"
+#include "radio/station_slots.h"
+
+using namespace orv;
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "radio/station_data.h"
+#include "plugin/nodes.h"
 #include "radio_test_nodes.h"
 #include "shading/network.h"
 #include "universe/node.h"
@@ -74,7 +74,7 @@ TEST(RadioStation, UntunedStationPassesItsInputAndPublishesClearRecords) {
     const RGBA out = evaluateWithin(&sg, net.node("st")).rgba;
     EXPECT_FLOAT_EQ(out.r, 0.2f);  // the receiver's own colour, passed through
     for (int c = 0; c < 10; ++c) {
-        const ChannelRecord* r = publishedChannel(&sg, c);
+        const orv::ChannelRecord* r = publishedChannel(&sg, c);
         ASSERT_NE(r, nullptr) << c;
         EXPECT_EQ(r->hasColor | r->hasScalar | r->hasInteger | r->hasBoolean | r->hasVector, 0);
     }
@@ -305,7 +305,7 @@ TEST(RadioStation, FrequencyAboveTenIsDroppedAndNothingElseChanges) {
     net.hook("input").run = [&](ShaderGlobals* sg) {
         anyFlag = false;
         for (int c = 0; c < 10; ++c) {
-            const ChannelRecord* r = publishedChannel(sg, c);
+            const orv::ChannelRecord* r = publishedChannel(sg, c);
             anyFlag |=
                 (r->hasColor | r->hasScalar | r->hasInteger | r->hasBoolean | r->hasVector) != 0;
         }
@@ -385,16 +385,16 @@ TEST(RadioStation, SetupRunsAtTheFirstEvaluationAfterAnUpdate) {
     net.add("orv_radio_station", "st");
     net.add("orv_radio_station", "idle");
     net.prepare();
-    const auto* data = static_cast<const StationData*>(net.node("st")->localData);
+    const void* data = net.node("st")->localData;
     ASSERT_NE(data, nullptr);
-    EXPECT_EQ(data->setUp.load(), 0);
+    EXPECT_EQ(orv::setupFlagOf(data).load(), 0);
     net.shade("st");
-    EXPECT_EQ(data->setUp.load(), 1);
+    EXPECT_EQ(orv::setupFlagOf(data).load(), 1);
     net.set("st.color3Freq", 2);
     net.prepare();
-    EXPECT_EQ(data->setUp.load(), 0);
+    EXPECT_EQ(orv::setupFlagOf(data).load(), 0);
     // "idle" is finished at the end without ever having been evaluated.
-    EXPECT_EQ(static_cast<const StationData*>(net.node("idle")->localData)->setUp.load(), 0);
+    EXPECT_EQ(orv::setupFlagOf(net.node("idle")->localData).load(), 0);
 }
 
 }  // namespace

@@ -42,7 +42,7 @@ TEST(RadioStationThreads, EveryThreadIndexBroadcastsWhateverThreadsSays) {
             host::SampleScope scope(thread, sg);
             EXPECT_EQ(evaluateWithin(&sg, net.node("st")).rgba.g, 0.5f) << threads << " " << index;
             for (int c = 0; c < 10; ++c) {
-                const ChannelRecord* record = publishedChannel(&sg, c);
+                const orv::ChannelRecord* record = publishedChannel(&sg, c);
                 ASSERT_NE(record, nullptr) << c;
                 EXPECT_EQ(record->hasColor, 0) << "restored once the station returns";
             }
@@ -180,7 +180,7 @@ TEST(RadioStationThreads, ReentrantEvaluationRoutesAndRestoresItsOwnSample) {
     EXPECT_EQ(insideAfterNested, (std::vector<float>{0.5f, 6.0f}));
     // ...and once st returns, its own records are restored to outer's broadcast alone.
     EXPECT_EQ(afterStation, (std::vector<float>{0.0f, 6.0f}));
-    const ChannelRecord* channel0 = publishedChannel(&sg, 0);
+    const orv::ChannelRecord* channel0 = publishedChannel(&sg, 0);
     ASSERT_NE(channel0, nullptr);
     EXPECT_EQ(channel0->hasColor | channel0->hasScalar, 0);
 }

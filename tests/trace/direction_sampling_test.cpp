@@ -8,8 +8,9 @@
 #include <vector>
 
 #include "shading/sample_state.h"
-#include "trace/choose_direction.h"
 #include "trace_scene.h"
+
+using namespace orv;
 
 namespace {
 

@@ -1,7 +1,5 @@
-// The once-per-update set-up that the station, the trace node and the blocker share: the first
-// evaluation after initialize or update reads the node's fixed parameters and builds what
-// depends on them, under the node's lock; every later evaluation finds the flag set and takes
-// no lock.
+// What the node files share: each node type's callback table, defined in the node's own file
+// and listed by the registry, and the once-per-update set-up of the nodes that have one.
 #pragma once
 
 #include <atomic>
@@ -9,11 +7,32 @@
 
 #include "plugin/renderer.h"
 
+namespace orv {
+
+extern const NodeMethods kBlockerMethods;
+extern const NodeMethods kTraceMethods;
+extern const NodeMethods kRadioStationMethods;
+extern const NodeMethods kRadioColorMethods;
+extern const NodeMethods kRadioScalarMethods;
+extern const NodeMethods kRadioIntegerMethods;
+extern const NodeMethods kRadioBooleanMethods;
+extern const NodeMethods kRadioVectorMethods;
+
+// The set-up that the station, the trace node and the blocker share: the first evaluation after
+// initialize or update reads the node's fixed parameters and builds what depends on them, under
+// the node's lock; every later evaluation finds the flag set and takes no lock.
+
 /// 1 once the set-up is complete; update clears it. Set with release ordering after everything
-/// the set-up builds, and read with acquire, so that a thread that sees 1 sees it all.
+/// the set-up builds, and read with acquire, so that a thread that sees 1 sees it all. It is
+/// the first member of every local data that has one (setupFlagOf).
 using SetupFlag = std::atomic<uint8_t>;
 static_assert(sizeof(SetupFlag) == 1 && SetupFlag::is_always_lock_free,
               "the set-up flag is one lock-free byte");
+
+/// The set-up flag of a node's local data, which begins with it.
+inline const SetupFlag& setupFlagOf(const void* localData) {
+    return *static_cast<const SetupFlag*>(localData);
+}
 
 /// Makes the next evaluation set up again. Update runs while no evaluation of the node does,
 /// so it takes no lock.
@@ -40,3 +59,5 @@ void OneTimeSetup(SetupFlag& done, CritSec& lock, Read&& read, Build&& build) {
     }
     AiCritSecLeave(&lock);
 }
+
+}  // namespace orv

@@ -1,5 +1,0 @@
-#include "trace/trace_parameters.h"
-
-void declareTraceParameters(ParamList* params) {
-    declareParams(params, kTraceParams);
-}
