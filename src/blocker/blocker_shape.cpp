@@ -29,43 +29,31 @@ Float3 toWorldVector(const Matrix4& forward, const Float3& v) {
     return Float3(world);
 }
 
-// The unit shapes' operations. The surface factors are those of boxHit and cylinderHit.
-
-bool insideCard(const Float3& l) {
-    return absf(l.x) <= 0.5f && absf(l.y) <= 0.001f && absf(l.z) <= 0.5f;
-}
-bool insideSphere(const Float3& l) {
-    return l.x * l.x + l.y * l.y + l.z * l.z <= 1.0f;
-}
-bool insideBox(const Float3& l) {
-    return absf(l.x) <= 0.5f && absf(l.y) <= 0.5f && absf(l.z) <= 0.5f;
-}
-bool insideCylinder(const Float3& l) {
-    return l.x * l.x + l.z * l.z <= 1.0f && absf(l.y) <= 1.0f;
-}
-
-/// Card and box: the face of the largest component.
-float faceFactor(const Float3&, float largest) {
-    return 0.5f / largest;
-}
-float sphereFactor(const Float3& v, float) {
-    return 1.0f / length(v);
-}
-float cylinderFactor(const Float3& v, float) {
-    const float radial = v.x * v.x + v.z * v.z;
-    // Inside the rim of a cap: |v.x / v.y|^2 + |v.z / v.y|^2 < 1.
-    if (radial < v.y * v.y) return 1.0f / absf(v.y);
-    return 1.0f / std::sqrt(radial);
+/// surfaceDistanceLocal for a finite local point of a unit shape of kind K.
+template <int32_t K>
+float surfaceDistanceAs(const Matrix4& forward, const Float3& local) {
+    constexpr const BlockerShapeOps& shape = kBlockerShapes[K];
+    const Float3 v = shape.flat ? Float3(local.x, 0.0f, local.z) : local;
+    const float largest = largestMagnitude(v);
+    if (largest >= 1.0f / kSquaresSafe && largest <= kSquaresSafe) {
+        // The surface point is v times a factor, so its world image is the factor times v's,
+        // and v need not be made unit length first.
+        const float factor = shape.surfaceFactor(v, largest);
+        return factor * length(toWorldVector(forward, v));
+    }
+    // A point so near the centre or so far out that its squares would not be finite: its
+    // direction, scaled to a largest component of 1, onto the surface. Straight above the
+    // centre of a card boxHit falls back to the +X edge, and any edge is far beyond the point.
+    Float3 u = v;
+    if (largest > 0.0f) {
+        const double r = 1.0 / largest;
+        u = Float3(static_cast<float>(v.x * r), static_cast<float>(v.y * r),
+                   static_cast<float>(v.z * r));
+    }
+    return length(toWorldVector(forward, shape.hit(u)));
 }
 
 }  // namespace
-
-const BlockerShapeOps kBlockerShapes[kBlockerShapeCount] = {
-    /* card */ {insideCard, true, faceFactor, boxHit},
-    /* sphere */ {insideSphere, false, sphereFactor, normalized},
-    /* box */ {insideBox, false, faceFactor, boxHit},
-    /* cylinder */ {insideCylinder, false, cylinderFactor, cylinderHit},
-};
 
 void BlockerShape::build(int32_t kind_, const Float3& scale_, const Float3& rotation,
                          const Float3& translation) {
@@ -106,25 +94,7 @@ float BlockerShape::surfaceDistance(const Float3& p) const {
 
 float BlockerShape::surfaceDistanceLocal(const Float3& local) const {
     if (!isFinite(local) || !isUnitShape()) return 0.0f;
-    const BlockerShapeOps& shape = kBlockerShapes[kind];
-    const Float3 v = shape.flat ? Float3(local.x, 0.0f, local.z) : local;
-    const float largest = largestMagnitude(v);
-    if (largest >= 1.0f / kSquaresSafe && largest <= kSquaresSafe) {
-        // The surface point is v times a factor, so its world image is the factor times v's,
-        // and v need not be made unit length first.
-        const float factor = shape.surfaceFactor(v, largest);
-        return factor * length(toWorldVector(forward, v));
-    }
-    // A point so near the centre or so far out that its squares would not be finite: its
-    // direction, scaled to a largest component of 1, onto the surface. Straight above the
-    // centre of a card boxHit falls back to the +X edge, and any edge is far beyond the point.
-    Float3 u = v;
-    if (largest > 0.0f) {
-        const double r = 1.0 / largest;
-        u = Float3(static_cast<float>(v.x * r), static_cast<float>(v.y * r),
-                   static_cast<float>(v.z * r));
-    }
-    return length(toWorldVector(forward, shape.hit(u)));
+    return withShapeKind(kind, [&](auto k) { return surfaceDistanceAs<k>(forward, local); });
 }
 
 Float3 boxHit(const Float3& d) {

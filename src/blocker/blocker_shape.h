@@ -1,7 +1,9 @@
 // The placed unit shapes of a light blocker: card, sphere, box and cylinder.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
+#include <type_traits>
 
 #include "plugin/float3.h"
 #include "plugin/renderer.h"
@@ -35,8 +37,69 @@ struct BlockerShapeOps {
     Float3 (*hit)(const Float3& u);
 };
 
+/// Where the line through the origin along d (of any length) crosses the unit cube's surface:
+/// d scaled so that its largest component has size 0.5, which is the face that line meets
+/// first. For a zero or non-finite d, the +X face centre: a point on the surface for every d.
+Float3 boxHit(const Float3& d);
+/// Where the line through the origin along d crosses the unit cylinder's surface: a cap when
+/// the hit lies strictly inside its rim (given on the -Y side, the bottom cap, for d pointing
+/// either way), else the side. d need not be unit length, but its squares must not overflow.
+/// A d with no XZ component that misses both caps (only a zero d) gives the side point (1, 0, 0).
+Float3 cylinderHit(const Float3& d);
+
+namespace blocker_shape_ops {
+
+inline bool insideCard(const Float3& l) {
+    return absf(l.x) <= 0.5f && absf(l.y) <= 0.001f && absf(l.z) <= 0.5f;
+}
+inline bool insideSphere(const Float3& l) {
+    return l.x * l.x + l.y * l.y + l.z * l.z <= 1.0f;
+}
+inline bool insideBox(const Float3& l) {
+    return absf(l.x) <= 0.5f && absf(l.y) <= 0.5f && absf(l.z) <= 0.5f;
+}
+inline bool insideCylinder(const Float3& l) {
+    return l.x * l.x + l.z * l.z <= 1.0f && absf(l.y) <= 1.0f;
+}
+
+// The surface factors are those of boxHit and cylinderHit.
+/// Card and box: the face of the largest component.
+inline float faceFactor(const Float3&, float largest) {
+    return 0.5f / largest;
+}
+inline float sphereFactor(const Float3& v, float) {
+    return 1.0f / length(v);
+}
+inline float cylinderFactor(const Float3& v, float) {
+    const float radial = v.x * v.x + v.z * v.z;
+    // Inside the rim of a cap: |v.x / v.y|^2 + |v.z / v.y|^2 < 1.
+    if (radial < v.y * v.y) return 1.0f / absf(v.y);
+    return 1.0f / std::sqrt(radial);
+}
+
+}  // namespace blocker_shape_ops
+
 /// The unit shapes' operations, by kind.
-extern const BlockerShapeOps kBlockerShapes[kBlockerShapeCount];
+inline constexpr BlockerShapeOps kBlockerShapes[kBlockerShapeCount] = {
+    // inside, flat, surface factor, hit
+    /* card */ {blocker_shape_ops::insideCard, true, blocker_shape_ops::faceFactor, boxHit},
+    /* sphere */
+    {blocker_shape_ops::insideSphere, false, blocker_shape_ops::sphereFactor, normalized},
+    /* box */ {blocker_shape_ops::insideBox, false, blocker_shape_ops::faceFactor, boxHit},
+    /* cylinder */
+    {blocker_shape_ops::insideCylinder, false, blocker_shape_ops::cylinderFactor, cylinderHit},
+};
+
+/// f(std::integral_constant<int32_t, kind>()) for the kind of a unit shape, so that the row of
+/// kBlockerShapes that f reads is a constant and its operations are direct calls, inlined:
+/// for speed (bench/README.md). `kind` must be one of a unit shape.
+template <int32_t K = 0, typename F>
+inline decltype(auto) withShapeKind(int32_t kind, F&& f) {
+    if constexpr (K + 1 < kBlockerShapeCount) {
+        if (kind != K) return withShapeKind<K + 1>(kind, f);
+    }
+    return f(std::integral_constant<int32_t, K>());
+}
 
 /// One unit shape placed in world space by scale, then rotation about X, Y and Z (degrees),
 /// then translation. Built once per set-up; read-only, and so shareable, afterwards.
@@ -78,18 +141,8 @@ struct BlockerShape {
     }
     /// Whether local point l is inside the unit shape of `kind`, which must be one.
     static bool insideUnitShape(int32_t kind, const Float3& l) {
-        return kBlockerShapes[kind].inside(l);
+        return withShapeKind(kind, [&](auto k) { return kBlockerShapes[k].inside(l); });
     }
 };
-
-/// Where the line through the origin along d (of any length) crosses the unit cube's surface:
-/// d scaled so that its largest component has size 0.5, which is the face that line meets
-/// first. For a zero or non-finite d, the +X face centre: a point on the surface for every d.
-Float3 boxHit(const Float3& d);
-/// Where the line through the origin along d crosses the unit cylinder's surface: a cap when
-/// the hit lies strictly inside its rim (given on the -Y side, the bottom cap, for d pointing
-/// either way), else the side. d need not be unit length, but its squares must not overflow.
-/// A d with no XZ component that misses both caps (only a zero d) gives the side point (1, 0, 0).
-Float3 cylinderHit(const Float3& d);
 
 }  // namespace orv
