@@ -40,15 +40,11 @@ inline void invalidateSetup(SetupFlag& done) {
     done.store(0, std::memory_order_release);
 }
 
-/// Runs the set-up unless it is done: `read()` evaluates the parameters and returns what it
-/// read; `build(readings)` writes the node's local data from it. `read` may run shading networks
-/// that reach this very node on this thread (a traced ray shaded through it): the lock is
-/// recursive, so such a nested evaluation completes the set-up itself, and other threads may be
-/// using it as soon as it has. The flag is therefore tested again after the reads, and a set-up
-/// finished meanwhile is left as it is instead of being rebuilt under their feet.
+/// The set-up itself, under the lock: see OneTimeSetup. Out of line, so that an evaluation that
+/// finds the set-up done pays nothing for it, for speed (bench/README.md).
 template <typename Read, typename Build>
-void OneTimeSetup(SetupFlag& done, CritSec& lock, Read&& read, Build&& build) {
-    if (done.load(std::memory_order_acquire) != 0) return;
+__attribute__((noinline)) void setUpUnderLock(SetupFlag& done, CritSec& lock, Read& read,
+                                              Build& build) {
     AiCritSecEnter(&lock);
     if (done.load(std::memory_order_acquire) == 0) {
         const auto readings = read();
@@ -58,6 +54,18 @@ void OneTimeSetup(SetupFlag& done, CritSec& lock, Read&& read, Build&& build) {
         }
     }
     AiCritSecLeave(&lock);
+}
+
+/// Runs the set-up unless it is done: `read()` evaluates the parameters and returns what it
+/// read; `build(readings)` writes the node's local data from it. `read` may run shading networks
+/// that reach this very node on this thread (a traced ray shaded through it): the lock is
+/// recursive, so such a nested evaluation completes the set-up itself, and other threads may be
+/// using it as soon as it has. The flag is therefore tested again after the reads, and a set-up
+/// finished meanwhile is left as it is instead of being rebuilt under their feet.
+template <typename Read, typename Build>
+void OneTimeSetup(SetupFlag& done, CritSec& lock, Read&& read, Build&& build) {
+    if (done.load(std::memory_order_acquire) != 0) return;
+    setUpUnderLock(done, lock, read, build);
 }
 
 }  // namespace orv

@@ -160,9 +160,9 @@ bool evaluateEnvironment(ShaderGlobals* sg, Node* environment) {
 
 /// castTraceRay for rayType 0. Out of line and apart from the other modes, for speed
 /// (bench/README.md).
-__attribute__((noinline)) bool castProbeRay(ShaderGlobals* sg, const Float3& origin,
-                                            const Float3& direction, const Float3& onHitColor,
-                                            const Float3& onNoHitColor, Float3* color) {
+__attribute__((noipa)) bool castProbeRay(ShaderGlobals* sg, const Float3& origin,
+                                         const Float3& direction, const Float3& onHitColor,
+                                         const Float3& onNoHitColor, Float3* color) {
     const Vector o = origin.toVector();
     const Vector d = direction.toVector();
     Ray ray;
@@ -174,10 +174,10 @@ __attribute__((noinline)) bool castProbeRay(ShaderGlobals* sg, const Float3& ori
 }
 
 /// castTraceRay for every rayType but 0.
-__attribute__((noinline)) bool castOtherRay(ShaderGlobals* sg, const Float3& origin,
-                                            const Float3& direction, const TraceData& data,
-                                            const Float3& onHitColor, const Float3& onNoHitColor,
-                                            Float3* color) {
+__attribute__((noipa)) bool castOtherRay(ShaderGlobals* sg, const Float3& origin,
+                                         const Float3& direction, const TraceData& data,
+                                         const Float3& onHitColor, const Float3& onNoHitColor,
+                                         Float3* color) {
     const Vector o = origin.toVector();
     const Vector d = direction.toVector();
     switch (data.rayType) {
