@@ -89,8 +89,7 @@ struct BlockerField {
     /// Applies a snapshot of the set-up's reads. A muted snapshot leaves the shapes and zone.
     void setUp(const BlockerParams& snapshot);
     /// 0 where the light is fully filtered, 1 where it passes unchanged, for world point p,
-    /// unless muted. Inline: it runs at every sample, and outside the outer shape it is one
-    /// transform.
+    /// unless muted. Inline, for speed (bench/README.md): it runs at every sample.
     float value(const Vector& p) const { return zone.value(inner, outer, p); }
     float value(const Float3& p) const { return value(p.toVector()); }
 };

@@ -99,7 +99,8 @@ void evaluate(Node* node, ShaderGlobals* sg) {
             if (Kind::carried(record)) return Kind::write(sg, Kind::field(record));
         }
     }
-    // Written apart from the channel's value rather than merged into one variable, for speed.
+    // Written apart from the channel's value, never merged into one variable: for speed
+    // (bench/README.md).
     Kind::write(sg, own);
 }
 

@@ -173,7 +173,7 @@ __attribute__((noipa)) bool castProbeRay(ShaderGlobals* sg, const Float3& origin
     return hit;
 }
 
-/// castTraceRay for every rayType but 0.
+/// castTraceRay for every rayType but 0; out of line as the probe, for speed.
 __attribute__((noipa)) bool castOtherRay(ShaderGlobals* sg, const Float3& origin,
                                          const Float3& direction, const TraceData& data,
                                          const Float3& onHitColor, const Float3& onNoHitColor,
