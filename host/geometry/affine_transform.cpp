@@ -2,22 +2,20 @@
 
 #include <stdexcept>
 
+#include "geometry/matrix4.h"
+
 namespace host {
 
 AffineTransform AffineTransform::fromTRS(const Vector& translate, const Vector& rotateDegrees,
                                          const Vector& scale) {
-    // The renderer's own rotation matrices, so that objects turn as matrices built by shaders do.
-    Matrix4 s, rx, ry, rz, m, tmp;
-    AiM4Identity(&s);
+    // The rotations of the renderer's matrix calls, so that objects turn as shaders' matrices do.
+    Matrix4 s = matrixIdentity();
     s.m[0] = scale.x;
     s.m[5] = scale.y;
     s.m[10] = scale.z;
-    AiM4RotationX(&rx, rotateDegrees.x);
-    AiM4RotationY(&ry, rotateDegrees.y);
-    AiM4RotationZ(&rz, rotateDegrees.z);
-    AiM4Mult(&tmp, &s, &rx);
-    AiM4Mult(&m, &tmp, &ry);
-    AiM4Mult(&tmp, &m, &rz);
+    Matrix4 tmp = matrixProduct(s, matrixRotation(0, rotateDegrees.x));
+    tmp = matrixProduct(tmp, matrixRotation(1, rotateDegrees.y));
+    tmp = matrixProduct(tmp, matrixRotation(2, rotateDegrees.z));
     tmp.m[12] = translate.x;
     tmp.m[13] = translate.y;
     tmp.m[14] = translate.z;
