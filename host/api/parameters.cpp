@@ -49,16 +49,14 @@ inline void checkRead(const Node*, int, uint8_t, const char*) {}
 /// as for a constant parameter read at every sample; null otherwise (evaluateParam's general
 /// path, which gives the same value for it).
 inline const ParamValue* storedAs(const Node* node, int index, uint8_t type) {
-    // Bounded by the links, which a node has one per parameter as it has values: their size is
-    // a shift of the vector's span where the values' needs a division by their size.
+    // Bounded by the links, one per parameter as the values are, for speed (bench/README.md).
     if (!node || index < 0 || static_cast<size_t>(index) >= node->links.size()) return nullptr;
     const ParamValue& value = node->values[static_cast<size_t>(index)];
     if (value.type != type || node->links[static_cast<size_t>(index)]) return nullptr;
     return &value;
 }
 
-/// The general path of a read, out of line: the stored-value path then needs no stack frame for
-/// evaluateParam's result, and hands a colour back in registers without a trip through memory.
+/// The general path of a read, out of line for the stored-value path's speed (bench/README.md).
 template <typename T, T ParamValue::*Field>
 [[gnu::noinline]] T evaluated(ShaderGlobals* sg, const Node* node, int index, uint8_t type) {
     return host::evaluateParam(sg, node, index, type).*Field;
@@ -127,8 +125,7 @@ float AiShaderEvalParamFuncFlt(ShaderGlobals* sg, const Node* node, int index) {
 }
 RGB AiShaderEvalParamFuncRGB(ShaderGlobals* sg, const Node* node, int index) {
     checkRead(node, index, kTypeRGB, __func__);
-    // Built from its floats, which go straight to the return registers; a copy of the whole
-    // struct goes through the stack.
+    // Built from its floats for speed (bench/README.md).
     if (const ParamValue* stored = storedAs(node, index, kTypeRGB))
         return RGB{stored->rgb.r, stored->rgb.g, stored->rgb.b};
     return evaluated<RGB, &ParamValue::rgb>(sg, node, index, kTypeRGB);
@@ -141,7 +138,7 @@ RGBA AiShaderEvalParamFuncRGBA(ShaderGlobals* sg, const Node* node, int index) {
 Vector AiShaderEvalParamFuncVec(ShaderGlobals* sg, const Node* node, int index) {
     checkRead(node, index, kTypeVector, __func__);
     if (const ParamValue* stored = storedAs(node, index, kTypeVector))
-        return Vector{stored->vec.x, stored->vec.y, stored->vec.z};  // as for RGB
+        return Vector{stored->vec.x, stored->vec.y, stored->vec.z};  // for speed
     return evaluated<Vector, &ParamValue::vec>(sg, node, index, kTypeVector);
 }
 

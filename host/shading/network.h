@@ -23,8 +23,7 @@ void evaluateNodeRarely(Node* node, ShaderGlobals* sg);
 /// link chain that long) is not run: it answers opaque black, and the node's first such
 /// evaluation prints one warning. Once the thread's stop is raised no evaluation runs (each
 /// answers opaque black), so that a network of any size unwinds at once. No lock, no allocation.
-/// Inline: the renderer dispatches every evaluation, filter, shader and link, through here, and a
-/// call of its own would add to each.
+/// Inline for speed: every evaluation, filter, shader and link is dispatched through here.
 inline void evaluateNode(Node* node, ShaderGlobals* sg) {
     HostSample* const sample = sg->host;
     // A sample scope always has its thread.

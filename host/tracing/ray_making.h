@@ -35,7 +35,7 @@ inline Vector unitDirection(const Vector& d) {
 /// coordinate, so that the float rounding of a hit point never puts the next ray back inside.
 constexpr double kOriginOffset = 1e-4;
 
-/// max(1, |p.x|, |p.y|, |p.z|), by comparisons that compile inline (fmax is a library call).
+/// max(1, |p.x|, |p.y|, |p.z|), by comparisons rather than fmax for speed.
 inline float originMagnitude(const Vector& p) {
     const float x = std::fabs(p.x), y = std::fabs(p.y), z = std::fabs(p.z);
     float m = x > 1.0f ? x : 1.0f;
@@ -69,8 +69,7 @@ inline bool finiteVector(const Vector& v) {
 /// A ray of `type` from `origin` along `direction`, made unit length, as a child of `parent`'s
 /// sample. When the parent shades an object, the origin leaves its surface along the geometric
 /// normal, on the side the ray heads for, so that the rounding of a hit point does not put the
-/// ray back inside. Null `parent` is allowed (the ray then cannot be cast). Inline, so that the
-/// renderer's call builds the ray in the caller's record instead of copying one through memory.
+/// ray back inside. Null `parent` is allowed (the ray then cannot be cast). Inline for speed.
 inline Ray makeRay(uint32_t type, const Vector& origin, const Vector& direction, double maxDistance,
                    const ShaderGlobals* parent) {
     Vector o = origin;
