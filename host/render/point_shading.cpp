@@ -12,6 +12,7 @@
 #include "shading/sample_state.h"
 #include "tracing/tracer.h"
 #include "universe/host_error.h"
+#include "universe/value_types.h"
 
 namespace host {
 
@@ -141,23 +142,11 @@ Node* objectShadedBy(const Scene& scene, const Node* node) {
 }
 
 json outputJson(const ShaderValue& out, uint8_t type) {
-    switch (type) {
-        case kTypeBoolean:
-            return out.boolean;
-        case kTypeInt:
-            return out.integer;
-        case kTypeFloat:
-            return tidy(out.flt);
-        case kTypeRGB:
-            return rgb(out.rgb);
-        case kTypeRGBA:
-            return json::array(
-                {tidy(out.rgba.r), tidy(out.rgba.g), tidy(out.rgba.b), tidy(out.rgba.a)});
-        case kTypeVector:
-            return vec(out.vec);
-        default:
-            return nullptr;
-    }
+    // A slot holding a string, a node or a pointer is not followed: the node may have left
+    // anything there.
+    const ValueType& row = valueType(type);
+    if (row.components == 0 || !row.toJson) return nullptr;
+    return row.toJson(fromShaderValue(out, type), tidy);
 }
 
 void shadePoint(ThreadContext& thread, const RenderWorld& world, Node* node,

@@ -1,4 +1,5 @@
-// JSON literals as parameter values: the one place that knows how each type is written.
+// JSON literals as parameter values, as the value types' table reads them, and JSON quoted in
+// messages.
 #pragma once
 
 #include <nlohmann/json.hpp>
@@ -13,7 +14,8 @@ namespace host {
 /// one number for all three; rgba an array of 4, or of 3 with alpha 1, or one number with alpha
 /// 1; bool only true or false. Every number must be finite in the parameter's own type: one
 /// beyond a 32-bit float is refused, not read as infinity. Answers false for anything else, or
-/// for a type not written as a literal (string, node), leaving `out` as it was.
+/// for a type not written as a literal (string, node), leaving `out` as it was. The rules are
+/// the rows of universe/value_types.cpp.
 bool readParamLiteral(const nlohmann::json& literal, uint8_t type, ParamValue* out);
 
 /// Why a literal of the right shape was still refused: "does not fit a 32-bit float (...)"

@@ -5,30 +5,20 @@
 #include <sstream>
 
 #include "universe/host_error.h"
+#include "universe/value_types.h"
 
 namespace host {
 
 namespace {
 
+/// Floats as the doubles they convert to, every bit shown.
+nlohmann::json exactNumber(float value) {
+    return value;
+}
+
 nlohmann::json valueJson(const ParamValue& v) {
-    switch (v.type) {
-        case kTypeBoolean:
-            return v.boolean;
-        case kTypeInt:
-            return v.integer;
-        case kTypeFloat:
-            return v.flt;
-        case kTypeRGB:
-            return {v.rgb.r, v.rgb.g, v.rgb.b};
-        case kTypeRGBA:
-            return {v.rgba.r, v.rgba.g, v.rgba.b, v.rgba.a};
-        case kTypeVector:
-            return {v.vec.x, v.vec.y, v.vec.z};
-        case kTypeString:
-            return v.str ? v.str : "";
-        default:
-            return nullptr;
-    }
+    const auto write = valueType(v.type).toJson;
+    return write ? write(v, exactNumber) : nlohmann::json(nullptr);
 }
 
 /// The host's own types are registered under this source.
