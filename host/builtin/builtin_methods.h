@@ -3,6 +3,7 @@
 #pragma once
 
 #include "plugin/renderer.h"
+#include "universe/param_table.h"
 
 namespace host {
 

@@ -7,12 +7,17 @@ namespace host {
 
 namespace {
 
-enum { kColor1, kColor2, kFrequency };
+constexpr std::array kParams{
+    rgbParam("color1", 0.9f, 0.9f, 0.9f),
+    rgbParam("color2", 0.1f, 0.1f, 0.1f),
+    floatParam("frequency", 1.0f),
+};
+constexpr int kColor1 = paramIndex(kParams, "color1", kTypeRGB);
+constexpr int kColor2 = paramIndex(kParams, "color2", kTypeRGB);
+constexpr int kFrequency = paramIndex(kParams, "frequency", kTypeFloat);
 
 void parameters(ParamList* params, NodeEntry*) {
-    AiNodeParamRGB(params, -1, "color1", 0.9f, 0.9f, 0.9f);
-    AiNodeParamRGB(params, -1, "color2", 0.1f, 0.1f, 0.1f);
-    AiNodeParamFlt(params, -1, "frequency", 1.0f);
+    declareParams(params, kParams);
 }
 
 void evaluate(Node* node, ShaderGlobals* sg) {

@@ -12,17 +12,23 @@ namespace host {
 
 namespace {
 
-enum { kMode, kColor, kZenith, kNadir, kUp, kReflect };
+constexpr std::array kParams{
+    intParam("mode", 1).named("0 constant color, 1 gradient", "gives the gradient, as 1 does"),
+    rgbParam("color", 0.5f, 0.5f, 0.5f),
+    rgbParam("zenith", 0.2f, 0.4f, 0.9f),
+    rgbParam("nadir", 0.1f, 0.1f, 0.1f),
+    vectorParam("up", 0.0f, 1.0f, 0.0f),
+    boolParam("reflect", false),
+};
+constexpr int kMode = paramIndex(kParams, "mode", kTypeInt);
+constexpr int kColor = paramIndex(kParams, "color", kTypeRGB);
+constexpr int kZenith = paramIndex(kParams, "zenith", kTypeRGB);
+constexpr int kNadir = paramIndex(kParams, "nadir", kTypeRGB);
+constexpr int kUp = paramIndex(kParams, "up", kTypeVector);
+constexpr int kReflect = paramIndex(kParams, "reflect", kTypeBoolean);
 
 void parameters(ParamList* params, NodeEntry*) {
-    AiNodeParamInt(params, -1, "mode", 1);
-    AiMetaDataSetStr(params, "mode", "values", "0 constant color, 1 gradient");
-    AiMetaDataSetStr(params, "mode", "otherwise", "gives the gradient, as 1 does");
-    AiNodeParamRGB(params, -1, "color", 0.5f, 0.5f, 0.5f);
-    AiNodeParamRGB(params, -1, "zenith", 0.2f, 0.4f, 0.9f);
-    AiNodeParamRGB(params, -1, "nadir", 0.1f, 0.1f, 0.1f);
-    AiNodeParamVec(params, -1, "up", 0.0f, 1.0f, 0.0f);
-    AiNodeParamBool(params, -1, "reflect", false);
+    declareParams(params, kParams);
 }
 
 void evaluate(Node* node, ShaderGlobals* sg) {

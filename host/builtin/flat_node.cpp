@@ -6,12 +6,15 @@ namespace host {
 
 namespace {
 
+constexpr std::array kParams{rgbParam("color", 1.0f, 1.0f, 1.0f)};
+constexpr int kColor = paramIndex(kParams, "color", kTypeRGB);
+
 void parameters(ParamList* params, NodeEntry*) {
-    AiNodeParamRGB(params, -1, "color", 1.0f, 1.0f, 1.0f);
+    declareParams(params, kParams);
 }
 
 void evaluate(Node* node, ShaderGlobals* sg) {
-    sg->out.rgb = AiShaderEvalParamFuncRGB(sg, node, 0);
+    sg->out.rgb = AiShaderEvalParamFuncRGB(sg, node, kColor);
 }
 
 const CommonNodeMethods kCommon = {parameters, noInitialize, noUpdate, noFinish};

@@ -7,11 +7,15 @@ namespace host {
 
 namespace {
 
-enum { kColor, kWeight };
+constexpr std::array kParams{
+    rgbParam("color", 0.8f, 0.8f, 0.8f),
+    floatParam("weight", 1.0f),
+};
+constexpr int kColor = paramIndex(kParams, "color", kTypeRGB);
+constexpr int kWeight = paramIndex(kParams, "weight", kTypeFloat);
 
 void parameters(ParamList* params, NodeEntry*) {
-    AiNodeParamRGB(params, -1, "color", 0.8f, 0.8f, 0.8f);
-    AiNodeParamFlt(params, -1, "weight", 1.0f);
+    declareParams(params, kParams);
 }
 
 void evaluate(Node* node, ShaderGlobals* sg) {

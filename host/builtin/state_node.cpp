@@ -7,15 +7,19 @@ namespace host {
 
 namespace {
 
+constexpr std::array kParams{
+    intParam("mode", 0).named(
+        "0 shading point, 1 shading normal, 2 geometric normal, 3 incoming direction",
+        "gives (0, 0, 0)"),
+};
+constexpr int kMode = paramIndex(kParams, "mode", kTypeInt);
+
 void parameters(ParamList* params, NodeEntry*) {
-    AiNodeParamInt(params, -1, "mode", 0);
-    AiMetaDataSetStr(params, "mode", "values",
-                     "0 shading point, 1 shading normal, 2 geometric normal, 3 incoming direction");
-    AiMetaDataSetStr(params, "mode", "otherwise", "gives (0, 0, 0)");
+    declareParams(params, kParams);
 }
 
 void evaluate(Node* node, ShaderGlobals* sg) {
-    switch (AiShaderEvalParamFuncInt(sg, node, 0)) {
+    switch (AiShaderEvalParamFuncInt(sg, node, kMode)) {
         case 0:
             sg->out.vec = sg->point;
             break;

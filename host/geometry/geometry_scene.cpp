@@ -19,24 +19,20 @@ bool finite(const Vector& v) {
     return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
 }
 
-const ParamValue& storedParam(const Node& object, const char* name) {
-    const int index = object.type->findParam(name);
-    if (index < 0)
-        throw HostError("object '" + object.name + "' (" + object.type->name + ") has no \"" +
-                        name + "\"");
-    return object.values[index];
-}
-
-Vector vectorParam(const Node& object, const char* name) {
-    const Vector v = storedParam(object, name).vec;
-    if (!finite(v)) throw HostError("object '" + object.name + "': \"" + name + "\" is not finite");
+/// Parameter `index` of `object`, which its type's table or its kind's guarantees.
+Vector vectorParam(const Node& object, int index) {
+    const Vector v = object.values[index].vec;
+    if (!finite(v))
+        throw HostError("object '" + object.name + "': \"" + object.type->params[index].name +
+                        "\" is not finite");
     return v;
 }
 
-float floatParam(const Node& object, const char* name) {
-    const float f = storedParam(object, name).flt;
+float floatParam(const Node& object, int index) {
+    const float f = object.values[index].flt;
     if (!std::isfinite(f))
-        throw HostError("object '" + object.name + "': \"" + name + "\" is not finite");
+        throw HostError("object '" + object.name + "': \"" + object.type->params[index].name +
+                        "\" is not finite");
     return f;
 }
 
@@ -115,8 +111,9 @@ std::string resolvePath(const std::string& file, const std::string& directory) {
 }
 
 AffineTransform placement(const Node& object) {
-    return AffineTransform::fromTRS(vectorParam(object, "translate"), vectorParam(object, "rotate"),
-                                    vectorParam(object, "scale"));
+    return AffineTransform::fromTRS(vectorParam(object, kObjectTranslate),
+                                    vectorParam(object, kObjectRotate),
+                                    vectorParam(object, kObjectScale));
 }
 
 /// The unit normal of triangle `index`, facing the side its corners turn counter-clockwise on,
@@ -135,18 +132,18 @@ std::unique_ptr<Shape> buildShape(const Node& object, const std::string& meshDir
     shape->toWorld = placement(object);
     if (type == "sphere") {
         shape->kind = ShapeKind::Sphere;
-        shape->radius = floatParam(object, "radius");
+        shape->radius = floatParam(object, kSphereRadius);
         if (!(shape->radius > 0.0) || !shape->toWorld.invert(&shape->toObject)) return nullptr;
         return shape;
     }
     if (type == "plane") {
-        const float size = floatParam(object, "size");
+        const float size = floatParam(object, kPlaneSize);
         if (!(size > 0.0f)) return nullptr;
         shape->mesh = planeMesh(size);
     } else if (type == "box") {
         shape->mesh = boxMesh();
     } else if (type == "mesh") {
-        const ParamValue& file = storedParam(object, "file");
+        const ParamValue& file = object.values[kMeshFile];
         const std::string path =
             resolvePath(file.type == kTypeString && file.str ? file.str : "", meshDirectory);
         shape->mesh = loadObjMesh(path, object.name);

@@ -5,16 +5,12 @@
 #include <functional>
 #include <sstream>
 
+#include "geometry/object_types.h"
 #include "universe/node.h"
 
 namespace host {
 
 namespace {
-
-const ParamValue* param(const Node& object, const char* name) {
-    const int index = object.type->findParam(name);
-    return index < 0 ? nullptr : &object.values[static_cast<size_t>(index)];
-}
 
 /// The largest magnitude of a coordinate of `points` placed by `toWorld`, each rounded to a
 /// float as the ray tracer is given it.
@@ -65,16 +61,15 @@ SphereBounds sphereBounds(const AffineTransform& toWorld, double radius) {
 const char* paramBeyondReach(const Node& object, const std::vector<Vector>* meshPositions,
                              double* reach) {
     const std::string& type = object.type->name;
-    const ParamValue* translate = param(object, "translate");
-    const ParamValue* rotate = param(object, "rotate");
-    const ParamValue* scale = param(object, "scale");
-    if (!translate || !rotate || !scale) return nullptr;
+    const Vector& translate = object.values[kObjectTranslate].vec;
+    const Vector& rotate = object.values[kObjectRotate].vec;
+    const Vector& scale = object.values[kObjectScale].vec;
     const char* size = nullptr;
     std::function<double(const AffineTransform&)> reachOf;
     std::vector<Vector> points;
     if (type == "sphere") {
         size = "radius";
-        const float radius = param(object, size)->flt;
+        const float radius = object.values[kSphereRadius].flt;
         if (!(radius > 0.0f)) return nullptr;  // left out of the geometry: nothing to hold
         reachOf = [radius](const AffineTransform& toWorld) {
             const SphereBounds b = sphereBounds(toWorld, radius);
@@ -87,7 +82,7 @@ const char* paramBeyondReach(const Node& object, const std::vector<Vector>* mesh
     } else if (type == "plane" || type == "box") {
         const bool plane = type == "plane";
         if (plane) size = "size";
-        points = corners(plane, plane ? param(object, "size")->flt : 1.0f);
+        points = corners(plane, plane ? object.values[kPlaneSize].flt : 1.0f);
     } else if (type == "mesh" && meshPositions) {
         size = "file";
         points = *meshPositions;
@@ -102,10 +97,9 @@ const char* paramBeyondReach(const Node& object, const std::vector<Vector>* mesh
     const Vector zero{0, 0, 0};
     // Not `< kLargestCoordinate` alone: a NaN reach is out of reach too.
     auto within = [](double r) { return r < static_cast<double>(kLargestCoordinate); };
-    *reach = reachOf(AffineTransform::fromTRS(translate->vec, rotate->vec, scale->vec));
+    *reach = reachOf(AffineTransform::fromTRS(translate, rotate, scale));
     if (within(*reach)) return nullptr;
-    if (within(reachOf(AffineTransform::fromTRS(zero, rotate->vec, scale->vec))))
-        return "translate";
+    if (within(reachOf(AffineTransform::fromTRS(zero, rotate, scale)))) return "translate";
     return !size || within(reachOf(AffineTransform::identity())) ? "scale" : size;
 }
 

@@ -4,28 +4,17 @@ namespace host {
 
 namespace {
 
-/// Node parameters have no AiNodeParam call; the host declares them on the type directly.
-void declareCommon(ParamList* params) {
-    params->type->params.push_back({"shader", ParamValue::makeNode(nullptr)});
-    AiNodeParamVec(params, -1, "translate", 0.0f, 0.0f, 0.0f);
-    AiNodeParamVec(params, -1, "rotate", 0.0f, 0.0f, 0.0f);
-    AiNodeParamVec(params, -1, "scale", 1.0f, 1.0f, 1.0f);
-}
-
 void sphereParameters(ParamList* params, NodeEntry*) {
-    declareCommon(params);
-    AiNodeParamFlt(params, -1, "radius", 1.0f);
+    declareParams(params, kSphereParams);
 }
 void planeParameters(ParamList* params, NodeEntry*) {
-    declareCommon(params);
-    AiNodeParamFlt(params, -1, "size", 100.0f);
+    declareParams(params, kPlaneParams);
 }
 void boxParameters(ParamList* params, NodeEntry*) {
-    declareCommon(params);
+    declareParams(params, kObjectParams);
 }
 void meshParameters(ParamList* params, NodeEntry*) {
-    declareCommon(params);
-    params->type->params.push_back({"file", ParamValue::makeString("")});
+    declareParams(params, kMeshParams);
 }
 
 // Objects keep no local data: GeometryScene reads their stored parameters when it is built.
@@ -34,15 +23,15 @@ void noUpdate(Node*, void*) {}
 void noFinish(Node*) {}
 void noEvaluate(Node*, ShaderGlobals*) {}
 
-const ShaderNodeMethods kObjectShader = {noEvaluate};
+const ShaderNodeMethods kNotShaded = {noEvaluate};
 const CommonNodeMethods kSphereCommon = {sphereParameters, noInitialize, noUpdate, noFinish};
 const CommonNodeMethods kPlaneCommon = {planeParameters, noInitialize, noUpdate, noFinish};
 const CommonNodeMethods kBoxCommon = {boxParameters, noInitialize, noUpdate, noFinish};
 const CommonNodeMethods kMeshCommon = {meshParameters, noInitialize, noUpdate, noFinish};
-const NodeMethods kSphereMethods = {&kSphereCommon, &kObjectShader};
-const NodeMethods kPlaneMethods = {&kPlaneCommon, &kObjectShader};
-const NodeMethods kBoxMethods = {&kBoxCommon, &kObjectShader};
-const NodeMethods kMeshMethods = {&kMeshCommon, &kObjectShader};
+const NodeMethods kSphereMethods = {&kSphereCommon, &kNotShaded};
+const NodeMethods kPlaneMethods = {&kPlaneCommon, &kNotShaded};
+const NodeMethods kBoxMethods = {&kBoxCommon, &kNotShaded};
+const NodeMethods kMeshMethods = {&kMeshCommon, &kNotShaded};
 
 struct ObjectRow {
     const char* name;

@@ -1,12 +1,6 @@
 // The object node types ("sphere", "plane", "box", "mesh"): what rays hit. Each is a node of
-// kind kNodeShape with a surface "shader" and a transform; GeometryScene builds them.
-//
-// Common parameters, in this order:
-//   shader    (node, none)     shades every hit on the object; none shades black
-//   translate (vector, 0)      world-space offset
-//   rotate    (vector, 0)      degrees about X, then Y, then Z
-//   scale     (vector, 1)      applied first, in object space
-// Then, per type:
+// kind kNodeShape whose parameters begin with every object's (kObjectParams: shader,
+// translate, rotate, scale); GeometryScene builds them. Then, per type:
 //   sphere: radius (float, 1), centred on the object's origin
 //   plane:  size (float, 100), a square of that side in the object's XZ plane, normal +Y
 //   box:    nothing; a unit cube (side 1) centred on the origin, faces outward
@@ -14,18 +8,19 @@
 // User parameters (such as "environment") may be added to any object.
 #pragma once
 
+#include "universe/node_kinds.h"
 #include "universe/node_type.h"
 
 namespace host {
 
-/// Parameter indices shared by every object type.
-enum ObjectParam : int {
-    kObjectShader = 0,
-    kObjectTranslate = 1,
-    kObjectRotate = 2,
-    kObjectScale = 3,
-    kObjectFirstOwnParam = 4,  ///< radius, size or file
-};
+inline constexpr auto kSphereParams =
+    joinParams(kObjectParams, std::array{floatParam("radius", 1.0f)});
+inline constexpr auto kPlaneParams =
+    joinParams(kObjectParams, std::array{floatParam("size", 100.0f)});
+inline constexpr auto kMeshParams = joinParams(kObjectParams, std::array{stringParam("file", "")});
+inline constexpr int kSphereRadius = paramIndex(kSphereParams, "radius", kTypeFloat);
+inline constexpr int kPlaneSize = paramIndex(kPlaneParams, "size", kTypeFloat);
+inline constexpr int kMeshFile = paramIndex(kMeshParams, "file", kTypeString);
 
 /// Registers the four object types under the source "built-in". Throws HostError when one of
 /// the names is already registered.

@@ -18,9 +18,8 @@ void setInt(Universe& universe, const char* param, int value) {
     universe.setParam(universe.options(), param, ParamValue::makeInt(value));
 }
 
-int optionInt(const Universe& universe, const char* param) {
-    const Node* options = universe.options();
-    return options->values[options->type->findParam(param)].integer;
+int optionInt(const Universe& universe, int param) {
+    return universe.options()->values[param].integer;
 }
 
 }  // namespace
@@ -35,15 +34,15 @@ SceneRender::SceneRender(const std::string& scenePath, const RenderOverrides& ov
         setInt(universe, "xres", overrides.width);
         setInt(universe, "yres", overrides.height);
     }
-    width_ = optionInt(universe, "xres");
-    height_ = optionInt(universe, "yres");
+    width_ = optionInt(universe, kOptionXres);
+    height_ = optionInt(universe, kOptionYres);
     window_ = overrides.crop.empty() ? PixelWindow{0, 0, width_, height_} : overrides.crop;
     checkWindowInFrame(window_, width_, height_,
                        "--crop " + std::to_string(window_.x0) + "," + std::to_string(window_.y0) +
                            "," + std::to_string(window_.x1) + "," + std::to_string(window_.y1));
     settings_.originX = window_.x0;
     settings_.originY = window_.y0;
-    settings_.samples = optionInt(universe, "samples");
+    settings_.samples = optionInt(universe, kOptionSamples);
     settings_.threads = universe.renderThreads();
     settings_.bucketSize = overrides.bucketSize;
     world_ = buildWorld(*scene_);

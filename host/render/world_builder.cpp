@@ -3,16 +3,10 @@
 #include "geometry/geometry_scene.h"
 #include "tracing/light_models.h"
 #include "universe/host_error.h"
+#include "universe/node_kinds.h"
+#include "universe/universe.h"
 
 namespace host {
-
-namespace {
-
-const ParamValue& stored(const Node* node, const char* param) {
-    return node->values[node->type->findParam(param)];
-}
-
-}  // namespace
 
 std::unique_ptr<RenderWorld> buildWorld(const Scene& scene) {
     auto built = std::make_unique<RenderWorld>();
@@ -28,8 +22,8 @@ std::unique_ptr<RenderWorld> buildWorld(const Scene& scene) {
         const Node* node = entry.node;
         Light light;
         light.node = entry.node;
-        light.color = stored(node, "color").rgb;
-        light.intensity = stored(node, "intensity").flt;
+        light.color = node->values[kLightColor].rgb;
+        light.intensity = node->values[kLightIntensity].flt;
         light.model = node->type->light;
         light.model->read(*node, light);
         light.filters = entry.filters;
@@ -37,9 +31,9 @@ std::unique_ptr<RenderWorld> buildWorld(const Scene& scene) {
     }
 
     const Node* options = scene.universe->options();
-    world.background = stored(options, "background").node;
-    world.backgroundColor = stored(options, "backgroundColor").rgb;
-    world.maxRayDepth = stored(options, "rayDepth").integer;
+    world.background = options->values[kOptionBackground].node;
+    world.backgroundColor = options->values[kOptionBackgroundColor].rgb;
+    world.maxRayDepth = options->values[kOptionRayDepth].integer;
     return built;
 }
 

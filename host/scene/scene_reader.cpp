@@ -17,6 +17,7 @@
 #include "scene/scene_error.h"
 #include "shading/output_color.h"
 #include "tracing/light_models.h"
+#include "universe/node_kinds.h"
 #include "universe/plugin_loader.h"
 #include "universe/printable.h"
 #include "universe/text_file.h"
@@ -708,17 +709,13 @@ class SceneReader {
         }
     }
 
-    const ParamValue& stored(const Node* node, const char* param) const {
-        return node->values[node->type->findParam(param)];
-    }
-
     /// Refuses a value outside [low, high], saying that range as it is checked: the message
     /// is made from the bounds, so it cannot drift from them. A float is compared with the
     /// bounds as floats, so that a bound written in the file (1e30) is itself accepted.
     void checkRange(const Entity& entity, const char* param, double low, double high,
                     const char* unit) {
         if (entity.node->type->findParam(param) < 0) return;
-        const ParamValue& v = stored(entity.node, param);
+        const ParamValue& v = storedValue(*entity.node, param);
         const bool inside = v.type == kTypeInt ? v.integer >= low && v.integer <= high
                                                : v.flt >= static_cast<float>(low) &&
                                                      v.flt <= static_cast<float>(high);
@@ -745,9 +742,9 @@ class SceneReader {
                 checkRange(entity, "fov", 1e-3, 179.0, "degrees");
                 // With a point refused, the others would be judged against its default.
                 if (entity.refused) break;
-                const Vec3 up = widen(stored(node, "up").vec);
-                const Vec3 d =
-                    minus(widen(stored(node, "lookAt").vec), widen(stored(node, "position").vec));
+                const Vec3 up = widen(node->values[kCameraUp].vec);
+                const Vec3 d = minus(widen(node->values[kCameraLookAt].vec),
+                                     widen(node->values[kCameraPosition].vec));
                 if (!(length(d) > 1e-6))
                     problem("camera: parameter 'lookAt'",
                             "is the camera's position; expected a "
@@ -760,13 +757,11 @@ class SceneReader {
             case Role::Object:
                 checkSize(entity, "radius", "the sphere");
                 checkSize(entity, "size", "the plane");
-                if (node->type->findParam("scale") >= 0) {
-                    const Vector scale = stored(node, "scale").vec;
-                    if (scale.x == 0 || scale.y == 0 || scale.z == 0)
-                        warn("zero scale", entity.label + ": parameter 'scale'",
-                             "is " + formatValue(stored(node, "scale")) +
-                                 ": the object is flattened to nothing along an axis");
-                }
+                if (const Vector scale = node->values[kObjectScale].vec;
+                    scale.x == 0 || scale.y == 0 || scale.z == 0)
+                    warn("zero scale", entity.label + ": parameter 'scale'",
+                         "is " + formatValue(node->values[kObjectScale]) +
+                             ": the object is flattened to nothing along an axis");
                 if (!entity.refused) checkReach(entity);
                 warnNonColourShader(entity, "shader");
                 warnNonColourEnvironment(entity);
@@ -774,7 +769,7 @@ class SceneReader {
             case Role::Light:
                 checkRange(entity, "intensity", 0, 1e30, "");
                 if (const LightModel* model = node->type->light) {
-                    if (model->aim && !(length(widen(stored(node, model->aim).vec)) > 1e-6))
+                    if (model->aim && !(length(widen(storedValue(*node, model->aim).vec)) > 1e-6))
                         problem(entity.label + ": parameter '" + model->aim + "'",
                                 std::string("is zero; expected the direction the ") + model->name +
                                     " points in");
@@ -856,7 +851,7 @@ class SceneReader {
                     roots.push_back("light '" + light.node->name + "'");
                     break;
                 }
-        if (reached.count(stored(universe_->options(), "background").node))
+        if (reached.count(universe_->options()->values[kOptionBackground].node))
             roots.push_back("the background");
         if (roots.empty()) return "";
         std::string text = " (reached from ";
@@ -868,11 +863,11 @@ class SceneReader {
     /// A radius or side length: negative (or -0) cannot be meant; zero is legal but shows nothing.
     void checkSize(const Entity& entity, const char* param, const char* object) {
         if (entity.node->type->findParam(param) < 0) return;
-        const float size = stored(entity.node, param).flt;
+        const float size = storedValue(*entity.node, param).flt;
         const std::string where = entity.label + ": parameter '" + param + "'";
         if (std::signbit(size))
             problem(where, std::string("is ") +
-                               (size == 0 ? "-0" : formatValue(stored(entity.node, param))) +
+                               (size == 0 ? "-0" : formatValue(storedValue(*entity.node, param))) +
                                "; a size cannot be negative: expected 0 or more");
         else if (size == 0)
             warn("zero size", where,
@@ -883,8 +878,9 @@ class SceneReader {
     void checkReach(const Entity& entity) {
         double reach = 0.0;
         if (const char* param = paramBeyondReach(*entity.node, nullptr, &reach))
-            problem(entity.label + ": parameter '" + param + "'",
-                    "is " + formatValue(stored(entity.node, param)) + ": " + reachProblem(reach));
+            problem(
+                entity.label + ": parameter '" + param + "'",
+                "is " + formatValue(storedValue(*entity.node, param)) + ": " + reachProblem(reach));
     }
 
     /// A surface shows its shader's output as a colour; any other output is converted, which

@@ -12,24 +12,20 @@ double radians(double degrees) {
     return degrees * (kPi / 180.0);
 }
 
-const ParamValue& stored(const Node& node, const char* param) {
-    return node.values[node.type->findParam(param)];
-}
-
 Vector unit(const Vector& v) {
     const float l = std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
     return l > 0 ? Vector{v.x / l, v.y / l, v.z / l} : Vector{0, -1, 0};
 }
 
 void readPoint(const Node& node, Light& light) {
-    light.position = stored(node, "position").vec;
+    light.position = node.values[kLightPosition].vec;
 }
 
 void readSpot(const Node& node, Light& light) {
     readPoint(node, light);
-    light.direction = unit(stored(node, "direction").vec);
-    light.coneAngle = stored(node, "coneAngle").flt;
-    light.penumbraAngle = stored(node, "penumbraAngle").flt;
+    light.direction = unit(node.values[kSpotDirection].vec);
+    light.coneAngle = node.values[kSpotConeAngle].flt;
+    light.penumbraAngle = node.values[kSpotPenumbraAngle].flt;
 }
 
 /// Inverse-square from the light's position; nothing at the position itself.

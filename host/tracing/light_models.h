@@ -5,8 +5,24 @@
 #include "geometry/affine_transform.h"
 #include "tracing/world.h"
 #include "universe/node.h"
+#include "universe/node_kinds.h"
 
 namespace host {
+
+/// The parameters of the host's light types of each kind: every light's, then the kind's own,
+/// which the kind reads by these indices.
+inline constexpr auto kPointLightParams =
+    joinParams(kLightParams, std::array{vectorParam("position", 0.0f, 0.0f, 0.0f)});
+inline constexpr auto kSpotLightParams =
+    joinParams(kPointLightParams, std::array{
+                                      vectorParam("direction", 0.0f, -1.0f, 0.0f),
+                                      floatParam("coneAngle", 30.0f),     // full opening, degrees
+                                      floatParam("penumbraAngle", 5.0f),  // soft edge inside it
+                                  });
+inline constexpr int kLightPosition = paramIndex(kPointLightParams, "position", kTypeVector);
+inline constexpr int kSpotDirection = paramIndex(kSpotLightParams, "direction", kTypeVector);
+inline constexpr int kSpotConeAngle = paramIndex(kSpotLightParams, "coneAngle", kTypeFloat);
+inline constexpr int kSpotPenumbraAngle = paramIndex(kSpotLightParams, "penumbraAngle", kTypeFloat);
 
 /// What one light gives one shading point, before its filters.
 struct LightSample {

@@ -8,7 +8,6 @@
 #include <limits>
 
 #include "geometry/affine_transform.h"
-#include "geometry/object_types.h"
 #include "geometry/ray_geometry.h"
 #include "shading/explain_recorder.h"
 #include "shading/network.h"
@@ -18,6 +17,7 @@
 #include "tracing/stack_room.h"
 #include "tracing/world.h"
 #include "universe/node.h"
+#include "universe/node_kinds.h"
 
 namespace host {
 
@@ -56,9 +56,9 @@ float nearDistance(const Ray& ray) {
 
 Node* shaderOf(const Node* object) {
     if (!object) return nullptr;
-    if (object->values.size() > kObjectShader && object->values[kObjectShader].type == kTypeNode)
-        return object->values[kObjectShader].node;
-    // Any other object type: its "shader" parameter, declared or user, as AiNodeGetPtr reads it.
+    // An object's parameters begin with its kind's, the shader first.
+    if (object->type->kind == kNodeShape) return object->values[kObjectShader].node;
+    // Any other node: its "shader" parameter, declared or user, as AiNodeGetPtr reads it.
     const int index = object->type->findParam("shader");
     const UserParamEntry* user = index >= 0 ? nullptr : object->findUserParam("shader");
     const ParamValue* value = index >= 0 ? &object->values[index] : user ? &user->value : nullptr;

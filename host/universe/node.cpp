@@ -1,5 +1,7 @@
 #include "universe/node.h"
 
+#include "universe/host_error.h"
+
 namespace {
 /// Up to this many user parameters a scan finds one faster than a hash would.
 constexpr size_t kScannedUserParams = 8;
@@ -30,3 +32,15 @@ UserParamEntry& Node::addUserParam(std::string_view paramName, const host::Param
     }
     return entry;
 }
+
+namespace host {
+
+const ParamValue& storedValue(const Node& node, std::string_view name) {
+    const int index = node.type->findParam(name);
+    if (index < 0)
+        throw HostError("node '" + node.name + "' (" + node.type->name + ") has no parameter '" +
+                        std::string(name) + "'");
+    return node.values[static_cast<size_t>(index)];
+}
+
+}  // namespace host

@@ -43,3 +43,12 @@ struct Node {
     /// Adds a user parameter that the node does not have yet.
     UserParamEntry& addUserParam(std::string_view paramName, const host::ParamValue& value);
 };
+
+namespace host {
+
+/// The stored value of `node`'s parameter `name`, for reads that no table's index covers (a
+/// spot light's own parameters, a scene check by name). Throws HostError naming the node, its
+/// type and the parameter when the type declares none of that name.
+const ParamValue& storedValue(const Node& node, std::string_view name);
+
+}  // namespace host

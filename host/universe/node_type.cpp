@@ -7,6 +7,9 @@
 #include <sstream>
 
 #include "universe/host_error.h"
+#include "universe/node_kinds.h"
+#include "universe/node_type_report.h"
+#include "universe/value_types.h"
 
 namespace host {
 
@@ -47,6 +50,29 @@ bool parseNamedValues(std::string_view text, std::vector<NamedValue>* out) {
     }
     *out = std::move(values);
     return true;
+}
+
+/// Refuses a type of a kind the renderer reads (camera, light, object) whose parameters do not
+/// begin with the kind's rows, naming the first that differs.
+void checkKindParams(const NodeType& type, const std::string& source) {
+    const auto [rows, count] = kindParams(type.kind);
+    for (size_t i = 0; i < count; ++i) {
+        const HostParam& row = rows[i];
+        if (i < type.params.size() && type.params[i].name == row.name &&
+            type.params[i].defaultValue.type == row.type)
+            continue;
+        std::string expected;
+        for (size_t j = 0; j < count; ++j)
+            expected += std::string(j ? ", " : "") + rows[j].name + " (" +
+                        valueType(rows[j].type).name + ")";
+        throw HostError(source + ": node type '" + type.name + "' (kind " + kindName(type.kind) +
+                        "): its parameters must begin with " + expected + "; parameter " +
+                        std::to_string(i) + " is " +
+                        (i < type.params.size()
+                             ? "'" + type.params[i].name + "' (" +
+                                   valueType(type.params[i].defaultValue.type).name + ")"
+                             : std::string("missing")));
+    }
 }
 
 std::string number(double value) {
@@ -135,6 +161,7 @@ const NodeType& NodeTypeRegistry::add(const NodeDescriptor& descriptor, const st
     if (list.outOfMemory)
         throw HostError(source + ": node type '" + name +
                         "': out of memory while declaring its parameters");
+    checkKindParams(*type, source);
     const NodeType& added = *type;
     order_.push_back(type.get());
     types_.emplace(name, std::move(type));

@@ -14,12 +14,7 @@ namespace {
 Universe* gActiveUniverse = nullptr;
 
 void optionsParameters(ParamList* params, NodeEntry*) {
-    AiNodeParamInt(params, -1, "threads", 0);
-    AiNodeParamInt(params, -1, "xres", 320);
-    AiNodeParamInt(params, -1, "yres", 240);
-    AiNodeParamInt(params, -1, "samples", 4);
-    AiNodeParamInt(params, -1, "rayDepth", 4);
-    AiNodeParamRGB(params, -1, "backgroundColor", 0.0f, 0.0f, 0.0f);
+    declareParams(params, kOptionsParams);
 }
 void nothing(Node*, void*) {}
 void finishNothing(Node*) {}
@@ -59,9 +54,6 @@ Universe::Universe() {
     options.name = "options";
     options.methods = &kOptionsMethods;
     registry_.add(options, "built-in");
-    // The background a missed ray sees; a node of the scene's choosing, or none.
-    const_cast<NodeType*>(registry_.find("options"))
-        ->params.push_back({"background", ParamValue::makeNode(nullptr)});
     options_ = createNode("options", "options");
     previous_ = gActiveUniverse;
     gActiveUniverse = this;
@@ -254,7 +246,7 @@ void Universe::finish() {
 }
 
 int Universe::renderThreads() const {
-    int threads = options_->values[options_->type->findParam("threads")].integer;
+    int threads = options_->values[kOptionThreads].integer;
     if (threads <= 0) threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     return std::clamp(threads, 1, 255);
 }

@@ -1,6 +1,7 @@
 // The universe: node types, node instances and their links, and the lifecycle that drives them.
 #pragma once
 
+#include <array>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -10,12 +11,30 @@
 
 #include "universe/node.h"
 #include "universe/node_type.h"
+#include "universe/param_table.h"
 
 namespace host {
 
 /// The node whose initialize or update callback runs on this thread now, or null: for renderer
 /// calls made during a set-up to name the node in what they report.
 const Node* nodeBeingSetUp();
+
+/// The options node's parameters: the render's settings and what a missed ray sees.
+inline constexpr std::array kOptionsParams{
+    intParam("threads", 0),  // 0: as many as the machine has
+    intParam("xres", 320),   intParam("yres", 240),
+    intParam("samples", 4),  // camera samples per pixel
+    intParam("rayDepth", 4), rgbParam("backgroundColor", 0.0f, 0.0f, 0.0f),
+    nodeParam("background"),  // shades missed rays in place of the colour; none by default
+};
+inline constexpr int kOptionThreads = paramIndex(kOptionsParams, "threads", kTypeInt);
+inline constexpr int kOptionXres = paramIndex(kOptionsParams, "xres", kTypeInt);
+inline constexpr int kOptionYres = paramIndex(kOptionsParams, "yres", kTypeInt);
+inline constexpr int kOptionSamples = paramIndex(kOptionsParams, "samples", kTypeInt);
+inline constexpr int kOptionRayDepth = paramIndex(kOptionsParams, "rayDepth", kTypeInt);
+inline constexpr int kOptionBackgroundColor =
+    paramIndex(kOptionsParams, "backgroundColor", kTypeRGB);
+inline constexpr int kOptionBackground = paramIndex(kOptionsParams, "background", kTypeNode);
 
 /// Owns every node of one scene. One universe is active at a time (the renderer calls that take
 /// no universe, such as AiUniverseGetOptions, answer from it): the newest one alive. Universes

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <nlohmann/json.hpp>
 
 #include "shading/network.h"
 #include "support/network.h"
@@ -13,6 +14,7 @@
 #include "universe/host_error.h"
 #include "universe/plugin_loader.h"
 #include "universe/plugin_search.h"
+#include "universe/value_types.h"
 
 namespace {
 
@@ -129,6 +131,74 @@ TEST_F(UniverseTest, ReadsMayWidenButAReadOfAnotherTypeStopsACheckedBuild) {
     EXPECT_EQ(AiShaderEvalParamFuncFlt(&sg, r, 2), 0.0f);
     EXPECT_EQ(AiShaderEvalParamFuncBool(&sg, r, 3), false);
 #endif
+}
+
+// A light, camera or object type whose parameters the renderer could not read by its kind's
+// indices is refused when registered, naming what it lacks, rather than read at a wrong index.
+TEST_F(UniverseTest, TypesOfAKindTheRendererReadsMustBeginWithTheKindsParameters) {
+    static const CommonNodeMethods common = {[](ParamList* params, NodeEntry*) {
+                                                 AiNodeParamFlt(params, -1, "intensity", 1.0f);
+                                                 AiNodeParamRGB(params, -1, "color", 1.0f, 1.0f,
+                                                                1.0f);
+                                             },
+                                             nullptr, nullptr, nullptr};
+    static const ShaderNodeMethods shader = {[](Node*, ShaderGlobals*) {}};
+    static const NodeMethods methods = {&common, &shader};
+    NodeDescriptor descriptor{};
+    descriptor.name = "swapped_light";
+    descriptor.nodeKind = kNodeLight;
+    descriptor.methods = &methods;
+    try {
+        net.universe().registry().add(descriptor, "lights.so");
+        FAIL() << "a light type without the lights' parameters was registered";
+    } catch (const host::HostError& e) {
+        EXPECT_NE(std::string(e.what()).find(
+                      "lights.so: node type 'swapped_light' (kind light): its parameters must "
+                      "begin with color (rgb), intensity (float); parameter 0 is 'intensity' "
+                      "(float)"),
+                  std::string::npos)
+            << e.what();
+    }
+    EXPECT_EQ(net.universe().registry().find("swapped_light"), nullptr);
+    // As a shader the same table is fine, and a read by a name it lacks is refused loudly.
+    descriptor.nodeKind = kNodeShader;
+    net.universe().registry().add(descriptor, "lights.so");
+    Node* node = net.add("swapped_light", "s");
+    EXPECT_EQ(host::storedValue(*node, "color").type, kTypeRGB);
+    EXPECT_THROW(host::storedValue(*node, "position"), host::HostError);
+}
+
+// The columns of each type's row agree with one another: what a type writes as JSON reads
+// back as the same value, and every widening its row allows gives a value of the wider type.
+TEST(ValueTypes, JsonReadsBackAndEveryAllowedWideningConverts) {
+    const double components[4] = {2.0, -0.25, 3.0, 0.5};
+    auto sample = [&](const host::ValueType& row) {
+        host::ParamValue value;
+        value.type = row.code;
+        if (row.fromComponents) row.fromComponents(components, "text", &value);
+        return value;
+    };
+    auto exact = [](float f) { return nlohmann::json(f); };
+    int readBack = 0, widened = 0;
+    for (auto* row = host::valueTypesBegin(); row != host::valueTypesEnd(); ++row) {
+        const host::ParamValue value = sample(*row);
+        if (row->toJson && row->readLiteral) {
+            host::ParamValue back;
+            ASSERT_TRUE(row->readLiteral(row->toJson(value, exact), &back)) << row->name;
+            EXPECT_EQ(host::formatValue(back), host::formatValue(value)) << row->name;
+            ++readBack;
+        }
+        for (auto* to = host::valueTypesBegin(); to != host::valueTypesEnd(); ++to) {
+            if (to->code == row->code || !host::canConvert(row->code, to->code)) continue;
+            const host::ParamValue wide = host::convert(value, to->code);
+            EXPECT_EQ(wide.type, to->code);
+            EXPECT_NE(host::formatValue(wide), host::formatValue(host::convert({}, to->code)))
+                << row->name << " to " << to->name << " gives zero";
+            ++widened;
+        }
+    }
+    EXPECT_EQ(readBack, 6);  // bool, int, float, rgb, rgba, vector
+    EXPECT_EQ(widened, 9);   // int to float; to rgb and rgba three each; float and rgb to vector
 }
 
 TEST_F(UniverseTest, LinksAreTypeCheckedAndCyclesRejected) {
