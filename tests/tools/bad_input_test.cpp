@@ -102,7 +102,10 @@ void addPluginRows(std::vector<ToolCase>& rows) {
         {"empty", "parameter 1 has no name"},
         {"null", "parameter 1 has no name"},
         {"type", "parameter 'type' is a name scene files keep"},
-        {"name", "parameter 'name' is a name scene files keep"}};
+        {"name", "parameter 'name' is a name scene files keep"},
+        {"light",
+         "(kind light): its parameters must begin with color (rgb), intensity (float); "
+         "parameter 0 is 'gain' (float)"}};
     for (const auto& [flaw, reason] : flaws)
         rows.push_back(row(std::string("PluginTableFlaw_") + flaw, {"--plugin", "my_nodes.so"}, 1,
                            {"my_nodes.so", "node type 'orv_test_table_flawed'", reason},

@@ -1,6 +1,7 @@
 // A plug-in module of two shaders, orv_test_table_good and then orv_test_table_flawed, whose
 // parameter table has the flaw named by ORV_TEST_TABLE_FLAW when the module's types register:
-// "duplicate", "empty", "null", "type" or "name"; unset, both tables are sound.
+// "duplicate", "empty", "null", "type" or "name"; or, for "light", the flawed type is a light,
+// whose parameters do not begin with every light's. Unset, both tables are sound.
 #include <cstdlib>
 #include <cstring>
 #include <string_view>
@@ -40,7 +41,9 @@ const NodeMethods kFlawed = {&kFlawedCommon, &kShader};
 extern "C" bool NodeLoader(int index, NodeDescriptor* descriptor) {
     if (index > 1) return false;
     std::strncpy(descriptor->version, kRendererVersion, sizeof(descriptor->version));
-    descriptor->nodeKind = kNodeShader;
+    const char* flaw = std::getenv("ORV_TEST_TABLE_FLAW");
+    const bool light = index == 1 && flaw && std::string_view(flaw) == "light";
+    descriptor->nodeKind = light ? kNodeLight : kNodeShader;
     descriptor->outputType = kTypeRGB;
     descriptor->name = index == 0 ? "orv_test_table_good" : "orv_test_table_flawed";
     descriptor->methods = index == 0 ? &kGood : &kFlawed;
