@@ -27,9 +27,8 @@ enum TraceRayType : int32_t {
 /// 2 its refraction from index 1 into `ior`; 3 `customDirection` normalised (zero stays zero).
 /// Any other setting takes the incoming direction, as 0 does. A call of its own, for speed
 /// (bench/README.md).
-__attribute__((noipa)) inline Float3 chooseDirection(ShaderGlobals* sg, int32_t direction,
-                                                     int32_t rayType, float ior,
-                                                     const Float3& customDirection) {
+ORV_OUT_OF_LINE inline Float3 chooseDirection(ShaderGlobals* sg, int32_t direction, int32_t rayType,
+                                              float ior, const Float3& customDirection) {
     Vector out = sg->rayDirection;
     switch (direction) {
         case 1:

@@ -160,9 +160,9 @@ bool evaluateEnvironment(ShaderGlobals* sg, Node* environment) {
 
 /// castTraceRay for rayType 0. Out of line and apart from the other modes, for speed
 /// (bench/README.md).
-__attribute__((noipa)) bool castProbeRay(ShaderGlobals* sg, const Float3& origin,
-                                         const Float3& direction, const Float3& onHitColor,
-                                         const Float3& onNoHitColor, Float3* color) {
+ORV_OUT_OF_LINE bool castProbeRay(ShaderGlobals* sg, const Float3& origin, const Float3& direction,
+                                  const Float3& onHitColor, const Float3& onNoHitColor,
+                                  Float3* color) {
     const Vector o = origin.toVector();
     const Vector d = direction.toVector();
     Ray ray;
@@ -174,10 +174,9 @@ __attribute__((noipa)) bool castProbeRay(ShaderGlobals* sg, const Float3& origin
 }
 
 /// castTraceRay for every rayType but 0; out of line as the probe, for speed.
-__attribute__((noipa)) bool castOtherRay(ShaderGlobals* sg, const Float3& origin,
-                                         const Float3& direction, const TraceData& data,
-                                         const Float3& onHitColor, const Float3& onNoHitColor,
-                                         Float3* color) {
+ORV_OUT_OF_LINE bool castOtherRay(ShaderGlobals* sg, const Float3& origin, const Float3& direction,
+                                  const TraceData& data, const Float3& onHitColor,
+                                  const Float3& onNoHitColor, Float3* color) {
     const Vector o = origin.toVector();
     const Vector d = direction.toVector();
     switch (data.rayType) {
