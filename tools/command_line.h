@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cmath>
@@ -21,6 +22,7 @@
 #include <utility>
 #include <vector>
 
+#include "universe/diagnostics.h"
 #include "universe/printable.h"
 
 namespace tools {
@@ -73,6 +75,45 @@ inline void armStops() {
 inline void say(const char* tool, const std::string& message) {
     std::fprintf(stderr, "%s: %s\n", tool, host::printable(message).c_str());
 }
+
+/// "warning" or "error".
+inline const char* severityWord(host::Severity severity) {
+    return severity == host::Severity::Error ? "error" : "warning";
+}
+
+/// Prints what the diagnostics sink holds that it has not printed yet, a line each
+/// ("tool: warning: ..."), and a line counting the reports past what the sink keeps. Called
+/// after each stage, so that a warning shows before the work that follows it.
+class DiagnosticsPrinter {
+  public:
+    explicit DiagnosticsPrinter(const char* tool) : tool_(tool) {}
+
+    void print() {
+        // Cleared since: what it holds now is all new.
+        if (host::diagnostics().generation() != generation_) {
+            generation_ = host::diagnostics().generation();
+            printed_ = 0;
+            unkeptPrinted_ = 0;
+        }
+        const std::vector<host::Diagnostic> entries = host::diagnostics().snapshot();
+        for (size_t i = printed_; i < entries.size(); ++i)
+            say(tool_, std::string(severityWord(entries[i].severity)) + ": " +
+                           host::diagnosticText(entries[i]));
+        printed_ = std::max(printed_, entries.size());
+        const uint64_t unkept = host::diagnostics().counts().unkept;
+        if (unkept > unkeptPrinted_)
+            say(tool_, "warning: " + std::to_string(unkept - unkeptPrinted_) +
+                           " more warnings, past the " +
+                           std::to_string(host::Diagnostics::kMaxKept) + " kept");
+        unkeptPrinted_ = unkept;
+    }
+
+  private:
+    const char* tool_;
+    uint32_t generation_ = host::diagnostics().generation();
+    size_t printed_ = 0;
+    uint64_t unkeptPrinted_ = 0;
+};
 
 /// Writes `text` to standard output whole and gives the tool's exit status. 0 when it was
 /// written, and also when the reader went away before reading it all (a pipe into head): the

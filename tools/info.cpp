@@ -40,11 +40,9 @@ int main(int argc, char** argv) {
         std::vector<std::string> sources{plugin};
         // The generated reference documents the bundled module alone.
         if (bundled && checkDoc.empty() && updateDoc.empty())
-            for (const std::string& module :
-                 host::loadSearchPathPlugins(universe.registry(), [](const std::string& warning) {
-                     std::fprintf(stderr, "warning: %s\n", host::printable(warning).c_str());
-                 }))
+            for (const std::string& module : host::loadSearchPathPlugins(universe.registry()))
                 sources.push_back(module);
+        tools::DiagnosticsPrinter("orv-info").print();
         // The plug-ins' types, then the host's own that scenes combine them with.
         std::vector<const host::NodeType*> types;
         for (const host::NodeType* type : universe.registry().all())

@@ -33,6 +33,15 @@ std::string si(double value) {
     return text;
 }
 
+/// "no warnings", "1 warning", "3 warnings, 1 error": what the diagnostics sink was given.
+std::string countsText(const host::Diagnostics::Counts& counts) {
+    std::string text = counts.warnings == 0 ? "no" : std::to_string(counts.warnings);
+    text += counts.warnings == 1 ? " warning" : " warnings";
+    if (counts.errors > 0)
+        text += ", " + std::to_string(counts.errors) + (counts.errors == 1 ? " error" : " errors");
+    return text;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -106,8 +115,8 @@ int main(int argc, char** argv) {
         const host::Scene& scene = job.scene();
         width = job.width();
         height = job.height();
-        for (const std::string& warning : scene.warnings)
-            tools::say("orv-render", "warning: " + warning);
+        tools::DiagnosticsPrinter diagnostics("orv-render");
+        diagnostics.print();
 
         if (!quiet)
             tools::say("orv-render", scenePath + ": " + std::to_string(width) + "x" +
@@ -133,20 +142,8 @@ int main(int argc, char** argv) {
         const host::RenderStats stats = job.render(
             image, &tools::gStopRequested, [&](int done, int total) { bar.update(done, total); });
         bar.finish();
-        if (stats.threads < settings.threads)
-            std::fprintf(stderr,
-                         "orv-render: warning: the system started %d of the %d render threads "
-                         "asked for; the render ran on those\n",
-                         stats.threads, settings.threads);
-
-        // Printed even with -q, as the scene's warnings are: the picture is not what was asked.
-        if (stats.nonFinite.count > 0)
-            std::fprintf(stderr,
-                         "orv-render: warning: %llu camera sample%s gave a NaN or infinite colour, "
-                         "rendered black; the first at %s\n",
-                         static_cast<unsigned long long>(stats.nonFinite.count),
-                         stats.nonFinite.count == 1 ? "" : "s",
-                         host::sampleText(stats.nonFinite.first).c_str());
+        // Printed even with -q: the picture is not what was asked.
+        diagnostics.print();
 
         if (stats.stopped) {
             tools::say("orv-render", "stopped; " + output + " left as it was");
@@ -154,15 +151,19 @@ int main(int argc, char** argv) {
         }
         if (!quiet) {
             const double s = std::max(stats.seconds, 1e-9);
-            std::fprintf(stderr, "orv-render: done in %.2f s: %s samples (%s/s), %s rays (%s/s)\n",
+            const host::Diagnostics::Counts given = host::diagnostics().counts();
+            std::fprintf(stderr,
+                         "orv-render: done in %.2f s: %s samples (%s/s), %s rays (%s/s), %s\n",
                          stats.seconds, si(double(stats.samples)).c_str(),
                          si(stats.samples / s).c_str(), si(double(stats.rays)).c_str(),
-                         si(stats.rays / s).c_str());
+                         si(stats.rays / s).c_str(), countsText(given).c_str());
             tools::say("orv-render", "writing " + output);
         }
         file.write(image, host::renderFacts(job, stats, scenePath));
         tools::say("orv-render", "wrote " + output);
     } catch (const host::SceneError& e) {
+        // What was found before the problems: a plug-in skipped may be why a type is unknown.
+        tools::DiagnosticsPrinter("orv-render").print();
         for (const std::string& problem : e.problems)
             std::fprintf(stderr, "%s\n", host::printable(problem).c_str());
         tools::say("orv-render", std::to_string(e.count) +

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <set>
 
 #include "builtin/host_node_types.h"
 #include "command_line.h"
@@ -220,8 +221,8 @@ int main(int argc, char** argv) {
             checkShadingPoint(points[i], pointsFile.empty()
                                              ? std::string()
                                              : pointsFile + ": point " + std::to_string(i));
-        for (const std::string& warning : scene->warnings)
-            tools::say("orv-shade", "warning: " + warning);
+        tools::DiagnosticsPrinter diagnostics("orv-shade");
+        diagnostics.print();
         // Found out before any shading: an image that cannot be written or would destroy an
         // input. The file is opened again to be written, so that a stop while shading, which
         // ends the tool at once, leaves no folder made for it.
@@ -229,6 +230,7 @@ int main(int argc, char** argv) {
         const std::unique_ptr<host::RenderWorld> world = host::buildWorld(*scene);
         scene->universe->prepare();
         host::setUpNodes(*scene, world->world);
+        diagnostics.print();
         asFilter = asFilter || host::isLightFilter(*scene, node);
         if (!gridImage.empty()) {
             if (normal.empty()) points[0].normal = host::gridNormal(cells);
@@ -238,12 +240,22 @@ int main(int argc, char** argv) {
             host::ImageFile image(gridImage);
             image.write(values);
             scene->universe->finish();
+            diagnostics.print();
             tools::say("orv-shade", "wrote " + gridImage);
             return 0;
         }
         const nlohmann::ordered_json records =
             host::shadePoints(*world, node, asFilter, points, thread, explain);
         scene->universe->finish();
+        // Each point's warnings are in its record; stderr tells each once, as a render would.
+        std::set<std::string> told;
+        for (const auto& record : records)
+            if (record.contains("warnings"))
+                for (const auto& warning : record["warnings"]) {
+                    const std::string line = warning["severity"].get<std::string>() + ": " +
+                                             warning["message"].get<std::string>();
+                    if (told.insert(line).second) tools::say("orv-shade", line);
+                }
         std::string text = "[\n";
         for (size_t i = 0; i < records.size(); ++i)
             text += records[i].dump() + (i + 1 < records.size() ? ",\n" : "\n");
@@ -251,6 +263,8 @@ int main(int argc, char** argv) {
         tools::armStops();
         return tools::writeOutput("orv-shade", text);
     } catch (const host::SceneError& e) {
+        // What was found before the problems: a plug-in skipped may be why a type is unknown.
+        tools::DiagnosticsPrinter("orv-shade").print();
         for (const std::string& problem : e.problems)
             std::fprintf(stderr, "%s\n", host::printable(problem).c_str());
         tools::say("orv-shade", std::to_string(e.count) +

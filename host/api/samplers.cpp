@@ -12,6 +12,7 @@
 #include "api/sample_sequence.h"
 #include "plugin/renderer.h"
 #include "shading/sample_state.h"
+#include "universe/diagnostics.h"
 #include "universe/universe.h"
 
 struct Sampler {
@@ -36,17 +37,36 @@ namespace {
 /// a node asking for billions does not make one shading sample take for ever.
 constexpr uint32_t kMaxSamplerPoints = 65536;
 
-std::atomic<bool> gTooManyWarned{false};
+host::ReportOnce gTooManyWarned;
 
-void warnTooManyPoints(int samples) {
-    if (gTooManyWarned.exchange(true, std::memory_order_relaxed)) return;
+[[gnu::noinline, gnu::cold]] void warnTooManyPoints(int samples) {
+    if (!gTooManyWarned.first()) return;
     // Formatted without building strings: nothing here may throw.
     const Node* node = host::nodeBeingSetUp();
-    std::fprintf(stderr,
-                 "warning: %s%s%s%s%s asks for a sampler of %d points; each shading sample "
-                 "walks at most %u\n",
-                 node ? "node '" : "a node", node ? node->name.c_str() : "", node ? "' (" : "",
-                 node ? node->type->name.c_str() : "", node ? ")" : "", samples, kMaxSamplerPoints);
+    const std::string_view name = node ? std::string_view(node->name) : "";
+    const std::string_view type = node ? std::string_view(node->type->name) : "";
+    const auto cut = [](std::string_view text) {
+        return static_cast<int>(host::cutLength(text, host::kMaxShownName));
+    };
+    const auto more = [](std::string_view text) {
+        return text.size() > host::kMaxShownName ? "..." : "";
+    };
+    char message[512];
+    if (node)
+        std::snprintf(message, sizeof message,
+                      "node '%.*s%s' (%.*s%s) asks for a sampler of %d points; each shading "
+                      "sample walks at most %u",
+                      cut(name), name.data(), more(name), cut(type), type.data(), more(type),
+                      samples, kMaxSamplerPoints);
+    else
+        std::snprintf(message, sizeof message,
+                      "a node asks for a sampler of %d points; each shading sample walks at most "
+                      "%u",
+                      samples, kMaxSamplerPoints);
+    host::Where where;
+    where.node = name;
+    host::diagnostics().report(host::Severity::Warning, "sampler of too many points", where,
+                               message);
 }
 
 uint32_t floatBits(float f) {

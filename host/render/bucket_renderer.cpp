@@ -55,6 +55,7 @@ RenderStats renderImage(const World& world, const Camera& camera, const RenderSe
 
     auto work = [&](int index) {
         ThreadContext thread(static_cast<uint8_t>(index));
+        thread.inFrame = true;
         if (stop) thread.stop = stop;
         uint64_t shaded = 0;
         NonFiniteSamples blackened;

@@ -52,11 +52,11 @@ class SetUpPass {
         // render's to give: the pass's own evaluations, from nodes a render never starts at,
         // would name nodes a render never refuses.
         const auto& nodes = scene_.universe->nodes();
-        std::vector<bool> warned;
+        std::vector<uint32_t> warned;
         warned.reserve(nodes.size());
-        for (const auto& node : nodes) warned.push_back(node->nestingWarned.exchange(true));
+        for (const auto& node : nodes) warned.push_back(node->nestingWarned.silence());
         setUpAll();
-        for (size_t i = 0; i < nodes.size(); ++i) nodes[i]->nestingWarned.store(warned[i]);
+        for (size_t i = 0; i < nodes.size(); ++i) nodes[i]->nestingWarned.restore(warned[i]);
     }
 
   private:

@@ -11,6 +11,7 @@
 #include "scene/param_literal.h"
 #include "shading/sample_state.h"
 #include "tracing/tracer.h"
+#include "universe/diagnostics.h"
 #include "universe/host_error.h"
 #include "universe/value_types.h"
 
@@ -141,6 +142,18 @@ Node* objectShadedBy(const Scene& scene, const Node* node) {
     return nullptr;
 }
 
+/// A warning as a point's record carries it: what is known of where, and a count past one.
+nlohmann::ordered_json diagnosticJson(const Diagnostic& entry) {
+    nlohmann::ordered_json warning = nlohmann::ordered_json::object();
+    warning["severity"] = entry.severity == Severity::Error ? "error" : "warning";
+    warning["message"] = entry.message;
+    if (!entry.file.empty()) warning["file"] = entry.file;
+    if (!entry.node.empty()) warning["node"] = entry.node;
+    if (!entry.parameter.empty()) warning["parameter"] = entry.parameter;
+    if (entry.count > 1) warning["count"] = entry.count;
+    return warning;
+}
+
 json outputJson(const ShaderValue& out, uint8_t type) {
     // A slot holding a string, a node or a pointer is not followed: the node may have left
     // anything there.
@@ -172,6 +185,8 @@ nlohmann::ordered_json shadePoints(const RenderWorld& world, Node* node, bool as
         completeShadingPoint(p);
         ShaderGlobals sg;
         recorder.clear();
+        // Each point's warnings are its own: given again at every point that raises them.
+        diagnostics().clear();
         // A fresh sample per point, told apart for the samplers as pixel (i, 0).
         shadePoint(context, world, node, p, SampleOrigin{static_cast<uint32_t>(i), 0, 0}, &sg);
         // The recorder stops rather than throw through the renderer calls; its tree is partial.
@@ -191,6 +206,12 @@ nlohmann::ordered_json shadePoints(const RenderWorld& world, Node* node, bool as
             record["output"] = outputJson(sg.out, node->type->outputType);
         }
         if (explain) record["explain"] = explainJson(recorder, asLightFilter);
+        const std::vector<Diagnostic> given = diagnostics().snapshot();
+        if (!given.empty()) {
+            nlohmann::ordered_json warnings = nlohmann::ordered_json::array();
+            for (const Diagnostic& entry : given) warnings.push_back(diagnosticJson(entry));
+            record["warnings"] = std::move(warnings);
+        }
         records.push_back(std::move(record));
     }
     return records;

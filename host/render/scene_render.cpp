@@ -1,10 +1,36 @@
 #include "render/scene_render.h"
 
 #include "builtin/host_node_types.h"
+#include "render/image_facts.h"
 #include "render/node_setup.h"
 #include "render/scene_camera.h"
+#include "universe/diagnostics.h"
 
 namespace host {
+
+namespace {
+
+/// What a render found that leaves the picture other than asked, into the diagnostics sink.
+void reportRender(const RenderStats& stats, int threadsAsked) {
+    if (stats.threads < threadsAsked)
+        diagnostics().report(Severity::Warning, "render threads not started", Where{},
+                             "the system started " + std::to_string(stats.threads) + " of the " +
+                                 std::to_string(threadsAsked) +
+                                 " render threads asked for; the render ran on those");
+    if (stats.nonFinite.count > 0) {
+        Where where;
+        where.pixelX = stats.nonFinite.first.pixelX;
+        where.pixelY = stats.nonFinite.first.pixelY;
+        where.sample = stats.nonFinite.first.sampleIndex;
+        diagnostics().report(Severity::Warning, "non-finite samples", where,
+                             std::to_string(stats.nonFinite.count) + " camera sample" +
+                                 (stats.nonFinite.count == 1 ? "" : "s") +
+                                 " gave a NaN or infinite colour, rendered black; the first at " +
+                                 sampleText(stats.nonFinite.first));
+    }
+}
+
+}  // namespace
 
 namespace {
 
@@ -57,7 +83,9 @@ SceneRender::~SceneRender() {
 
 RenderStats SceneRender::render(ImageBuffer& image, const std::atomic<bool>* stop,
                                 const ProgressFn& progress) const {
-    return renderImage(world_->world, camera_, settings_, image, stop, progress);
+    const RenderStats stats = renderImage(world_->world, camera_, settings_, image, stop, progress);
+    reportRender(stats, settings_.threads);
+    return stats;
 }
 
 }  // namespace host

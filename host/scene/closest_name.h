@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "universe/diagnostics.h"  // kMaxShownName
+
 namespace host {
 
 /// Names longer than this are neither suggested nor given suggestions: nobody misspells a name
@@ -17,10 +19,6 @@ constexpr size_t kMaxSuggestedName = 64;
 /// candidates: those whose length alone puts them out of reach are skipped, and the search
 /// stops after a fixed number of compared characters, answering the best found so far.
 std::string closestName(std::string_view name, const std::vector<std::string>& candidates);
-
-/// A name in single quotes longer than this is shown in messages by this much of its beginning,
-/// so that a message naming two stays one line of a few hundred characters.
-constexpr size_t kMaxShownName = 128;
 
 /// `message` with every span in single quotes (an opening quote after a space, a parenthesis or
 /// the start, up to the next quote) longer than kMaxShownName cut to that and "...": a name of

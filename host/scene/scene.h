@@ -20,9 +20,6 @@ struct Scene {
     Node* camera = nullptr;      ///< always set: the file's camera or a default one
     std::vector<Node*> objects;  ///< kind kNodeShape, in file order
     std::vector<SceneLight> lights;
-    /// Values that are legal but most likely not meant (a zero scale, a negative colour), one
-    /// line per kind, each starting with the file name; for the tools to show.
-    std::vector<std::string> warnings;
 };
 
 }  // namespace host

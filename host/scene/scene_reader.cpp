@@ -17,8 +17,10 @@
 #include "scene/scene_error.h"
 #include "shading/output_color.h"
 #include "tracing/light_models.h"
+#include "universe/diagnostics.h"
 #include "universe/node_kinds.h"
 #include "universe/plugin_loader.h"
+#include "universe/plugin_search.h"
 #include "universe/printable.h"
 #include "universe/text_file.h"
 
@@ -138,7 +140,6 @@ class SceneReader {
         for (Entity& entity : entities_)
             if (entity.node) validate(entity);
         if (problemCount_ > 0) fail();
-        finishWarnings();
         return std::move(scene_);
     }
 
@@ -201,8 +202,7 @@ class SceneReader {
         if (options.loadDefaultPlugin) {
             loadModules({defaultPluginPath()});
             try {
-                loadSearchPathPlugins(universe_->registry(),
-                                      options.warn ? options.warn : warnOnStderr);
+                loadSearchPathPlugins(universe_->registry());
             } catch (const HostError& e) {
                 problem("ORV_PLUGIN_PATH", e.what());
             }
@@ -239,10 +239,6 @@ class SceneReader {
                 problem("plugin '" + path + "'", e.what());
             }
         }
-    }
-
-    static void warnOnStderr(const std::string& warning) {
-        std::fprintf(stderr, "warning: %s\n", printable(warning).c_str());
     }
 
     std::vector<std::string> typeNames(int32_t kind) const {
@@ -677,7 +673,7 @@ class SceneReader {
             for (size_t i = 0; i < m.differing.size() && i < kShown; ++i)
                 others += (i == 0 ? "" : ", ") + named(m.differing[i]);
             if (m.differing.size() > kShown || m.perhapsMore) others += " and others";
-            warn("environment read once",
+            warn("environment read once", m.lookup, m.param,
                  "node '" + m.lookup->name + "' (" + m.lookup->type->name + "): parameter '" +
                      m.param + "'",
                  "is " + std::to_string(m.value) +
@@ -759,7 +755,7 @@ class SceneReader {
                 checkSize(entity, "size", "the plane");
                 if (const Vector scale = node->values[kObjectScale].vec;
                     scale.x == 0 || scale.y == 0 || scale.z == 0)
-                    warn("zero scale", entity.label + ": parameter 'scale'",
+                    warn("zero scale", node, "scale", entity.label + ": parameter 'scale'",
                          "is " + formatValue(node->values[kObjectScale]) +
                              ": the object is flattened to nothing along an axis");
                 if (!entity.refused) checkReach(entity);
@@ -799,10 +795,10 @@ class SceneReader {
                 (source ? "once per update " : "not meant ") + node->type->name + "." + decl.name;
             const std::string where = entity.label + ": parameter '" + decl.name + "'";
             // Counted only: the message of the first is the one shown.
-            if (warningKinds_.count(kind)) {
-                warn(kind, where, "");
+            if (warnedKinds_.count(kind)) {
+                warn(kind, node, decl.name, where, "");
             } else if (source) {
-                warn(kind, where,
+                warn(kind, node, decl.name, where,
                      "is linked to '" + source->name + "' (" + source->type->name +
                          "), whose value can differ from sample to sample, but " +
                          node->type->name +
@@ -810,7 +806,7 @@ class SceneReader {
                          "sample the node is set up on" +
                          reachedFrom(node));
             } else {
-                warn(kind, where,
+                warn(kind, node, decl.name, where,
                      "is " + formatValue(node->values[i]) + ", outside its " +
                          (decl.values.empty() ? "range (" : "table (") + decl.meantValues() +
                          "): " +
@@ -870,7 +866,7 @@ class SceneReader {
                                (size == 0 ? "-0" : formatValue(storedValue(*entity.node, param))) +
                                "; a size cannot be negative: expected 0 or more");
         else if (size == 0)
-            warn("zero size", where,
+            warn("zero size", entity.node, param, where,
                  std::string("is 0: ") + object + " has no size and shows nothing");
     }
 
@@ -897,7 +893,8 @@ class SceneReader {
                                     type == kTypeByte || type == kTypeBoolean
                                 ? "it as grey"
                                 : "black";
-        warn("shader not a colour", entity.label + ": parameter '" + param + "'",
+        warn("shader not a colour", entity.node, param,
+             entity.label + ": parameter '" + param + "'",
              "names '" + value.node->name + "' (" + value.node->type->name + "), whose output is " +
                  typeName(type) + ", not a colour: the " +
                  (entity.role == Role::Object ? "object" : "background") + " shows " + shown);
@@ -910,7 +907,8 @@ class SceneReader {
             return;
         const Node* named = environment->value.node;
         if (isColorType(named->type->outputType)) return;
-        warn("environment not a colour", entity.label + ": user parameter 'environment'",
+        warn("environment not a colour", entity.node, "environment",
+             entity.label + ": user parameter 'environment'",
              "names '" + named->name + "' (" + named->type->name + "), whose output is " +
                  typeName(named->type->outputType) +
                  ", not a colour: an environment lookup reads its value's bits as a colour");
@@ -923,7 +921,7 @@ class SceneReader {
             if (node->links[i] || (v.type != kTypeRGB && v.type != kTypeRGBA)) continue;
             if (v.rgba.r < 0 || v.rgba.g < 0 || v.rgba.b < 0 ||
                 (v.type == kTypeRGBA && v.rgba.a < 0))
-                warn("negative colour",
+                warn("negative colour", node, node->type->params[i].name,
                      entity.label + ": parameter '" + node->type->params[i].name + "'",
                      "is " + formatValue(v) + ": a negative colour takes light away");
         }
@@ -931,20 +929,18 @@ class SceneReader {
 
     /// Odd but legal values are warned about once per kind, at the first place found, with a
     /// count of the others: a scene of a thousand flat objects gets one line, not a thousand.
-    void warn(const std::string& kind, const std::string& where, const std::string& what) {
-        auto [slot, fresh] = warningKinds_.emplace(kind, WarningKind{scene_->warnings.size(), 0});
-        if (!fresh) {
-            ++slot->second.more;
-            return;
-        }
-        scene_->warnings.push_back(shortenQuotedNames(fileName_ + ": " + where + ": " + what));
-    }
-
-    void finishWarnings() {
-        for (const auto& [kind, found] : warningKinds_)
-            if (found.more > 0)
-                scene_->warnings[found.index] +=
-                    " (and " + std::to_string(found.more) + " more like it)";
+    /// The first of a kind gives the message; the others are counted under the same key.
+    void warn(const std::string& kind, const Node* node, const std::string& parameter,
+              const std::string& where, const std::string& what) {
+        Where place;
+        place.file = fileName_;
+        if (node) place.node = node->name;
+        place.parameter = parameter;
+        const std::string key = "scene " + fileName_ + ": " + kind;
+        const std::string message = warnedKinds_.insert(kind).second
+                                        ? shortenQuotedNames(fileName_ + ": " + where + ": " + what)
+                                        : std::string();
+        diagnostics().report(Severity::Warning, key, place, message);
     }
 
     struct PendingLink {
@@ -967,11 +963,7 @@ class SceneReader {
     std::vector<PendingLink> links_;
     std::unordered_map<std::string, int> nextSuffix_;
     std::unordered_map<const Node*, size_t> lightIndex_;
-    struct WarningKind {
-        size_t index;  ///< in scene_->warnings
-        size_t more;   ///< further places with the same kind of value
-    };
-    std::unordered_map<std::string, WarningKind> warningKinds_;
+    std::unordered_set<std::string> warnedKinds_;  ///< kinds of warning given
     /// Per node, the nodes it feeds; built when first asked for.
     std::unordered_map<const Node*, std::vector<const Node*>> downstream_;
 };

@@ -20,7 +20,6 @@
 #include <vector>
 
 #include "scene/scene.h"
-#include "universe/plugin_search.h"
 
 namespace host {
 
@@ -32,8 +31,6 @@ struct SceneReadOptions {
     /// Load the library's module (host::defaultPluginPath) and then the modules on
     /// $ORV_PLUGIN_PATH before the scene's own plug-ins.
     bool loadDefaultPlugin = true;
-    /// Told about each module on $ORV_PLUGIN_PATH that is skipped; unset: printed on stderr.
-    WarningFn warn;
     /// Further modules to load, after the default one and before the scene's.
     std::vector<std::string> plugins;
 };

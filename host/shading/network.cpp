@@ -5,7 +5,6 @@
 #include "shading/explain_recorder.h"
 #include "shading/sample_state.h"
 #include "universe/node.h"
-#include "universe/printable.h"
 
 namespace host {
 
@@ -14,14 +13,29 @@ namespace {
 /// Nesting of evaluations on samples without host state (shaded outside any sample scope).
 thread_local int tUnscopedEvaluations = 0;
 
+/// Said once per node: each refused node is a place of its own to look at.
+[[gnu::noinline, gnu::cold]] void warnTooDeep(Node* node, const ShaderGlobals* sg) {
+    // Formatted without building strings: nothing here may throw into a plug-in's call.
+    const std::string& name = node->name;
+    const std::string& type = node->type->name;
+    char message[640];
+    std::snprintf(message, sizeof message,
+                  "node '%.*s%s' (%.*s%s): evaluations nest more than %d deep in one sample (a "
+                  "network that reaches itself through a renderer call?); answered black",
+                  static_cast<int>(cutLength(name, kMaxShownName)), name.c_str(),
+                  name.size() > kMaxShownName ? "..." : "",
+                  static_cast<int>(cutLength(type, kMaxShownName)), type.c_str(),
+                  type.size() > kMaxShownName ? "..." : "", kMaxNestedEvaluations);
+    char key[64];
+    std::snprintf(key, sizeof key, "nesting too deep %p", static_cast<const void*>(node));
+    Where where = whereOf(sg);
+    where.node = node->name;
+    diagnostics().report(Severity::Warning, key, where, message);
+}
+
 void refuseTooDeep(Node* node, ShaderGlobals* sg) {
     sg->out.rgba = RGBA{0.0f, 0.0f, 0.0f, 1.0f};
-    if (!node->nestingWarned.exchange(true, std::memory_order_relaxed))
-        std::fprintf(stderr,
-                     "warning: node '%s' (%s): evaluations nest more than %d deep in one sample "
-                     "(a network that reaches itself through a renderer call?); answered black\n",
-                     printable(node->name).c_str(), printable(node->type->name).c_str(),
-                     kMaxNestedEvaluations);
+    if (node->nestingWarned.first()) warnTooDeep(node, sg);
 }
 
 /// An evaluation reported to orv-shade --explain.

@@ -11,6 +11,17 @@ SampleScope::SampleScope(ThreadContext& thread, ShaderGlobals& sg, const World* 
     sg.host = &sample_;
 }
 
+Where whereOf(const ShaderGlobals* sg) {
+    Where where;
+    const HostSample* sample = sg ? sg->host : nullptr;
+    if (sample && sample->thread && sample->thread->inFrame) {
+        where.pixelX = sample->origin.pixelX;
+        where.pixelY = sample->origin.pixelY;
+        where.sample = sample->origin.sampleIndex;
+    }
+    return where;
+}
+
 ShaderGlobals blankShaderGlobals() {
     ShaderGlobals sg;
     std::memset(&sg, 0, sizeof(sg));

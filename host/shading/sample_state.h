@@ -7,6 +7,7 @@
 #include "plugin/renderer.h"
 #include "shading/message_store.h"
 #include "shading/sample_arena.h"
+#include "universe/diagnostics.h"
 
 namespace host {
 
@@ -33,6 +34,9 @@ struct ThreadContext {
     /// at it (one relaxed load) and cut their work short, so that even a sample that would never
     /// end stops. Never null.
     const std::atomic<bool>* stop = &kNeverStop;
+    /// Set on a render's threads, whose samples' origins are pixels of the frame; elsewhere
+    /// (orv-shade's points) an origin only decorrelates random numbers.
+    bool inFrame = false;
 };
 
 /// Where a sample comes from, for decorrelating its random numbers.
@@ -73,6 +77,10 @@ class SampleScope {
     SampleArena::Mark mark_;
     HostSample sample_;
 };
+
+/// Where `sg` is, for a report: its pixel and camera sample when a render shades it; nothing
+/// known otherwise.
+Where whereOf(const ShaderGlobals* sg);
 
 /// A ShaderGlobals with every field zeroed, the shading normal +Z and no host state.
 ShaderGlobals blankShaderGlobals();

@@ -66,14 +66,16 @@ Node* shaderOf(const Node* object) {
 }
 
 /// A ray one level deeper than the thread's stack can hold is not cast; the first such ray of
-/// the process says so, once.
-[[gnu::noinline, gnu::cold]] void refuseForStack(int depth) {
-    static std::atomic<bool> warned{false};
-    if (!warned.exchange(true, std::memory_order_relaxed))
-        std::fprintf(stderr,
-                     "warning: a ray %d levels below the camera would overflow its render "
-                     "thread's stack; rays that deep are not cast\n",
-                     depth);
+/// a render says so, once, with the sample it came from.
+[[gnu::noinline, gnu::cold]] void refuseForStack(int depth, const ShaderGlobals* parent) {
+    static ReportOnce once;
+    if (!once.first()) return;
+    char message[160];
+    std::snprintf(message, sizeof message,
+                  "a ray %d levels below the camera would overflow its render thread's stack; "
+                  "rays that deep are not cast",
+                  depth);
+    diagnostics().report(Severity::Warning, "ray deeper than the stack", whereOf(parent), message);
 }
 
 /// What a ray that leaves the scene sees: the world's background shader looking along the ray,
@@ -168,7 +170,7 @@ bool traceRay(const Ray& ray, TraceResult& r) {
     const int depth = parent.rayDepth + 1;
     if (depth > world->maxRayDepth || depth > kHardRayDepthLimit || !parent.thread) return false;
     if (!stackRoomForARay()) {
-        refuseForStack(depth);
+        refuseForStack(depth, ray.parent);
         return false;
     }
     countRay(parent.thread, ray.type);

@@ -8,6 +8,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "universe/diagnostics.h"
 #include "universe/node_type.h"
 #include "universe/param_value.h"
 
@@ -34,8 +35,8 @@ struct Node {
     void* localData = nullptr;
     bool initialized = false;
     bool needsUpdate = true;  ///< set by any parameter change; cleared by update
-    /// Set by the first evaluation refused for nesting too deep, so the warning is printed once.
-    std::atomic<bool> nestingWarned{false};
+    /// Given by the first evaluation refused for nesting too deep, so the warning is given once.
+    host::ReportOnce nestingWarned;
 
     /// Builds no string: the renderer calls answer it per sample, where nothing may allocate.
     const UserParamEntry* findUserParam(std::string_view paramName) const;

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "universe/diagnostics.h"
 #include "universe/host_error.h"
 #include "universe/plugin_loader.h"
 
@@ -54,7 +55,7 @@ std::vector<std::string> modulesOnPath(const std::string& pathList) {
     return modules;
 }
 
-std::vector<std::string> loadSearchPathPlugins(NodeTypeRegistry& registry, const WarningFn& warn) {
+std::vector<std::string> loadSearchPathPlugins(NodeTypeRegistry& registry) {
     const char* pathList = std::getenv("ORV_PLUGIN_PATH");
     if (!pathList || !*pathList) return {};
     std::vector<std::string> modules;
@@ -65,7 +66,10 @@ std::vector<std::string> loadSearchPathPlugins(NodeTypeRegistry& registry, const
         } catch (const PluginConflict&) {
             throw;
         } catch (const HostError& e) {
-            warn(std::string(e.what()) + "; skipped");
+            Where where;
+            where.file = path;
+            diagnostics().report(Severity::Warning, "module skipped: " + path, where,
+                                 std::string(e.what()) + "; skipped");
         }
     }
     return modules;

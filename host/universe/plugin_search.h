@@ -6,16 +6,12 @@
 // be moved anywhere.
 #pragma once
 
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "universe/node_type.h"
 
 namespace host {
-
-/// Told one line per module skipped, naming it and why.
-using WarningFn = std::function<void(const std::string&)>;
 
 /// The folder of the loaded host library, resolved at run time.
 std::string hostLibraryDir();
@@ -30,9 +26,9 @@ std::vector<std::string> modulesOnPath(const std::string& pathList);
 
 /// Loads into `registry` each plug-in on $ORV_PLUGIN_PATH (see loadPlugin): a file already
 /// loaded is passed over; one that is not a plug-in module (checked before it is loaded, so no
-/// other library's code runs) or that fails to load is skipped and `warn` told its path and the
-/// reason. Throws PluginConflict naming both modules when one offers a node type that another
-/// has registered. Returns the modules loaded.
-std::vector<std::string> loadSearchPathPlugins(NodeTypeRegistry& registry, const WarningFn& warn);
+/// other library's code runs) or that fails to load is skipped, with a warning in the
+/// diagnostics sink naming its path and the reason. Throws PluginConflict naming both modules
+/// when one offers a node type that another has registered. Returns the modules loaded.
+std::vector<std::string> loadSearchPathPlugins(NodeTypeRegistry& registry);
 
 }  // namespace host

@@ -13,6 +13,7 @@
 #include "shading/sample_state.h"
 #include "support/network.h"
 #include "support/test_nodes.h"
+#include "universe/diagnostics.h"
 
 namespace {
 
@@ -206,13 +207,13 @@ void chain(test::Network& net, int length) {
 }
 
 TEST(NestingBound, ChainAtTheBoundRunsWholeAndOneBeyondAnswersBlackWithOneWarning) {
+    host::diagnostics().clear();
     {
         test::Network net(false);
         test::registerTestNodes(net.universe());
         chain(net, host::kMaxNestedEvaluations);
-        ::testing::internal::CaptureStderr();
         const RGB whole = net.evaluate("c" + std::to_string(host::kMaxNestedEvaluations - 1)).rgb;
-        EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+        EXPECT_TRUE(host::diagnostics().snapshot().empty());
         EXPECT_FLOAT_EQ(whole.b, 0.75f);
     }
     test::Network net(false);
@@ -222,19 +223,48 @@ TEST(NestingBound, ChainAtTheBoundRunsWholeAndOneBeyondAnswersBlackWithOneWarnin
     net.prepare();
     ShaderGlobals sg = host::blankShaderGlobals();
     host::SampleScope scope(net.thread(0), sg);
-    ::testing::internal::CaptureStderr();
     host::evaluateNode(net.node(last), &sg);
     const RGBA cut = sg.out.rgba;
     host::evaluateNode(net.node(last), &sg);
-    const std::string warnings = ::testing::internal::GetCapturedStderr();
     EXPECT_EQ(cut.b, 0.0f);
     EXPECT_EQ(cut.a, 1.0f);
     // The innermost node is the one refused, and it is named once however often it is.
-    EXPECT_NE(warnings.find("node 'c0'"), std::string::npos) << warnings;
-    EXPECT_EQ(warnings.find("warning", 1), std::string::npos) << warnings;
+    auto given = host::diagnostics().snapshot();
+    ASSERT_EQ(given.size(), 1u);
+    EXPECT_EQ(given[0].node, "c0");
+    EXPECT_NE(given[0].message.find("node 'c0'"), std::string::npos) << given[0].message;
+    EXPECT_EQ(given[0].count, 1u);
+    // Cleared between renders, it is given again by the next that refuses it.
+    host::diagnostics().clear();
+    host::evaluateNode(net.node(last), &sg);
+    EXPECT_EQ(host::diagnostics().snapshot().size(), 1u);
     // Every evaluation, refused or not, unwinds its count: the same sample goes on as new.
     host::evaluateNode(net.node("c1"), &sg);
     EXPECT_FLOAT_EQ(sg.out.rgba.b, 0.75f);
+}
+
+// Render threads refusing the same node at once: one warning, and no race (the tsan preset).
+TEST(NestingBound, ThreadsRefusingOneNodeGiveOneWarning) {
+    host::diagnostics().clear();
+    test::Network net(false);
+    test::registerTestNodes(net.universe());
+    chain(net, host::kMaxNestedEvaluations + 1);
+    net.prepare();
+    Node* last = net.node("c" + std::to_string(host::kMaxNestedEvaluations));
+    net.thread(3);  // each thread's context made before they start
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([&context = net.thread(t), last] {
+            for (int i = 0; i < 50; ++i) {
+                ShaderGlobals sg = host::blankShaderGlobals();
+                host::SampleScope scope(context, sg);
+                host::evaluateNode(last, &sg);
+            }
+        });
+    for (std::thread& thread : threads) thread.join();
+    const auto given = host::diagnostics().snapshot();
+    ASSERT_EQ(given.size(), 1u);
+    EXPECT_EQ(given[0].count, 1u);
 }
 
 }  // namespace

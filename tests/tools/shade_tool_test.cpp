@@ -42,6 +42,7 @@ TEST(OrvShadeTool, PrintsOneRecordPerPoint) {
     expectVector(records[0]["output"], 1, 0, 0);
     expectVector(records[1]["output"], 0, 0, 1);
     EXPECT_EQ(records[1]["node"], "checker");
+    EXPECT_FALSE(records[0].contains("warnings"));  // only a point that raised some has them
 }
 
 TEST(OrvShadeTool, FlagsGiveOnePointAndFiltersAreRecognised) {
@@ -97,7 +98,7 @@ TEST(OrvShadeTool, PointsInAnyOrderGiveTheRendersValues) {
     }
 }
 
-TEST(OrvShadeTool, SettingUpSaysNothingOfItsOwn) {
+TEST(OrvShadeTool, SettingUpSaysNothingOfItsOwnAndEachPointCarriesItsWarnings) {
     // A chain too deep for one sample: shading its end refuses one node, and only that is told,
     // though setting up each node of the chain from itself would refuse others.
     std::string nodes = R"({"type": "lambert", "name": "n0", "color": 0.5})";
@@ -107,14 +108,25 @@ TEST(OrvShadeTool, SettingUpSaysNothingOfItsOwn) {
     const tooltest::ScratchDir scratch;
     scratch.write("chain.json",
                   R"({"objects": [{"type": "sphere", "shader": "n0"}], "nodes": [)" + nodes + "]}");
-    const tooltest::ToolRun run =
-        tooltest::runTool("orv-shade", {"chain.json", "-n", "n99"}, scratch);
+    scratch.write("points.json", R"([{"point": [0, 0, 0]}, {"point": [1, 0, 0]}])");
+    const tooltest::ToolRun run = tooltest::runTool(
+        "orv-shade", {"chain.json", "-n", "n99", "--points", "points.json"}, scratch);
     EXPECT_EQ(run.exitCode, 0) << run.output;
-    size_t warnings = 0;
-    for (size_t at = run.output.find("nest more"); at != std::string::npos;
-         at = run.output.find("nest more", at + 1))
-        ++warnings;
-    EXPECT_EQ(warnings, 1u) << run.output;
+    // Told once on stderr; carried by every point that raised it.
+    size_t told = 0;
+    for (size_t at = run.output.find("warning: node"); at != std::string::npos;
+         at = run.output.find("warning: node", at + 1))
+        ++told;
+    EXPECT_EQ(told, 1u) << run.output;
+    const json records = json::parse(run.output.substr(run.output.rfind("\n[\n") + 1));
+    ASSERT_EQ(records.size(), 2u);
+    for (const json& record : records) {
+        ASSERT_EQ(record["warnings"].size(), 1u) << record;
+        EXPECT_EQ(record["warnings"][0]["severity"], "warning");
+        EXPECT_EQ(record["warnings"][0]["node"], "n35");
+        EXPECT_NE(record["warnings"][0]["message"].get<std::string>().find("nest more"),
+                  std::string::npos);
+    }
 }
 
 }  // namespace
