@@ -1,5 +1,7 @@
 #include "support/test_nodes.h"
 
+#include <atomic>
+
 namespace test {
 
 std::vector<std::string>& recorderEvents() {
@@ -7,8 +9,8 @@ std::vector<std::string>& recorderEvents() {
     return events;
 }
 
-int& constantEvaluations() {
-    static int count = 0;
+std::atomic<int>& constantEvaluations() {
+    static std::atomic<int> count{0};
     return count;
 }
 

@@ -1,6 +1,7 @@
 // Node types for host tests, registered through the same NodeMethods tables as plug-in nodes.
 #pragma once
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,7 @@ namespace test {
 /// writes 1 when "probe" was already set in the sample.
 void registerTestNodes(host::Universe& universe);
 std::vector<std::string>& recorderEvents();
-int& constantEvaluations();
+/// Atomic: render threads of a test may evaluate test_constant at once.
+std::atomic<int>& constantEvaluations();
 
 }  // namespace test
