@@ -5,6 +5,7 @@
 
 #include "render/scene_render.h"
 #include "shading/sample_state.h"
+#include "universe/diagnostics.h"
 
 namespace host {
 
@@ -26,6 +27,9 @@ ImageFacts renderFacts(const SceneRender& job, const RenderStats& stats,
     facts.seconds = stats.seconds;
     facts.nonFiniteSamples = stats.nonFinite.count;
     if (stats.nonFinite.count > 0) facts.firstNonFinite = sampleText(stats.nonFinite.first);
+    const Diagnostics::Counts given = diagnostics().counts();
+    facts.warnings = given.warnings;
+    facts.errors = given.errors;
     std::map<std::string, std::string> versions;  // by module, each once
     for (const NodeType* type : job.scene().universe->registry().all())
         if (type->source != "built-in") versions.emplace(type->source, type->version);

@@ -22,6 +22,8 @@ struct ImageFacts {
         plugins;  ///< each loaded module's file name and the renderer version it was built for
     uint64_t nonFiniteSamples = 0;  ///< camera samples rendered black for a NaN or inf colour
     std::string firstNonFinite;     ///< the first of them, as sampleText gives it; empty: none
+    uint64_t warnings = 0;          ///< warnings the diagnostics sink was given, by kind
+    uint64_t errors = 0;            ///< errors it was given, by kind
 };
 
 /// Where a sample is, in frame pixels: "pixel X,Y sample S".

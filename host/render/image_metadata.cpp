@@ -28,6 +28,9 @@ void describeImage(OIIO::ImageSpec& header, const ImageFacts& facts) {
                      static_cast<int>(std::min(facts.nonFiniteSamples, kLargest)));
     if (!facts.firstNonFinite.empty())
         header.attribute("orv:firstNonFiniteSample", facts.firstNonFinite);
+    header.attribute("orv:warnings", static_cast<int>(std::min(facts.warnings, kLargest)));
+    if (facts.errors > 0)
+        header.attribute("orv:errors", static_cast<int>(std::min(facts.errors, kLargest)));
 }
 
 }  // namespace host

@@ -160,13 +160,15 @@ TEST_F(ToolsTest, NonFiniteSamplesAreReportedWithTheFirstInFrameOrder) {
         const ToolRun done = run(render + args + " -o " + file("hot.exr") + " 2>&1");
         EXPECT_EQ(done.status, 0) << done.output;
         const std::string info = run("oiiotool --info -v " + file("hot.exr")).output;
-        return lineWith(done.output, "warning") + "\n" + lineWith(info, "orv:nonFiniteSamples") +
-               "\n" + lineWith(info, "orv:firstNonFiniteSample");
+        return lineWith(done.output, "warning:") + "\n" + lineWith(info, "orv:nonFiniteSamples") +
+               "\n" + lineWith(info, "orv:firstNonFiniteSample") + "\n" +
+               lineWith(info, "orv:warnings");
     };
     const std::string whole = report("--threads 1");
     EXPECT_NE(whole.find("NaN or infinite colour, rendered black; the first at pixel "),
               std::string::npos)
         << whole;
+    EXPECT_NE(whole.find("orv:warnings: 1"), std::string::npos) << whole;
     EXPECT_EQ(report("--threads 2 --bucket 3"), whole);
     int x = -1, y = -1;
     ASSERT_EQ(std::sscanf(lineWith(whole, "orv:first").c_str(),
@@ -179,9 +181,10 @@ TEST_F(ToolsTest, NonFiniteSamplesAreReportedWithTheFirstInFrameOrder) {
          {"0,0,24," + std::to_string(y),
           "0," + std::to_string(y) + "," + std::to_string(x) + "," + std::to_string(y + 1)}) {
         const std::string none = report("--crop " + before);
-        EXPECT_EQ(none.find("warning"), std::string::npos) << before << ": " << none;
+        EXPECT_EQ(none.find("warning:"), std::string::npos) << before << ": " << none;
         EXPECT_NE(none.find("orv:nonFiniteSamples: 0"), std::string::npos)
             << before << ": " << none;
+        EXPECT_NE(none.find("orv:warnings: 0"), std::string::npos) << before << ": " << none;
     }
 }
 
