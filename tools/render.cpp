@@ -8,6 +8,7 @@
 
 #include "command_line.h"
 #include "render/bucket_renderer.h"
+#include "render/film.h"
 #include "render/image_encoder.h"
 #include "render/image_facts.h"
 #include "render/image_output.h"
@@ -56,6 +57,7 @@ int main(int argc, char** argv) {
     int threads = -1, spp = -1, bucket = 16;
     bool quiet = false;
     std::vector<std::string> plugins;
+    std::string aovs;
     app.add_option("scene", scenePath, "scene file (JSON)")->capture_default_str();
     tools::addNameOption(app, "-o,--output", output,
                          "image to write, .exr or .png (default: the scene's name, .png, in the "
@@ -73,6 +75,10 @@ int main(int argc, char** argv) {
         ->type_name("X0,Y0,X1,Y1");
     tools::addIntegerOption(app, "--bucket", bucket, 1, 1024, "bucket size in pixels, 1 to 1024")
         ->default_str("16");
+    app.add_option("--aov", aovs,
+                   "channels beside the beauty, in an .exr: lights, unfiltered, albedo, N, Z, id "
+                   "(comma-separated), or all (default: the scene's \"aovs\")")
+        ->type_name("LIST");
     app.add_option("--plugin", plugins, "load another plug-in module (repeatable)");
     app.add_flag("-q,--quiet", quiet, "no progress bar and no summary");
     if (const auto stop = tools::parseCommandLine(app, argc, argv, "orv-render")) return *stop;
@@ -110,6 +116,7 @@ int main(int argc, char** argv) {
         overrides.threads = threads;
         overrides.bucketSize = bucket;
         overrides.crop = window;
+        if (app.count("--aov") > 0) overrides.aovs = aovs;
         host::SceneRender job(scenePath, overrides, readOptions);
         const host::RenderSettings& settings = job.settings();
         const host::Scene& scene = job.scene();
@@ -134,13 +141,21 @@ int main(int argc, char** argv) {
         tools::armStops();
         host::ImageFile file(output);
         host::refuseSceneInputs(file, scene);
+        uint32_t channels = job.aovs();
+        if (channels != 0 && host::imageExtension(output) == ".png") {
+            tools::say("orv-render", "warning: a PNG holds the beauty alone; " +
+                                         host::aovNames(channels) +
+                                         " not written (write an .exr for them)");
+            channels = 0;
+        }
         host::checkRenderMemory(
-            host::renderMemory(width, height, settings.threads, settings.bucketSize, output),
+            host::renderMemory(width, height, settings.threads, settings.bucketSize, output,
+                               host::extraChannelCount(channels, scene.lights.size())),
             host::memoryRooms(), width, height);
-        host::ImageBuffer image(job.window().width(), job.window().height());
+        host::Film film = job.makeFilm(channels);
         host::ProgressBar bar(stderr, !quiet && isatty(fileno(stderr)));
         const host::RenderStats stats = job.render(
-            image, &tools::gStopRequested, [&](int done, int total) { bar.update(done, total); });
+            film, &tools::gStopRequested, [&](int done, int total) { bar.update(done, total); });
         bar.finish();
         // Printed even with -q: the picture is not what was asked.
         diagnostics.print();
@@ -159,7 +174,7 @@ int main(int argc, char** argv) {
                          si(stats.rays / s).c_str(), countsText(given).c_str());
             tools::say("orv-render", "writing " + output);
         }
-        file.write(image, host::renderFacts(job, stats, scenePath));
+        file.write(film, host::renderFacts(job, stats, scenePath));
         tools::say("orv-render", "wrote " + output);
     } catch (const host::SceneError& e) {
         // What was found before the problems: a plug-in skipped may be why a type is unknown.

@@ -37,6 +37,16 @@ std::vector<Bucket> centreOutBuckets(int width, int height, int size) {
 RenderStats renderImage(const World& world, const Camera& camera, const RenderSettings& settings,
                         ImageBuffer& image, const std::atomic<bool>* stop,
                         const ProgressFn& progress) {
+    Film film(image.width(), image.height());
+    const RenderStats stats = renderImage(world, camera, settings, film, stop, progress);
+    image = std::move(film.beauty());
+    return stats;
+}
+
+RenderStats renderImage(const World& world, const Camera& camera, const RenderSettings& settings,
+                        Film& film, const std::atomic<bool>* stop, const ProgressFn& progress) {
+    const ImageBuffer& image = film.beauty();
+    const bool channels = film.hasExtra();
     const auto started = std::chrono::steady_clock::now();
     const std::vector<Bucket> buckets =
         centreOutBuckets(image.width(), image.height(), std::max(1, settings.bucketSize));
@@ -57,6 +67,11 @@ RenderStats renderImage(const World& world, const Camera& camera, const RenderSe
         ThreadContext thread(static_cast<uint8_t>(index));
         thread.inFrame = true;
         if (stop) thread.stop = stop;
+        // Sized here, once per thread, so that no sample allocates.
+        SampleChannels record;
+        PixelSum pixel;
+        film.prepare(record, pixel);
+        if (channels) thread.channels = &record;
         uint64_t shaded = 0;
         NonFiniteSamples blackened;
         // Looked at per camera sample, so a stop ends the render in the middle of a bucket; a
@@ -74,23 +89,27 @@ RenderStats renderImage(const World& world, const Camera& camera, const RenderSe
             bool cut = false;
             for (int y = b.y0; y < b.y1 && !cut; ++y)
                 for (int x = b.x0; x < b.x1; ++x) {
-                    RGBA sum{0, 0, 0, 0};
+                    film.begin(pixel);
                     const int px = x + settings.originX, py = y + settings.originY;
                     for (uint32_t s = 0; s < spp; ++s) {
                         if ((cut = stopping())) break;
                         float u, v;
                         pixelSampleOffset(uint32_t(px), uint32_t(py), s, spp, &u, &v);
                         const SampleOrigin origin{uint32_t(px), uint32_t(py), s};
+                        if (channels) record.clear();
                         const RGBA c = traceCameraSample(thread, world, camera, origin, px + u,
                                                          py + v, blackened);
-                        sum.r += c.r;
-                        sum.g += c.g;
-                        sum.b += c.b;
-                        sum.a += c.a;
+                        if (channels) {
+                            film.addSample(pixel, c, record);
+                        } else {
+                            pixel.beauty.r += c.r;
+                            pixel.beauty.g += c.g;
+                            pixel.beauty.b += c.b;
+                            pixel.beauty.a += c.a;
+                        }
                     }
                     if (cut) break;
-                    image.at(x, y) =
-                        RGBA{sum.r * weight, sum.g * weight, sum.b * weight, sum.a * weight};
+                    film.store(x, y, pixel, weight);
                     shaded += spp;
                 }
             if (cut) break;

@@ -7,6 +7,7 @@
 
 #include "render/camera.h"
 #include "render/camera_sample.h"
+#include "render/film.h"
 #include "render/image_buffer.h"
 #include "tracing/world.h"
 
@@ -34,12 +35,17 @@ struct RenderStats {
 /// Called on the calling thread about ten times a second with buckets done and in all.
 using ProgressFn = std::function<void(int done, int total)>;
 
-/// Renders `world` through `camera` into `image` (every pixel the box-filtered mean of its
-/// samples). Buckets are taken from the image centre outwards by whichever thread is free; each
-/// thread owns one ThreadContext for the whole render, so its index is stable. The result does
-/// not depend on the thread count. When `stop` becomes true the threads leave the sample they
-/// are on (what is left of it answers black) and the render returns with stats.stopped set and
-/// the image incomplete.
+/// Renders `world` through `camera` onto `film` (every pixel the box-filtered mean of its
+/// samples, channel by channel). Buckets are taken from the image centre outwards by whichever
+/// thread is free; each thread owns one ThreadContext for the whole render, so its index is
+/// stable. The result does not depend on the thread count. When `stop` becomes true the threads
+/// leave the sample they are on (what is left of it answers black) and the render returns with
+/// stats.stopped set and the film incomplete.
+RenderStats renderImage(const World& world, const Camera& camera, const RenderSettings& settings,
+                        Film& film, const std::atomic<bool>* stop = nullptr,
+                        const ProgressFn& progress = {});
+
+/// The beauty alone, into `image`.
 RenderStats renderImage(const World& world, const Camera& camera, const RenderSettings& settings,
                         ImageBuffer& image, const std::atomic<bool>* stop = nullptr,
                         const ProgressFn& progress = {});

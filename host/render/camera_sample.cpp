@@ -4,6 +4,7 @@
 #include <limits>
 #include <tuple>
 
+#include "tracing/sample_channels.h"
 #include "tracing/tracer.h"
 
 namespace host {
@@ -17,8 +18,11 @@ bool before(const SampleOrigin& a, const SampleOrigin& b) {
 
 /// Out of line and cold: a render of finite colours never comes here.
 [[gnu::noinline, gnu::cold]] RGBA blackForNonFinite(const RGBA& color, const SampleOrigin& origin,
-                                                    NonFiniteSamples& nonFinite) {
+                                                    NonFiniteSamples& nonFinite,
+                                                    SampleChannels* channels) {
     nonFinite.add(origin);
+    // Its channels go with it, so that the light groups still add up to the beauty.
+    if (channels) channels->clear();
     return RGBA{0, 0, 0, std::isfinite(color.a) ? color.a : 1.0f};
 }
 
@@ -51,7 +55,7 @@ RGBA traceCameraSample(ThreadContext& thread, const World& world, const Camera& 
     // Each channel on its own: a sum of large finite channels may overflow where none is inf.
     if (!std::isfinite(color.r) || !std::isfinite(color.g) || !std::isfinite(color.b) ||
         !std::isfinite(color.a))
-        return blackForNonFinite(color, origin, nonFinite);
+        return blackForNonFinite(color, origin, nonFinite, thread.channels);
     return color;
 }
 

@@ -27,7 +27,8 @@ struct NonFiniteSamples {
 /// down; a miss gives the background. Alpha is 1 on a hit, 0 on a miss. A colour with a NaN or
 /// infinite channel would spread through the pixel filter: it gives opaque black instead (a
 /// non-finite alpha gives alpha 1) and is added to `nonFinite`. No lock, no heap allocation once
-/// the thread's arena has warmed up.
+/// the thread's arena has warmed up. What the sample records for the film goes to
+/// thread.channels, when the thread has a record, which the caller clears before each sample.
 RGBA traceCameraSample(ThreadContext& thread, const World& world, const Camera& camera,
                        const SampleOrigin& origin, float x, float y, NonFiniteSamples& nonFinite);
 

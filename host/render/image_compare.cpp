@@ -36,6 +36,20 @@ ImageBuffer readImage(const std::string& path) {
     return image;
 }
 
+ImageChannels readChannels(const std::string& path) {
+    OIIO::ImageBuf stored(path);
+    if (!stored.read(0, 0, true, OIIO::TypeDesc::FLOAT))
+        throw HostError("cannot read '" + path + "': " + stored.geterror());
+    ImageChannels image;
+    image.width = stored.roi().width();
+    image.height = stored.roi().height();
+    image.names = stored.spec().channelnames;
+    image.values.resize(size_t(image.width) * size_t(image.height) * image.names.size());
+    if (!stored.get_pixels(stored.roi(), OIIO::TypeDesc::FLOAT, image.values.data()))
+        throw HostError("cannot read '" + path + "': " + stored.geterror());
+    return image;
+}
+
 ImageDifference compareImages(const ImageBuffer& a, const ImageBuffer& b, float threshold) {
     ImageDifference difference;
     if (a.width() != b.width() || a.height() != b.height()) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "render/image_buffer.h"
 
@@ -10,6 +11,16 @@ namespace host {
 /// Reads an image as linear-encoded floats exactly as stored: a PNG gives its sRGB-encoded
 /// values over 255, not decoded. Missing channels read as 0, alpha as 1. Throws HostError.
 ImageBuffer readImage(const std::string& path);
+
+/// Every channel of an image, by name, pixel by pixel; the frame's data window alone.
+struct ImageChannels {
+    int width = 0, height = 0;
+    std::vector<std::string> names;
+    std::vector<float> values;  ///< names.size() floats a pixel
+};
+
+/// Reads every channel of `path` as floats. Throws HostError.
+ImageChannels readChannels(const std::string& path);
 
 struct ImageDifference {
     double meanError = 0;    ///< mean absolute difference over all channels

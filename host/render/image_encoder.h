@@ -6,15 +6,18 @@
 #include <string>
 #include <vector>
 
+#include "render/film.h"
 #include "render/image_buffer.h"
 #include "render/image_facts.h"
 
 namespace host {
 
 /// The whole file `path` names (.png: sRGB 8-bit without alpha; .exr: linear floats with
-/// alpha), with `facts` in its header. Throws HostError naming the path.
+/// alpha, then each of `extra`'s channels by its name), with `facts` in its header. A PNG
+/// holds the beauty alone. Throws HostError naming the path.
 using ImageEncoder = std::vector<unsigned char> (*)(const std::string& path,
                                                     const ImageBuffer& image,
+                                                    const ExtraChannels* extra,
                                                     const ImageFacts& facts);
 
 /// The encoder, its library loaded on the first call. Thread-safe. Throws HostError naming the

@@ -66,7 +66,13 @@ ImageEncoder imageEncoder() {
 ImageFile::ImageFile(std::string path) : file_(checkedPath(path)) {}
 
 void ImageFile::write(const ImageBuffer& image, const ImageFacts& facts) {
-    const std::vector<unsigned char> bytes = imageEncoder()(path(), image, facts);
+    const std::vector<unsigned char> bytes = imageEncoder()(path(), image, nullptr, facts);
+    file_.commit(bytes.data(), bytes.size());
+}
+
+void ImageFile::write(const Film& film, const ImageFacts& facts) {
+    const std::vector<unsigned char> bytes =
+        imageEncoder()(path(), film.beauty(), film.hasExtra() ? &film.extra() : nullptr, facts);
     file_.commit(bytes.data(), bytes.size());
 }
 
@@ -86,10 +92,13 @@ void writeImage(const std::string& path, const ImageBuffer& image, const ImageFa
     ImageFile(path).write(image, facts);
 }
 
-uint64_t imageWriteBytes(const std::string& path, int width, int height) {
+uint64_t imageWriteBytes(const std::string& path, int width, int height, int extraChannels) {
     const uint64_t pixels = uint64_t(width > 0 ? width : 0) * uint64_t(height > 0 ? height : 0);
-    // PNG: the 8-bit copy and the file; EXR: the file. Each at most about its raw size.
-    return (isPng(path) ? 2 * 3 * pixels : 16 * pixels) + 65536;
+    // PNG: the 8-bit copy and the file; EXR: the file, and the channels interleaved for it when
+    // there are more than the beauty's. Each at most about its raw size.
+    if (isPng(path)) return 2 * 3 * pixels + 65536;
+    const uint64_t more = uint64_t(extraChannels > 0 ? extraChannels : 0);
+    return (more ? 2 : 1) * (16 + 4 * more) * pixels + 65536;
 }
 
 float linearToSrgb(float linear) {

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "render/film.h"
 #include "render/image_buffer.h"
 #include "render/image_facts.h"
 #include "scene/scene.h"
@@ -31,6 +32,8 @@ class ImageFile {
     /// Encodes `image` and puts it at the path. `facts` place the image in its frame and
     /// describe the render (image_facts.h).
     void write(const ImageBuffer& image, const ImageFacts& facts = {});
+    /// Encodes `film`: its beauty, and in an .exr every other channel too.
+    void write(const Film& film, const ImageFacts& facts = {});
 
   private:
     FileReplacement file_;
@@ -43,9 +46,10 @@ void refuseSceneInputs(const ImageFile& file, const Scene& scene);
 /// Writes `image` to `path` through an ImageFile.
 void writeImage(const std::string& path, const ImageBuffer& image, const ImageFacts& facts = {});
 
-/// Bytes that writing a `width` x `height` image to `path` takes beside the image buffer
-/// (the 8-bit copy of a PNG and the encoded file in memory), at most.
-uint64_t imageWriteBytes(const std::string& path, int width, int height);
+/// Bytes that writing a `width` x `height` image with `extraChannels` beside the beauty to
+/// `path` takes beside the film (the 8-bit copy of a PNG; the channels interleaved, and the
+/// encoded file in memory), at most.
+uint64_t imageWriteBytes(const std::string& path, int width, int height, int extraChannels = 0);
 
 /// Linear to sRGB-encoded, for one channel in [0, 1]; values outside are clamped.
 float linearToSrgb(float linear);

@@ -127,13 +127,14 @@ uint64_t threadReservation() {
 }  // namespace
 
 RenderMemory renderMemory(int width, int height, int threads, int bucketSize,
-                          const std::string& outputPath) {
+                          const std::string& outputPath, int extraChannels) {
     const uint64_t w = uint64_t(std::max(width, 0)), h = uint64_t(std::max(height, 0));
     const uint64_t side = uint64_t(std::max(bucketSize, 1));
     const uint64_t buckets = ((w + side - 1) / side) * ((h + side - 1) / side);
     RenderMemory need;
-    need.image = w * h * sizeof(RGBA) + buckets * 4 * sizeof(int);
-    need.writing = imageWriteBytes(outputPath, width, height);
+    const uint64_t more = uint64_t(std::max(extraChannels, 0));
+    need.image = w * h * (sizeof(RGBA) + more * sizeof(float)) + buckets * 4 * sizeof(int);
+    need.writing = imageWriteBytes(outputPath, width, height, extraChannels);
     const uint64_t n = uint64_t(std::max(threads, 1));
     need.threads = n * (sizeof(ThreadContext) + 64 * 1024);
     // OpenEXR compresses on a pool of one thread per core, started after the render threads

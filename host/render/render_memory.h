@@ -10,7 +10,7 @@ namespace host {
 
 /// Memory a render takes beyond what the process holds before it starts.
 struct RenderMemory {
-    uint64_t image = 0;    ///< the image buffer and the bucket list
+    uint64_t image = 0;    ///< the film (every channel) and the bucket list
     uint64_t writing = 0;  ///< the output encoded in memory (and a PNG's 8-bit copy)
     uint64_t threads = 0;  ///< the render threads' sample arenas
     /// Reserved, mostly untouched: the stacks and malloc arenas of the render threads and of
@@ -20,8 +20,9 @@ struct RenderMemory {
     uint64_t addressSpace() const { return resident() + reserved; }
 };
 
+/// `extraChannels`: the film's channels beside the beauty's four.
 RenderMemory renderMemory(int width, int height, int threads, int bucketSize,
-                          const std::string& outputPath);
+                          const std::string& outputPath, int extraChannels = 0);
 
 /// What one limit leaves the process. `addressSpace` limits count reservations (thread
 /// stacks); the others count only memory touched.

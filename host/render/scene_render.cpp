@@ -48,6 +48,11 @@ int optionInt(const Universe& universe, int param) {
     return universe.options()->values[param].integer;
 }
 
+std::string optionString(const Universe& universe, int param) {
+    const char* text = universe.options()->values[param].str;
+    return text ? text : "";
+}
+
 }  // namespace
 
 SceneRender::SceneRender(const std::string& scenePath, const RenderOverrides& overrides,
@@ -71,6 +76,9 @@ SceneRender::SceneRender(const std::string& scenePath, const RenderOverrides& ov
     settings_.samples = optionInt(universe, kOptionSamples);
     settings_.threads = universe.renderThreads();
     settings_.bucketSize = overrides.bucketSize;
+    aovs_ = overrides.aovs ? parseAovs(*overrides.aovs, "--aov")
+                           : parseAovs(optionString(universe, kOptionAovs),
+                                       scene_->path + ": options: parameter 'aovs'");
     world_ = buildWorld(*scene_);
     camera_ = sceneCamera(*scene_, width_, height_);
     universe.prepare();
@@ -79,6 +87,18 @@ SceneRender::SceneRender(const std::string& scenePath, const RenderOverrides& ov
 
 SceneRender::~SceneRender() {
     scene_->universe->finish();
+}
+
+Film SceneRender::makeFilm(uint32_t aovs) const {
+    std::vector<const Node*> lights, objects;
+    for (const SceneLight& light : scene_->lights) lights.push_back(light.node);
+    for (const Node* object : scene_->objects) objects.push_back(object);
+    return Film(window_.width(), window_.height(), aovs, lights, objects);
+}
+
+RenderStats SceneRender::render(Film& film, const std::atomic<bool>* stop,
+                                const ProgressFn& progress) const {
+    return renderImage(world_->world, camera_, settings_, film, stop, progress);
 }
 
 RenderStats SceneRender::render(ImageBuffer& image, const std::atomic<bool>* stop,

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "render/bucket_renderer.h"
@@ -20,7 +21,8 @@ struct RenderOverrides {
     int samples = 0;
     int threads = -1;  ///< 0 = all cores
     int bucketSize = 16;
-    PixelWindow crop;  ///< the window of the frame to render; empty: all of it
+    PixelWindow crop;                 ///< the window of the frame to render; empty: all of it
+    std::optional<std::string> aovs;  ///< the film's channels (--aov); unset: the scene's
 };
 
 class SceneRender {
@@ -39,8 +41,17 @@ class SceneRender {
     /// The pixels rendered: the crop, or the whole width() x height() frame.
     const PixelWindow& window() const { return window_; }
 
-    /// Renders into `image`, which is the size of window(); see renderImage for `stop` and
-    /// `progress`. May be called again (the nodes stay set up between renders).
+    /// The channels beside the beauty the overrides or the scene's "aovs" option ask for.
+    uint32_t aovs() const { return aovs_; }
+    /// A film the size of window() with the channels `aovs`, its light groups named by the
+    /// scene's lights. Throws HostError when a light's name would repeat a channel's.
+    Film makeFilm(uint32_t aovs) const;
+
+    /// Renders onto `film`, made by makeFilm; see renderImage for `stop` and `progress`. May be
+    /// called again (the nodes stay set up between renders).
+    RenderStats render(Film& film, const std::atomic<bool>* stop = nullptr,
+                       const ProgressFn& progress = {}) const;
+    /// The beauty alone, into `image`, which is the size of window().
     RenderStats render(ImageBuffer& image, const std::atomic<bool>* stop = nullptr,
                        const ProgressFn& progress = {}) const;
 
@@ -52,6 +63,7 @@ class SceneRender {
     int width_ = 0;
     int height_ = 0;
     PixelWindow window_;
+    uint32_t aovs_ = 0;
 };
 
 }  // namespace host

@@ -16,6 +16,7 @@ namespace host {
 struct World;
 
 class ExplainRecorder;  // shading/explain_recorder.h
+struct SampleChannels;  // tracing/sample_channels.h
 
 /// A stop request that never comes: what a thread looks at when nobody can ask it to stop.
 inline const std::atomic<bool> kNeverStop{false};
@@ -30,6 +31,9 @@ struct ThreadContext {
     uint64_t raysByType[4] = {};
     /// Set only while orv-shade --explain shades a point on this thread; null in renders.
     ExplainRecorder* explain = nullptr;
+    /// The record of the camera sample being traced, when the render's film has channels
+    /// beside the beauty; null otherwise.
+    SampleChannels* channels = nullptr;
     /// Raised to end the work at once: the bucket loop, node evaluations and sampler walks look
     /// at it (one relaxed load) and cut their work short, so that even a sample that would never
     /// end stops. Never null.

@@ -8,6 +8,7 @@
 #include "shading/network.h"
 #include "shading/sample_state.h"
 #include "tracing/light_models.h"
+#include "tracing/sample_channels.h"
 #include "tracing/tracer.h"
 #include "tracing/world.h"
 
@@ -16,6 +17,12 @@ namespace host {
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
+
+void add(RGB& sum, const RGB& c) {
+    sum.r += c.r;
+    sum.g += c.g;
+    sum.b += c.b;
+}
 
 bool isBlack(const RGB& c) {
     return c.r == 0.0f && c.g == 0.0f && c.b == 0.0f;
@@ -40,8 +47,16 @@ RGB directLighting(ShaderGlobals* sg, const RGB& albedo) {
     const Vec3d point = toVec3d(sg->point);
     const Vec3d normal = normalized(toVec3d(sg->normal));
     ExplainRecorder* explain = explainRecorder(sg);
+    // Split by light for the film at the surface the camera sees only: deeper, the shader
+    // that traced the ray decides how much of its light reaches the camera.
+    SampleChannels* channels = sg->host->rayDepth == 0 ? sg->host->thread->channels : nullptr;
+    if (channels && !channels->lighted) {
+        channels->lighted = true;
+        channels->albedo = albedo;
+    }
 
     for (const Light& light : world.lights) {
+        const size_t index = static_cast<size_t>(&light - world.lights.data());
         // A light behind the surface, or that gives nothing here, gives nothing: its filters
         // are not run and no shadow ray is cast for it.
         LightSample sample;
@@ -57,16 +72,28 @@ RGB directLighting(ShaderGlobals* sg, const RGB& albedo) {
         if (explain)
             explain->openLight(light.node, int(&light - world.lights.data()), sg->lightIntensity);
         const ExplainedLight explainedLight{explain};
+        const RGB unfiltered = sg->lightIntensity;
         for (Node* filter : light.filters)
             if (filter) evaluateNode(filter, sg);
         const RGB filtered = sg->lightIntensity;
-        if (isBlack(filtered)) continue;
+        const bool black = isBlack(filtered);
+        // The unfiltered channel wants the shadow ray of a light its filters put out.
+        if (black && !(channels && channels->unfiltered)) continue;
         if (shadowed(*sg, sample)) continue;
 
         const float weight = static_cast<float>(cosine / kPi);
-        total.r += albedo.r * weight * filtered.r;
-        total.g += albedo.g * weight * filtered.g;
-        total.b += albedo.b * weight * filtered.b;
+        if (!black) {
+            const RGB lit{albedo.r * weight * filtered.r, albedo.g * weight * filtered.g,
+                          albedo.b * weight * filtered.b};
+            total.r += lit.r;
+            total.g += lit.g;
+            total.b += lit.b;
+            if (channels) add(channels->lit[index], lit);
+        }
+        if (channels && channels->unfiltered)
+            add(channels->litUnfiltered[index],
+                RGB{albedo.r * weight * unfiltered.r, albedo.g * weight * unfiltered.g,
+                    albedo.b * weight * unfiltered.b});
     }
 
     sg->out = keptOut;

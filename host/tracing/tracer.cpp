@@ -14,6 +14,7 @@
 #include "shading/output_color.h"
 #include "tracing/light_models.h"
 #include "tracing/ray_making.h"
+#include "tracing/sample_channels.h"
 #include "tracing/stack_room.h"
 #include "tracing/world.h"
 #include "universe/node.h"
@@ -188,6 +189,13 @@ bool traceRay(const Ray& ray, TraceResult& r) {
     r.point = hit.point;
     r.distance = hit.distance;
     r.object = hit.object;
+    if (depth == 0 && parent.thread->channels) {
+        SampleChannels& channels = *parent.thread->channels;
+        channels.hit = true;
+        channels.normal = hit.shadingNormal;
+        channels.distance = hit.distance;
+        channels.object = hit.object;
+    }
     Node* shader = shaderOf(hit.object);
     if (!shader) return true;
 

@@ -26,6 +26,7 @@ inline constexpr std::array kOptionsParams{
     intParam("samples", 4),  // camera samples per pixel
     intParam("rayDepth", 4), rgbParam("backgroundColor", 0.0f, 0.0f, 0.0f),
     nodeParam("background"),  // shades missed rays in place of the colour; none by default
+    stringParam("aovs", ""),  // the film's channels beside the beauty: "lights,N" (render/film.h)
 };
 inline constexpr int kOptionThreads = paramIndex(kOptionsParams, "threads", kTypeInt);
 inline constexpr int kOptionXres = paramIndex(kOptionsParams, "xres", kTypeInt);
@@ -35,6 +36,7 @@ inline constexpr int kOptionRayDepth = paramIndex(kOptionsParams, "rayDepth", kT
 inline constexpr int kOptionBackgroundColor =
     paramIndex(kOptionsParams, "backgroundColor", kTypeRGB);
 inline constexpr int kOptionBackground = paramIndex(kOptionsParams, "background", kTypeNode);
+inline constexpr int kOptionAovs = paramIndex(kOptionsParams, "aovs", kTypeString);
 
 /// Owns every node of one scene. One universe is active at a time (the renderer calls that take
 /// no universe, such as AiUniverseGetOptions, answer from it): the newest one alive. Universes

@@ -187,6 +187,17 @@ std::vector<ToolCase> cases() {
         shade("ShadePointsFolder", {"--points", "points"}, {"points", "is a folder"},
               {{"points/readme.txt", "not points"}}),
         // Geometry past Embree's largest coordinate would vanish from the picture.
+        // The film's channels: a name it does not offer, in the scene's option; a light whose
+        // group would be written over another channel.
+        render("AovOptionUnknownName", R"({"options": {"aovs": "lights,beauty"}})", 1,
+               {"options: parameter 'aovs'", "unknown channel 'beauty'", "lights, unfiltered"}),
+        ToolCase{"AovLightNamedAsAChannel",
+                 "orv-render",
+                 {{"scene.json", R"({"options": {"aovs": "lights,albedo"},
+                                     "lights": [{"type": "point", "name": "albedo"}]})"}},
+                 {"scene.json", "-o", "out.exr", "-r", "8x8", "-q"},
+                 1,
+                 {"channel 'albedo.R'", "rename the light"}},
         render("PlaneBeyondTheRayTracersReach",
                R"({"objects": [{"type": "plane", "name": "floor", "size": 4e18}]})", 1,
                {"object 'floor'", "parameter 'size'", "1.844e+18"}),
@@ -213,6 +224,8 @@ std::vector<ToolCase> cases() {
              usage("ResolutionOneNumber", "orv-render", {"-o", "out.png", "-r", "640"},
                    {"orv-render: --res", "2 required"}),
              usage("UnknownFlag", "orv-render", {"--frobnicate"}, {"--frobnicate", "--help"}),
+             usage("AovUnknownName", "orv-render", {"-o", "out.exr", "--aov", "lights,normal"},
+                   {"orv-render: --aov: unknown channel 'normal'", "or all"}),
              usage("GridResolutionBeyond4096", "orv-shade",
                    {"-n", "f", "--grid", "0,0,0:1,1,0", "--res", "5000x8", "--image", "g.exr"},
                    {"orv-shade: --res", "1 to 4096"}),
