@@ -143,9 +143,10 @@ int main(int argc, char** argv) {
         host::refuseSceneInputs(file, scene);
         uint32_t channels = job.aovs();
         if (channels != 0 && host::imageExtension(output) == ".png") {
-            tools::say("orv-render", "warning: a PNG holds the beauty alone; " +
-                                         host::aovNames(channels) +
-                                         " not written (write an .exr for them)");
+            host::diagnostics().report(host::Severity::Warning, "channels in a PNG", host::Where{},
+                                       "a PNG holds the beauty alone; " + host::aovNames(channels) +
+                                           " not written (write an .exr for them)");
+            diagnostics.print();
             channels = 0;
         }
         host::checkRenderMemory(

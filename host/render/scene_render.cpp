@@ -98,13 +98,16 @@ Film SceneRender::makeFilm(uint32_t aovs) const {
 
 RenderStats SceneRender::render(Film& film, const std::atomic<bool>* stop,
                                 const ProgressFn& progress) const {
-    return renderImage(world_->world, camera_, settings_, film, stop, progress);
+    const RenderStats stats = renderImage(world_->world, camera_, settings_, film, stop, progress);
+    reportRender(stats, settings_.threads);
+    return stats;
 }
 
 RenderStats SceneRender::render(ImageBuffer& image, const std::atomic<bool>* stop,
                                 const ProgressFn& progress) const {
-    const RenderStats stats = renderImage(world_->world, camera_, settings_, image, stop, progress);
-    reportRender(stats, settings_.threads);
+    Film film(image.width(), image.height());
+    const RenderStats stats = render(film, stop, progress);
+    image = std::move(film.beauty());
     return stats;
 }
 
