@@ -51,14 +51,14 @@ ImageEncoder imageEncoder() {
         // Local: the encoder binds to the host's libraries, nothing binds to it but here.
         void* library = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
         void* entry = library ? ::dlsym(library, "orvImageEncoder") : nullptr;
-        const ImageEncoder encoder =
+        const ImageEncoder found =
             entry ? reinterpret_cast<decltype(&orvImageEncoder)>(entry)() : nullptr;
-        if (!encoder) {
+        if (!found) {
             const char* reason = ::dlerror();
             throw HostError("cannot load the image encoder '" + path +
                             "': " + (reason ? reason : "no orvImageEncoder in it"));
         }
-        return encoder;
+        return found;
     }();
     return encoder;
 }

@@ -13,9 +13,9 @@ std::string joinLines(const std::vector<std::string>& lines) {
 }
 }  // namespace
 
-SceneError::SceneError(std::vector<std::string> found, size_t count)
-    : HostError(joinLines(found)), problems(std::move(found)), count(count) {
-    if (this->count < problems.size()) this->count = problems.size();
+SceneError::SceneError(std::vector<std::string> found, size_t total)
+    : HostError(joinLines(found)), problems(std::move(found)), count(total) {
+    if (count < problems.size()) count = problems.size();
 }
 
 }  // namespace host

@@ -127,9 +127,9 @@ class SceneReader {
         declareEntities(root);
         for (Entity& entity : entities_)
             if (entity.node) {
-                const size_t before = problemCount_;
+                const size_t problemsBefore = problemCount_;
                 readParams(entity);
-                entity.refused = problemCount_ != before;
+                entity.refused = problemCount_ != problemsBefore;
             }
         for (Entity& entity : entities_)
             if (entity.node) readExtras(entity);

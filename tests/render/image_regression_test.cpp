@@ -89,7 +89,7 @@ TEST_P(ReferenceImagesSlow, MatchesReference) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Scenes, ReferenceImagesSlow, ::testing::ValuesIn(referenceScenes()),
-                         [](const auto& info) { return info.param.name(); });
+                         [](const auto& row) { return row.param.name(); });
 
 TEST(ReferenceImages, EveryBundledSceneIsUnderRegression) {
     std::set<std::string> listed;

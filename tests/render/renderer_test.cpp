@@ -111,8 +111,8 @@ TEST_P(SameScene, GivesTheSamePictureOnAnyThreadsBucketsAndTiles) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Scenes, SameScene, ::testing::ValuesIn(scenesToRepeat()),
-                         [](const ::testing::TestParamInfo<std::string>& info) {
-                             return fs::path(info.param).stem().string();
+                         [](const ::testing::TestParamInfo<std::string>& row) {
+                             return fs::path(row.param).stem().string();
                          });
 
 TEST(NodeSetUp, FollowsTheFirstObjectThatReachesTheNode) {

@@ -461,6 +461,6 @@ TEST_P(BadInput, AnswersAsTheTableSays) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Tools, BadInput, ::testing::ValuesIn(cases()),
-                         [](const auto& info) { return info.param.name; });
+                         [](const auto& row) { return row.param.name; });
 
 }  // namespace

@@ -74,6 +74,6 @@ INSTANTIATE_TEST_SUITE_P(
                    kExr},
         OutputCase{"SceneProblemIsAnError", {"broken.json", "-q"}, 1, "", ""},
         OutputCase{"MissingSceneIsAnError", {"absent.json", "-q"}, 1, "", ""}),
-    [](const auto& info) { return info.param.name; });
+    [](const auto& row) { return row.param.name; });
 
 }  // namespace
