@@ -34,6 +34,13 @@ void addGroup(std::vector<std::string>& names, const std::string& layer, const c
     for (const char* channel : {a, b, c}) names.push_back(layer + "." + channel);
 }
 
+/// Adds `c` to the three channels from `at` on.
+void addRGB(float* at, const RGB& c) {
+    at[0] += c.r;
+    at[1] += c.g;
+    at[2] += c.b;
+}
+
 }  // namespace
 
 uint32_t parseAovs(const std::string& list, const std::string& where) {
@@ -134,29 +141,18 @@ void Film::addSample(PixelSum& sum, const RGBA& color, const SampleChannels& rec
         // What the lights did not give is the unlit group's, so that the groups add up to the
         // beauty: unlit shaders, the background, light brought by traced rays.
         RGB unlit{color.r, color.g, color.b};
-        float* group = out + lit_;
-        for (const RGB& c : record.lit) {
-            group[0] += c.r;
-            group[1] += c.g;
-            group[2] += c.b;
-            group += 3;
+        for (size_t i = 0; i < record.lit.size(); ++i) {
+            const RGB& c = record.lit[i];
+            addRGB(out + lit_ + 3 * i, c);
             unlit.r -= c.r;
             unlit.g -= c.g;
             unlit.b -= c.b;
         }
-        out[unlit_] += unlit.r;
-        out[unlit_ + 1] += unlit.g;
-        out[unlit_ + 2] += unlit.b;
+        addRGB(out + unlit_, unlit);
     }
-    if (unfiltered_ >= 0) {
-        float* group = out + unfiltered_;
-        for (const RGB& c : record.litUnfiltered) {
-            group[0] += c.r;
-            group[1] += c.g;
-            group[2] += c.b;
-            group += 3;
-        }
-    }
+    if (unfiltered_ >= 0)
+        for (size_t i = 0; i < record.litUnfiltered.size(); ++i)
+            addRGB(out + unfiltered_ + 3 * i, record.litUnfiltered[i]);
     if (!record.hit) return;
     if (albedo_ >= 0) {
         // A surface lit by nothing (an unlit shader) is its own colour.
