@@ -9,7 +9,9 @@
 #include "command_line.h"
 #include "render/image_output.h"
 #include "render/node_setup.h"
+#include "render/pixel_explain.h"
 #include "render/point_shading.h"
+#include "render/scene_camera.h"
 #include "render/shade_grid.h"
 #include "render/world_builder.h"
 #include "scene/json_reader.h"
@@ -58,6 +60,38 @@ void checkShadingPoint(const host::ShadingPoint& p, const std::string& where) {
     }
 }
 
+/// orv-shade --pixel: the explain tree of pixel (x, y)'s first camera sample, set up and traced
+/// as orv-render would, in a frame of the scene's size or `size`.
+int explainPixel(host::Scene& scene, int x, int y, tools::Resolution size, int thread) {
+    host::Universe& universe = *scene.universe;
+    if (size.first > 0) {
+        universe.setParam(universe.options(), "xres", host::ParamValue::makeInt(size.first));
+        universe.setParam(universe.options(), "yres", host::ParamValue::makeInt(size.second));
+    }
+    const int width = universe.options()->values[host::kOptionXres].integer;
+    const int height = universe.options()->values[host::kOptionYres].integer;
+    if (x >= width || y >= height)
+        throw host::HostError("--pixel " + std::to_string(x) + "," + std::to_string(y) +
+                              ": outside the " + std::to_string(width) + "x" +
+                              std::to_string(height) + " frame");
+    if (thread >= universe.renderThreads())
+        throw host::HostError("--thread " + std::to_string(thread) + ": the scene renders on " +
+                              std::to_string(universe.renderThreads()) + " threads");
+    tools::DiagnosticsPrinter diagnostics("orv-shade");
+    diagnostics.print();
+    const std::unique_ptr<host::RenderWorld> world = host::buildWorld(scene);
+    const host::Camera camera = host::sceneCamera(scene, width, height);
+    universe.prepare();
+    host::setUpNodes(scene, world->world);
+    diagnostics.print();
+    const nlohmann::ordered_json record =
+        host::explainPixel(scene, world->world, camera, x, y, width, height, thread);
+    universe.finish();
+    diagnostics.print();
+    tools::armStops();
+    return tools::writeOutput("orv-shade", record.dump() + "\n");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -65,17 +99,20 @@ int main(int argc, char** argv) {
     CLI::App app{
         "Evaluate one node of a scene at shading points, as the renderer would there, and print "
         "its output (or, for a light filter, the filtered light intensity) as JSON, one record "
-        "per point. Vectors are given as three numbers: --point 1 2 3 or --point 1,2,3."};
+        "per point; or, with --pixel, explain how the render gives one pixel its colour. "
+        "Vectors are given as three numbers: --point 1 2 3 or --point 1,2,3."};
     std::string scenePath, nodeName, pointsFile, objectName;
     std::vector<float> point, normal, geometricNormal, alternateNormal, direction, intensity;
     bool asFilter = false, explain = false;
     std::vector<std::string> gridCorners;
     std::string gridImage;
-    tools::Resolution gridResolution{0, 0};
+    tools::Resolution resolution{0, 0};
+    std::vector<int> pixel;
     int thread = 0;
     std::vector<std::string> plugins;
     app.add_option("scene", scenePath, "scene file (JSON)")->required();
-    tools::addNameOption(app, "-n,--node", nodeName, "the node to evaluate")->required();
+    auto nodeFlag = tools::addNameOption(app, "-n,--node", nodeName,
+                                         "the node to evaluate (required unless --pixel)");
     auto vectorOption = [&](const char* name, std::vector<float>& into, const char* help) {
         return tools::addFloatsOption(app, name, into, 3, 3, help)->type_name("X,Y,Z");
     };
@@ -114,10 +151,15 @@ int main(int argc, char** argv) {
                     ->expected(2)
                     ->delimiter(':')
                     ->type_name("X0,Y0,Z0:X1,Y1,Z1");
-    const int kMaxGridSide = 4096;
-    tools::addResolutionOption(app, "--res", gridResolution, kMaxGridSide,
-                               "grid cells WxH, e.g. 128x128")
-        ->needs(grid);
+    const int kMaxGridSide = 4096, kMaxFrameSide = 16384;
+    auto resolutionFlag = tools::addResolutionOption(
+        app, "--res", resolution, kMaxFrameSide,
+        "grid cells WxH, e.g. 128x128; with --pixel, the frame's size (default: the scene's)");
+    auto pixelFlag =
+        tools::addIntegersOption(app, "--pixel", pixel, 2, ',', 0, kMaxFrameSide - 1,
+                                 "X,Y: print the --explain tree of this pixel's first camera "
+                                 "sample, as the render traces it, instead of shading a node")
+            ->type_name("X,Y");
     tools::addNameOption(app, "--image", gridImage,
                          "grid image: .exr (values as they are) or .png (sRGB)")
         ->needs(grid);
@@ -127,7 +169,27 @@ int main(int argc, char** argv) {
     for (CLI::Option* flag :
          {pointFlag, normalFlag, geometricFlag, alternateFlag, directionFlag, intensityFlag})
         pointsFlag->excludes(flag);
+    // A pixel sets its own node, point and ray, and is always explained.
+    for (CLI::Option* flag : {nodeFlag, pointFlag, normalFlag, geometricFlag, alternateFlag,
+                              directionFlag, intensityFlag, pointsFlag, grid, explainFlag,
+                              app.get_option("--object"), app.get_option("--filter")})
+        pixelFlag->excludes(flag);
     if (const auto stop = tools::parseCommandLine(app, argc, argv, "orv-shade")) return *stop;
+    if (nodeName.empty() && pixel.empty()) {
+        tools::say("orv-shade", "--node NAME or --pixel X,Y is required; see orv-shade --help");
+        return 1;
+    }
+    if (resolutionFlag->count() > 0 && gridCorners.empty() && pixel.empty()) {
+        tools::say("orv-shade", "--res needs --grid or --pixel; see orv-shade --help");
+        return 1;
+    }
+    if (!gridCorners.empty() &&
+        (resolution.first > kMaxGridSide || resolution.second > kMaxGridSide)) {
+        tools::say("orv-shade", "--res: a grid is 1 to " + std::to_string(kMaxGridSide) +
+                                    " cells a side, found " + std::to_string(resolution.first) +
+                                    "x" + std::to_string(resolution.second));
+        return 1;
+    }
     host::ShadeGrid cells;
     if (!gridCorners.empty()) {
         std::vector<float> from, to;
@@ -153,8 +215,8 @@ int main(int argc, char** argv) {
                        "a 32-bit float of each other");
             return 1;
         }
-        cells.width = gridResolution.first;
-        cells.height = gridResolution.second;
+        cells.width = resolution.first;
+        cells.height = resolution.second;
         if (cells.width < 1 || gridImage.empty()) {
             tools::say("orv-shade", "--grid needs --res WxH (each 1 to " +
                                         std::to_string(kMaxGridSide) + ") and --image FILE");
@@ -172,6 +234,7 @@ int main(int argc, char** argv) {
         readOptions.registerTypes = host::registerHostNodeTypes;
         readOptions.plugins = plugins;
         std::unique_ptr<host::Scene> scene = host::readSceneFile(scenePath, readOptions);
+        if (!pixel.empty()) return explainPixel(*scene, pixel[0], pixel[1], resolution, thread);
         Node* node = scene->universe->findNode(nodeName);
         if (!node || node->type->kind != kNodeShader)
             throw host::HostError(scenePath + ": --node " + nodeName +

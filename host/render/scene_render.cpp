@@ -3,6 +3,7 @@
 #include "builtin/host_node_types.h"
 #include "render/image_facts.h"
 #include "render/node_setup.h"
+#include "render/pixel_explain.h"
 #include "render/scene_camera.h"
 #include "universe/diagnostics.h"
 
@@ -109,6 +110,10 @@ RenderStats SceneRender::render(ImageBuffer& image, const std::atomic<bool>* sto
     const RenderStats stats = render(film, stop, progress);
     image = std::move(film.beauty());
     return stats;
+}
+
+nlohmann::ordered_json SceneRender::explainPixel(int x, int y) const {
+    return host::explainPixel(*scene_, world_->world, camera_, x, y, width_, height_);
 }
 
 }  // namespace host

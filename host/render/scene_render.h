@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <memory>
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
 
@@ -54,6 +55,10 @@ class SceneRender {
     /// The beauty alone, into `image`, which is the size of window().
     RenderStats render(ImageBuffer& image, const std::atomic<bool>* stop = nullptr,
                        const ProgressFn& progress = {}) const;
+
+    /// The explain tree of pixel (x, y)'s first camera sample in this render's frame
+    /// (pixel_explain.h). Not while a render runs. Throws HostError outside the frame.
+    nlohmann::ordered_json explainPixel(int x, int y) const;
 
   private:
     std::unique_ptr<Scene> scene_;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -191,6 +192,48 @@ TEST(BucketRenderer, SurfaceAndBackgroundShowAnOutputByItsType) {
     const RGBA ball = image.at(4, 4), sky = image.at(0, 0);
     EXPECT_TRUE(ball.r == 3 && ball.g == 3 && ball.b == 3 && ball.a == 1);
     EXPECT_TRUE(sky.r == 0.25f && sky.g == 0.5f && sky.b == 0.75f && sky.a == 0);
+}
+
+/// Whether `tree` or any event inside it names `node`.
+bool mentions(const nlohmann::ordered_json& tree, const std::string& node) {
+    if (tree.value("node", "") == node) return true;
+    if (tree.contains("calls"))
+        for (const auto& call : tree["calls"])
+            if (mentions(call, node)) return true;
+    return false;
+}
+
+TEST(PixelExplain, TheExplainedSampleIsTheRendersSample) {
+    // At one sample per pixel the pixel is its first sample: the explanation must trace the
+    // same ray with the same random numbers (the glossy ball samples a cone) to the same colour.
+    host::RenderOverrides overrides;
+    overrides.width = 40;
+    overrides.height = 30;
+    overrides.samples = 1;
+    host::SceneRender job(kScenes + "/demo.json", overrides);
+    host::ImageBuffer image(40, 30);
+    job.render(image);
+    std::set<std::string> objects;
+    bool filtered = false;
+    for (int y = 1; y < 30; y += 3)
+        for (int x = 2; x < 40; x += 3) {
+            const nlohmann::ordered_json explained = job.explainPixel(x, y);
+            const RGBA pixel = image.at(x, y);
+            const float want[4] = {pixel.r, pixel.g, pixel.b, pixel.a};
+            for (int c = 0; c < 4; ++c)
+                ASSERT_NEAR(explained["color"][c].get<double>(), want[c],
+                            1e-6 * std::max(1.0f, std::fabs(want[c])))
+                    << x << "," << y << ": " << explained.dump();
+            const auto& ray = explained["explain"];
+            EXPECT_EQ(ray["ray"], "camera");
+            EXPECT_EQ(ray["hit"], explained["object"]);
+            if (explained["object"].is_string()) objects.insert(explained["object"]);
+            filtered = filtered || mentions(ray, "shadowCard");
+        }
+    EXPECT_EQ(objects, (std::set<std::string>{"floor", "radioBall", "probeBall", "glossyBall"}));
+    EXPECT_TRUE(filtered);  // the key light's blocker shows where it lights the floor
+    EXPECT_THROW(job.explainPixel(40, 0), host::HostError);
+    EXPECT_THROW(job.explainPixel(0, -1), host::HostError);
 }
 
 class ImageFiles : public ::testing::Test {

@@ -136,6 +136,25 @@ TEST_F(ToolsTest, ExplainShowsWhatAReceiverHeardAndWhatRaysFound) {
     EXPECT_EQ((*key)["calls"].back()["ray"], "shadow");
 }
 
+TEST_F(ToolsTest, PixelExplainsTheRendersSampleInTheFrameAsked) {
+    // The key light's blocker between the light and the floor, at a size other than the
+    // scene's: the pixel's record names the floor, and the blocker is in its light's sample.
+    const ToolRun lit = run(kBin + "orv-shade " + kDemo + " --pixel 12,26 --res 32x32");
+    ASSERT_EQ(lit.status, 0) << lit.output;
+    const json record = json::parse(lit.output);
+    EXPECT_EQ(record["pixel"], json::array({12, 26}));
+    EXPECT_EQ(record["object"], "floor");
+    EXPECT_EQ(record["explain"]["ray"], "camera");
+    const json* key =
+        findEvent(record["explain"], [](const json& e) { return e.value("light", "") == "key"; });
+    ASSERT_NE(key, nullptr) << lit.output;
+    EXPECT_EQ((*key)["calls"][0]["node"], "shadowCard");
+    // The same pixel in the scene's own frame is another ray.
+    const ToolRun own = run(kBin + "orv-shade " + kDemo + " --pixel 12,26");
+    ASSERT_EQ(own.status, 0) << own.output;
+    EXPECT_NE(json::parse(own.output)["explain"]["direction"], record["explain"]["direction"]);
+}
+
 /// The line of `text` holding `key`, or "".
 std::string lineWith(const std::string& text, const std::string& key) {
     const size_t at = text.find(key);
