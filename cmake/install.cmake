@@ -20,7 +20,7 @@ set(ORV_COPYRIGHT_HOLDER "the orv_shaders developers"
     CACHE STRING "Holder named in the package's copyright file")
 
 install(TARGETS ${ORV_TOOLS} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(TARGETS orv_host_core orv_host_embree orv_host_scene orv_host_render orv_host_images
+install(TARGETS orv_host_core orv_host_embree orv_host_scene orv_host_render orv_host_images orv_host_live
         orv_shaders LIBRARY DESTINATION ${ORV_LIBRARY_DIR})
 install(FILES ${PROJECT_SOURCE_DIR}/src/plugin/renderer.h
         DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/orv)

@@ -1,5 +1,6 @@
 #include "geometry/geometry_scene.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <string>
@@ -280,6 +281,44 @@ GeometryScene::GeometryScene(const Universe& universe, const std::string& meshDi
 }
 
 GeometryScene::~GeometryScene() = default;
+
+bool GeometryScene::rebuildObjects(const std::vector<const Node*>& objects,
+                                   const std::string& meshDirectory) {
+    std::vector<unsigned> ids;
+    std::vector<std::unique_ptr<Shape>> built;
+    for (const Node* object : objects) {
+        const auto found = std::find_if(
+            impl_->shapes.begin(), impl_->shapes.end(),
+            [&](const std::unique_ptr<Shape>& shape) { return shape->object == object; });
+        if (found == impl_->shapes.end()) return false;
+        std::unique_ptr<Shape> shape = buildShape(*object, meshDirectory);
+        if (!shape) return false;
+        ids.push_back(static_cast<unsigned>(found - impl_->shapes.begin()));
+        built.push_back(std::move(shape));
+    }
+    EmbreeDevice& device = impl_->device;
+    std::vector<EmbreeGeometry> geometries;
+    for (size_t i = 0; i < built.size(); ++i) {
+        EmbreeGeometry geometry = makeEmbreeGeometry(device.get(), *built[i]);
+        const std::string what = "building object '" + objects[i]->name + "'";
+        device.check(what);
+        if (!geometry) throw HostError("Embree failed while " + what);
+        rtcCommitGeometry(geometry.get());
+        geometries.push_back(std::move(geometry));
+    }
+    RTCScene scene = impl_->scene.get();
+    for (size_t i = 0; i < built.size(); ++i) {
+        // The scene lets go of the old geometry, which points at the old shape: only then may
+        // that shape go.
+        rtcDetachGeometry(scene, ids[i]);
+        rtcAttachGeometryByID(scene, geometries[i].get(), ids[i]);
+        impl_->shapes[ids[i]] = std::move(built[i]);
+    }
+    rtcCommitScene(scene);
+    device.check("building the scene again after " + std::to_string(objects.size()) +
+                 " objects changed");
+    return true;
+}
 
 size_t GeometryScene::shapeCount() const {
     return impl_->shapes.size();

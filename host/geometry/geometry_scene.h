@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "geometry/ray_geometry.h"
 #include "plugin/renderer.h"
@@ -34,6 +35,15 @@ class GeometryScene final : public RayGeometry {
 
     /// Number of Embree geometries built (objects left out are not counted).
     size_t shapeCount() const;
+
+    /// Builds the geometry of each of `objects` again from its parameters as they are now and
+    /// commits the scene once, leaving every other object's geometry as it was: what an edit
+    /// of a few objects costs. False, changing nothing, when one of them has no geometry here
+    /// or would have none now (its geometry IDs would move: build the scene again instead).
+    /// Throws HostError as the constructor does, the old geometry then left in place. Not
+    /// while rays are cast.
+    bool rebuildObjects(const std::vector<const Node*>& objects,
+                        const std::string& meshDirectory = {});
 
     struct Impl;  ///< host/geometry/embree_scene.h
     const Impl& internals() const { return *impl_; }

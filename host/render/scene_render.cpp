@@ -35,9 +35,13 @@ void reportRender(const RenderStats& stats, int threadsAsked) {
 
 namespace {
 
-/// The reader's options, with the host's own node types in every universe it makes.
+/// The reader's options, with the host's own node types in every universe it makes, before
+/// any the options add.
 SceneReadOptions withHostTypes(SceneReadOptions options) {
-    options.registerTypes = registerHostNodeTypes;
+    options.registerTypes = [more = options.registerTypes](NodeTypeRegistry& types) {
+        registerHostNodeTypes(types);
+        if (more) more(types);
+    };
     return options;
 }
 

@@ -15,8 +15,13 @@ std::unique_ptr<RenderWorld> buildWorld(const Scene& scene) {
     } catch (const HostError& e) {
         throw HostError(scene.path + ": " + e.what());
     }
-    World& world = built->world;
-    world.geometry = built->geometry.get();
+    built->world.geometry = built->geometry.get();
+    placeLights(scene, built->world);
+    return built;
+}
+
+void placeLights(const Scene& scene, World& world) {
+    world.lights.clear();
 
     for (const SceneLight& entry : scene.lights) {
         const Node* node = entry.node;
@@ -34,7 +39,6 @@ std::unique_ptr<RenderWorld> buildWorld(const Scene& scene) {
     world.background = options->values[kOptionBackground].node;
     world.backgroundColor = options->values[kOptionBackgroundColor].rgb;
     world.maxRayDepth = options->values[kOptionRayDepth].integer;
-    return built;
 }
 
 }  // namespace host

@@ -20,4 +20,8 @@ struct RenderWorld {
 /// for an object whose geometry cannot be built.
 std::unique_ptr<RenderWorld> buildWorld(const Scene& scene);
 
+/// The lights with their filters, the background and the ray depth, from the scene as it is
+/// now, into `world` (its geometry left as it is): what an edit that moves no object rebuilds.
+void placeLights(const Scene& scene, World& world);
+
 }  // namespace host

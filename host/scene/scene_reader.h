@@ -15,6 +15,7 @@
 // scene file's folder.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -26,8 +27,8 @@ namespace host {
 struct SceneReadOptions {
     /// Registers the node types every scene may use in the new universe, before any plug-in
     /// loads: the host's own come from registerHostNodeTypes (builtin/), which the reader does
-    /// not know of. Null: only the plug-ins' types.
-    void (*registerTypes)(NodeTypeRegistry& registry) = nullptr;
+    /// not know of. Empty: only the plug-ins' types.
+    std::function<void(NodeTypeRegistry& registry)> registerTypes;
     /// Load the library's module (host::defaultPluginPath) and then the modules on
     /// $ORV_PLUGIN_PATH before the scene's own plug-ins.
     bool loadDefaultPlugin = true;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <thread>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "universe/host_error.h"
@@ -97,6 +98,33 @@ Node* Universe::createNode(std::string_view typeName, const std::string& nodeNam
 Node* Universe::findNode(std::string_view nodeName) const {
     const auto found = names_.find(std::string(nodeName));
     return found == names_.end() ? nullptr : found->second;
+}
+
+void Universe::removeNode(Node* node) {
+    if (node == options_) throw HostError("the options node cannot be removed");
+    const auto found =
+        std::find_if(nodes_.begin(), nodes_.end(),
+                     [&](const std::unique_ptr<Node>& each) { return each.get() == node; });
+    if (found == nodes_.end()) throw HostError("no such node to remove");
+    if (node->initialized)
+        if (auto done = node->type->methods->common->finish) done(node);
+    names_.erase(node->name);
+    nodes_.erase(found);
+}
+
+void Universe::reorder(const std::vector<Node*>& order) {
+    std::unordered_map<const Node*, size_t> place;
+    for (size_t i = 0; i < nodes_.size(); ++i) place.emplace(nodes_[i].get(), i);
+    std::unordered_set<const Node*> taken;
+    for (const Node* node : order)
+        if (!place.count(node) || !taken.insert(node).second)
+            throw HostError("a new order of the nodes must hold each of them once");
+    if (order.size() != nodes_.size())
+        throw HostError("a new order of the nodes must hold each of them once");
+    std::vector<std::unique_ptr<Node>> ordered;
+    ordered.reserve(order.size());
+    for (const Node* node : order) ordered.push_back(std::move(nodes_[place.at(node)]));
+    nodes_ = std::move(ordered);
 }
 
 int Universe::paramIndexOrThrow(const Node* node, std::string_view param) const {

@@ -59,6 +59,12 @@ class Universe {
     Node* createNode(std::string_view typeName, const std::string& nodeName);
     /// The node of that name, or null; in constant time.
     Node* findNode(std::string_view nodeName) const;
+    /// Finishes `node` if it was initialised and deletes it. No other node may still link to
+    /// it or name it in a value. Never the options node.
+    void removeNode(Node* node);
+    /// Puts the nodes in the order given, which holds each of them once: the order the
+    /// lifecycle and the set-up pass walk them in, as a fresh read of the scene would make it.
+    void reorder(const std::vector<Node*>& order);
     Node* options() const { return options_; }
     const std::vector<std::unique_ptr<Node>>& nodes() const { return nodes_; }
 

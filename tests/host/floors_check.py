@@ -16,6 +16,7 @@ FLOORS = [
     ["tracing"],
     ["api", "builtin", "scene"],
     ["render"],
+    ["live"],
 ]
 FLOOR_OF = {folder: level for level, folders in enumerate(FLOORS) for folder in folders}
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^/"]+)/')

@@ -1,0 +1,486 @@
+#include "live/live_session.h"
+
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <filesystem>
+#include <mutex>
+#include <thread>
+
+#include "builtin/host_node_types.h"
+#include "live/document_diff.h"
+#include "live/film_png.h"
+#include "live/scene_description.h"
+#include "live/scene_edit.h"
+#include "live/scene_sync.h"
+#include "render/bucket_renderer.h"
+#include "render/node_setup.h"
+#include "render/scene_camera.h"
+#include "render/world_builder.h"
+#include "scene/scene_error.h"
+#include "universe/file_replacement.h"
+#include "universe/host_error.h"
+#include "universe/text_file.h"
+
+namespace host {
+
+namespace fs = std::filesystem;
+using nlohmann::json;
+using nlohmann::ordered_json;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+/// The preview pass's divisor when none is asked for: about 20,000 pixels, enough to see what
+/// moved, few enough to be back within a moment.
+int chosenDivisor(int width, int height) {
+    int divisor = 1;
+    while (static_cast<double>(width) * height / (double(divisor) * divisor) > 20000.0) ++divisor;
+    return divisor;
+}
+
+int optionInt(const Universe& universe, int param) {
+    return universe.options()->values[param].integer;
+}
+
+}  // namespace
+
+/// Everything the session holds. `mutex` guards all of it; the render thread reads the scene,
+/// the world and the camera without it while `rendering`, during which no one changes them.
+struct LiveSession::State {
+    std::string path;
+    std::string baseDir;
+    LiveOptions options;
+
+    ordered_json document;
+    std::unique_ptr<Scene> scene;
+    std::unique_ptr<GeometryScene> geometry;
+    World world;
+    Camera camera{};
+    int width = 0, height = 0;
+    int samples = 1;
+    int threads = 1;
+    uint32_t aovs = 0;
+
+    std::deque<ordered_json> undo, redo;
+    UnlinkedValues unlinked;
+
+    mutable std::mutex mutex;
+    mutable std::condition_variable changed;
+    std::thread thread;
+    std::function<void(const PassInfo&)> onPass;
+    std::atomic<bool> stop{false};
+    bool quit = false;
+    bool rendering = false;
+    uint64_t generation = 1;
+    int nextPass = 1;  ///< of this generation's refinement; past the last: it is final
+    Clock::time_point started = Clock::now();
+
+    std::shared_ptr<const Film> film;  ///< the newest finished pass
+    PassInfo latest;
+
+    // ---- with the mutex held ----
+
+    /// Stops the passes and waits until no render thread evaluates anything.
+    void pause(std::unique_lock<std::mutex>& lock) {
+        stop.store(true);
+        changed.wait(lock, [&] { return !rendering; });
+    }
+
+    /// The render thread may go on (with the pass it was stopped in, or a new refinement).
+    void resume() {
+        stop.store(false);
+        changed.notify_all();
+    }
+
+    void restartPasses() {
+        ++generation;
+        nextPass = 1;
+        started = Clock::now();
+    }
+
+    int divisor() const {
+        const int asked =
+            options.previewDivisor > 0 ? options.previewDivisor : chosenDivisor(width, height);
+        return std::max(1, std::min(asked, std::min(width, height)));
+    }
+    /// A preview at 1 / divisor() and one sample, then the whole frame at every sample.
+    int passCount() const { return divisor() > 1 ? 2 : 1; }
+
+    /// Settings, camera and film channels from the options and the camera as they are now.
+    void readSettings() {
+        const Universe& universe = *scene->universe;
+        width = optionInt(universe, kOptionXres);
+        height = optionInt(universe, kOptionYres);
+        samples = std::max(1, optionInt(universe, kOptionSamples));
+        threads = options.threads >= 0
+                      ? std::clamp(options.threads == 0 ? int(std::thread::hardware_concurrency())
+                                                        : options.threads,
+                                   1, 255)
+                      : universe.renderThreads();
+        const char* list = universe.options()->values[kOptionAovs].str;
+        aovs = options.aovs
+                   ? parseAovs(*options.aovs, "aovs")
+                   : parseAovs(list ? list : "", scene->path + ": options: parameter 'aovs'");
+        camera = sceneCamera(*scene, width, height);
+    }
+
+    void buildGeometry() {
+        try {
+            geometry = std::make_unique<GeometryScene>(*scene->universe);
+        } catch (const HostError& e) {
+            throw HostError(scene->path + ": " + e.what());
+        }
+        world.geometry = geometry.get();
+    }
+
+    /// The whole state from `text`, as a batch render reads it.
+    void load(const ordered_json& from) {
+        std::unique_ptr<Scene> fresh = read(from);
+        // The old nodes are finished before the new ones are initialised.
+        geometry.reset();
+        world = World{};
+        scene = std::move(fresh);
+        scene->universe->prepare();
+        buildGeometry();
+        placeLights(*scene, world);
+        readSettings();
+        setUpNodes(*scene, world);
+        document = from;
+    }
+
+    std::unique_ptr<Scene> read(const ordered_json& from) const {
+        SceneReadOptions readOptions = options.read;
+        readOptions.registerTypes = [more = options.read.registerTypes](NodeTypeRegistry& types) {
+            registerHostNodeTypes(types);
+            if (more) more(types);
+        };
+        return readSceneText(from.dump(2), path, baseDir, readOptions);
+    }
+
+    /// Brings the scene to `edited`, which becomes the document; throws SceneError (nothing
+    /// changed) when the reader refuses it. The render is paused.
+    void commit(const ordered_json& edited) {
+        std::unique_ptr<Scene> fresh = read(edited);
+        if (edited.value("plugins", ordered_json()) != document.value("plugins", ordered_json())) {
+            fresh.reset();
+            load(edited);
+            return;
+        }
+        try {
+            const SceneChanges changes = syncScene(*scene, *fresh);
+            fresh.reset();
+            // An object, light, camera or options edit moves the samples the set-up pass
+            // evaluates nodes on (an object's origin, a light's, the camera's view, what probes
+            // hit), so every node is set up again, as in a fresh read of the document.
+            if (changes.objects || changes.lights || changes.camera || changes.options)
+                for (const auto& node : scene->universe->nodes()) node->needsUpdate = true;
+            scene->universe->prepare();
+            if (changes.objects) {
+                // Objects edited in place are built again alone; added, removed or reordered
+                // ones move the others' geometry IDs, so the whole scene is built again.
+                std::vector<const Node*> inPlace;
+                for (const Node* object : scene->objects)
+                    if (changes.changed.count(object)) inPlace.push_back(object);
+                if (changes.objectList || !geometry->rebuildObjects(inPlace)) buildGeometry();
+            }
+            placeLights(*scene, world);
+            if (changes.camera || changes.options) readSettings();
+            setUpNodes(*scene, world);
+            document = edited;
+        } catch (const HostError&) {
+            // Half brought in line: the last good document is read again whole.
+            const ordered_json good = document;
+            load(good);
+            throw;
+        }
+    }
+
+    EditResult applyDocument(const ordered_json& edited, bool undoable) {
+        std::unique_lock<std::mutex> lock(mutex);
+        return applyLocked(lock, edited, undoable);
+    }
+
+    EditResult applyLocked(std::unique_lock<std::mutex>& lock, const ordered_json& edited,
+                           bool undoable) {
+        EditResult result;
+        pause(lock);
+        const ordered_json before = document;
+        try {
+            commit(edited);
+        } catch (const HostError& e) {
+            resume();
+            result.message = e.what();
+            result.generation = generation;
+            return result;
+        }
+        if (undoable) {
+            undo.push_back(before);
+            while (undo.size() > options.undoLimit) undo.pop_front();
+            redo.clear();
+        }
+        restartPasses();
+        resume();
+        result.ok = true;
+        result.generation = generation;
+        return result;
+    }
+
+    // ---- the render thread ----
+
+    void run() {
+        std::unique_lock<std::mutex> lock(mutex);
+        for (;;) {
+            changed.wait(lock, [&] { return quit || (!stop.load() && nextPass <= passCount()); });
+            if (quit) return;
+            const uint64_t gen = generation;
+            const int pass = nextPass;
+            const int passes = passCount();
+            const bool last = pass == passes;
+            const int div = last ? 1 : divisor();
+            const int w = std::max(1, width / div), h = std::max(1, height / div);
+            RenderSettings settings;
+            settings.samples = last ? samples : 1;
+            settings.threads = threads;
+            std::vector<const Node*> lights, objects;
+            for (const SceneLight& light : scene->lights) lights.push_back(light.node);
+            for (const Node* object : scene->objects) objects.push_back(object);
+            auto pending = std::make_shared<Film>(w, h, aovs, lights, objects);
+            const Camera view = last ? camera : sceneCamera(*scene, w, h);
+            rendering = true;
+            lock.unlock();
+
+            const RenderStats stats = renderImage(world, view, settings, *pending, &stop);
+
+            lock.lock();
+            rendering = false;
+            changed.notify_all();
+            if (stats.stopped || gen != generation) continue;
+            ++nextPass;
+            PassInfo info;
+            info.generation = gen;
+            info.pass = pass;
+            info.passes = passes;
+            info.samples = settings.samples;
+            info.width = w;
+            info.height = h;
+            info.seconds = std::chrono::duration<double>(Clock::now() - started).count();
+            info.final = last;
+            film = std::move(pending);
+            latest = info;
+            changed.notify_all();
+            if (onPass) {
+                const auto call = onPass;
+                lock.unlock();
+                call(info);
+                lock.lock();
+            }
+        }
+    }
+};
+
+LiveSession::LiveSession(const std::string& scenePath, const LiveOptions& options)
+    : state_(std::make_unique<State>()) {
+    State& s = *state_;
+    s.path = scenePath;
+    const fs::path parent = fs::path(scenePath).parent_path();
+    s.baseDir = parent.empty() ? "." : parent.string();
+    s.options = options;
+    s.options.undoLimit = std::max<size_t>(1, options.undoLimit);
+    std::string text;
+    try {
+        text = readTextFile(scenePath);
+    } catch (const HostError& e) {
+        throw SceneError({e.what()});
+    }
+    ordered_json document;
+    try {
+        document = ordered_json::parse(text);
+    } catch (const ordered_json::exception&) {
+        // The reader says where the text goes wrong.
+        readSceneText(text, scenePath, s.baseDir, options.read);
+        throw SceneError({scenePath + ": cannot be read as a scene"});
+    }
+    s.load(document);
+}
+
+LiveSession::~LiveSession() {
+    State& s = *state_;
+    {
+        std::lock_guard<std::mutex> lock(s.mutex);
+        s.quit = true;
+        s.stop.store(true);
+        s.changed.notify_all();
+    }
+    if (s.thread.joinable()) s.thread.join();
+    s.geometry.reset();
+    if (s.scene) s.scene->universe->finish();
+}
+
+void LiveSession::start(std::function<void(const PassInfo&)> onPass) {
+    State& s = *state_;
+    std::lock_guard<std::mutex> lock(s.mutex);
+    if (s.thread.joinable()) throw HostError("the live session is already rendering");
+    s.onPass = std::move(onPass);
+    s.started = Clock::now();
+    s.thread = std::thread([&s] { s.run(); });
+}
+
+EditResult LiveSession::apply(const json& edit) {
+    State& s = *state_;
+    std::unique_lock<std::mutex> lock(s.mutex);
+    ordered_json edited;
+    try {
+        edited = editedDocument(s.document, *s.scene, edit, s.unlinked);
+    } catch (const HostError& e) {
+        return EditResult{false, e.what(), s.generation};
+    }
+    return s.applyLocked(lock, edited, true);
+}
+
+EditResult LiveSession::replaceDocument(const ordered_json& document) {
+    return state_->applyDocument(document, true);
+}
+
+EditResult LiveSession::undo() {
+    State& s = *state_;
+    std::unique_lock<std::mutex> lock(s.mutex);
+    if (s.undo.empty()) return EditResult{false, "nothing to undo", s.generation};
+    const ordered_json target = s.undo.back();
+    const ordered_json current = s.document;
+    EditResult result = s.applyLocked(lock, target, false);
+    if (result.ok) {
+        s.undo.pop_back();
+        s.redo.push_back(current);
+    }
+    return result;
+}
+
+EditResult LiveSession::redo() {
+    State& s = *state_;
+    std::unique_lock<std::mutex> lock(s.mutex);
+    if (s.redo.empty()) return EditResult{false, "nothing to redo", s.generation};
+    const ordered_json target = s.redo.back();
+    const ordered_json current = s.document;
+    EditResult result = s.applyLocked(lock, target, false);
+    if (result.ok) {
+        s.redo.pop_back();
+        s.undo.push_back(current);
+        while (s.undo.size() > s.options.undoLimit) s.undo.pop_front();
+    }
+    return result;
+}
+
+size_t LiveSession::undoSteps() const {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    return state_->undo.size();
+}
+
+size_t LiveSession::redoSteps() const {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    return state_->redo.size();
+}
+
+void LiveSession::save(const std::string& path) {
+    std::string text;
+    {
+        std::lock_guard<std::mutex> lock(state_->mutex);
+        text = state_->document.dump(2) + "\n";
+    }
+    FileReplacement file(path.empty() ? state_->path : path);
+    file.commit(text);
+}
+
+ordered_json LiveSession::document() const {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    return state_->document;
+}
+
+json LiveSession::describe() const {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    return describeScene(*state_->scene);
+}
+
+json LiveSession::differences() const {
+    const ordered_json session = document();
+    ordered_json disk;
+    try {
+        disk = ordered_json::parse(readTextFile(state_->path));
+    } catch (const HostError& e) {
+        json all = documentDifferences(ordered_json(), session);
+        all["changed"] = true;
+        all["disk"] = e.what();
+        return all;
+    } catch (const ordered_json::exception&) {
+        json all = documentDifferences(ordered_json(), session);
+        all["changed"] = true;
+        all["disk"] = state_->path + ": not a well-formed JSON document";
+        return all;
+    }
+    return documentDifferences(disk, session);
+}
+
+bool LiveSession::latestPng(const std::string& channel, float exposure, std::string* png,
+                            PassInfo* info) const {
+    std::shared_ptr<const Film> film;
+    PassInfo pass;
+    {
+        std::lock_guard<std::mutex> lock(state_->mutex);
+        film = state_->film;
+        pass = state_->latest;
+    }
+    if (!film) return false;
+    if (png) *png = filmPng(*film, channel, exposure);
+    if (info) *info = pass;
+    return true;
+}
+
+std::vector<std::string> LiveSession::channels() const {
+    std::shared_ptr<const Film> film;
+    {
+        std::lock_guard<std::mutex> lock(state_->mutex);
+        film = state_->film;
+    }
+    if (!film) return {"beauty"};
+    return filmChannels(*film);
+}
+
+PassInfo LiveSession::latestPass() const {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    return state_->latest;
+}
+
+std::shared_ptr<const Film> LiveSession::latestFilm(PassInfo* info) const {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    if (info) *info = state_->latest;
+    return state_->film;
+}
+
+ordered_json LiveSession::explainPixel(int, int) {
+    throw HostError("pixel explanations are not available in this build yet");
+}
+
+int LiveSession::width() const {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    return state_->width;
+}
+
+int LiveSession::height() const {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    return state_->height;
+}
+
+const std::string& LiveSession::path() const {
+    return state_->path;
+}
+
+bool LiveSession::waitFinal(double seconds) const {
+    State& s = *state_;
+    std::unique_lock<std::mutex> lock(s.mutex);
+    return s.changed.wait_for(lock, std::chrono::duration<double>(seconds), [&] {
+        return s.latest.final && s.latest.generation == s.generation;
+    });
+}
+
+}  // namespace host

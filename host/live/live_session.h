@@ -1,0 +1,125 @@
+// A live session: one scene kept in memory across edits and rendered progressively on a
+// background thread, for look development (a page, orv-render --watch).
+//
+// The scene document (the JSON of the file, as edited) is the truth: saves, undo and the
+// differences from the file are made from it. Every edit is made to a copy of the document,
+// which the scene reader checks whole; only a document it accepts is brought into the
+// universe, node by node, so that only the nodes that changed (and those they feed) are updated.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "scene/scene_reader.h"
+
+namespace host {
+
+class Film;  // render/film.h
+
+struct LiveOptions {
+    /// Plug-ins; the session registers the host's node types, then any `read.registerTypes` adds.
+    SceneReadOptions read;
+    int threads = -1;        ///< render threads; -1: the scene's option
+    int previewDivisor = 0;  ///< first pass at 1/N resolution; 0: chosen so that it is fast
+    size_t undoLimit = 100;  ///< undo steps kept; older ones are dropped
+    /// The film's channels beside the beauty (as --aov takes them); unset: the scene's "aovs".
+    std::optional<std::string> aovs;
+};
+
+struct PassInfo {
+    uint64_t generation = 0;    ///< bumps with every applied edit, undo, redo or reload
+    int pass = 0;               ///< 1-based, within this generation's refinement
+    int passes = 0;             ///< in this refinement
+    int samples = 0;            ///< camera samples per pixel the image holds
+    int width = 0, height = 0;  ///< this image's size (smaller in a preview pass)
+    double seconds = 0;         ///< since the refinement started (the edit)
+    bool final = false;         ///< the refinement is complete: the image equals a batch render
+};
+
+struct EditResult {
+    bool ok = false;
+    std::string message;      ///< when refused: the scene reader's own located message(s)
+    uint64_t generation = 0;  ///< the generation now showing
+};
+
+class LiveSession {
+  public:
+    /// Reads the scene (throws SceneError / HostError as SceneRender does); does not render yet.
+    explicit LiveSession(const std::string& scenePath, const LiveOptions& options = {});
+    ~LiveSession();  ///< stops the render thread, finishes the nodes
+    LiveSession(const LiveSession&) = delete;
+    LiveSession& operator=(const LiveSession&) = delete;
+
+    /// Starts the background refinement loop. `onPass` is called (on the session's render
+    /// thread, without the session lock) after every finished pass, with that pass's info.
+    void start(std::function<void(const PassInfo&)> onPass = {});
+
+    /// Edits are JSON records; a value is written exactly as in a scene file:
+    ///   {"op":"set",    "node":N, "param":P, "value":V}   V: literal, node name, or {"link":M}
+    ///   {"op":"unlink", "node":N, "param":P}                back to the value it had, or default
+    ///   {"op":"add",    "section":"nodes"|"objects"|"lights", "entity":{...as in a file...}}
+    ///   {"op":"remove", "node":N}                           node, object or light, by name
+    /// N may name the camera ("camera" section; its name as read) or "options".
+    /// Each applied edit is one undo step; a refused one changes nothing.
+    EditResult apply(const nlohmann::json& edit);
+    /// The whole scene replaced by `document` (orv-render --watch): the session diffs it
+    /// against the current document and applies the differences as edits, as one undo step.
+    /// A document the reader refuses changes nothing.
+    EditResult replaceDocument(const nlohmann::ordered_json& document);
+    EditResult undo();
+    EditResult redo();
+    size_t undoSteps() const;
+    size_t redoSteps() const;
+
+    /// Writes the document atomically (through the image write path: a temporary beside it,
+    /// then a rename), to the scene's own file when `path` is empty. Throws HostError; a
+    /// failure leaves the old file whole.
+    void save(const std::string& path = {});
+
+    /// The scene as it would be saved.
+    nlohmann::ordered_json document() const;
+    /// For the page: {"nodes":[{"name","type","section":"options"|"camera"|"objects"|
+    ///   "lights"|"nodes","params":[{"name","type":"float"|"rgb"|...,"value","link":name|null,
+    ///   "min","max","values":[{"value","meaning"}],"otherwise","help","oncePerUpdate"}]}]}
+    nlohmann::json describe() const;
+    /// What differs from the file on disk: {"changed":bool, "entries":[{"section","name",
+    ///   "param"(optional),"disk":V|null,"session":V|null}]}.
+    nlohmann::json differences() const;
+
+    /// The newest finished pass's film: false when none is finished yet. `channel` is
+    /// "beauty" or one of channels(); the pixels are tone-mapped with `exposure` (stops) and
+    /// encoded as PNG, the size of the pass (the page scales it).
+    bool latestPng(const std::string& channel, float exposure, std::string* png,
+                   PassInfo* info) const;
+    /// "beauty" first, then the film's channel groups ("key", "unlit", "albedo", "N", "Z",
+    /// "id"...).
+    std::vector<std::string> channels() const;
+    PassInfo latestPass() const;
+    /// The newest finished pass's film itself (null when none is finished yet), which stays as
+    /// it is while later passes render: for writing it out, as orv-render --watch does.
+    std::shared_ptr<const Film> latestFilm(PassInfo* info = nullptr) const;
+
+    /// The explanation of pixel (x, y) of the full frame, its first camera sample: the same tree
+    /// orv-shade --pixel prints (host/render/pixel_explain.h). Throws HostError outside the frame.
+    nlohmann::ordered_json explainPixel(int x, int y);
+    /// The frame's size.
+    int width() const;
+    int height() const;
+    const std::string& path() const;
+
+    /// Blocks until the newest refinement is final (or `seconds` pass); true when it is.
+    bool waitFinal(double seconds) const;
+
+    struct State;  ///< live_session.cpp
+
+  private:
+    std::unique_ptr<State> state_;
+};
+
+}  // namespace host

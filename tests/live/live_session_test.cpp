@@ -1,0 +1,293 @@
+// The live session driven as a page drives it: edits while the passes run, undo, save, and the
+// image compared with a batch render of the saved file.
+#include "live/live_session.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <mutex>
+
+#include "builtin/host_node_types.h"
+#include "render/scene_render.h"
+#include "scene/scene_error.h"
+#include "scene/scene_reader.h"
+#include "support/scratch_dir.h"
+#include "universe/node_type.h"
+
+namespace {
+
+using nlohmann::json;
+
+// "counted": a float node whose lifecycle calls are counted by node, and which notes any
+// update, initialize or finish that runs while one of its evaluations is under way.
+std::mutex gCountsMutex;
+std::map<std::string, int> gUpdates;
+std::atomic<int> gEvaluating{0};
+std::atomic<int> gCallbacksDuringEvaluation{0};
+
+void countedParameters(ParamList* params, NodeEntry*) {
+    AiNodeParamFlt(params, -1, "value", 0.5f);
+}
+void noteLifecycle(Node* node, const char* what) {
+    if (gEvaluating.load() != 0) ++gCallbacksDuringEvaluation;
+    if (std::strcmp(what, "update") == 0) {
+        std::lock_guard<std::mutex> lock(gCountsMutex);
+        ++gUpdates[node->name];
+    }
+}
+void countedInitialize(Node* node, void*) {
+    noteLifecycle(node, "initialize");
+}
+void countedUpdate(Node* node, void*) {
+    noteLifecycle(node, "update");
+}
+void countedFinish(Node* node) {
+    noteLifecycle(node, "finish");
+}
+void countedEvaluate(Node* node, ShaderGlobals* sg) {
+    ++gEvaluating;
+    sg->out.flt = AiShaderEvalParamFuncFlt(sg, node, 0);
+    --gEvaluating;
+}
+const CommonNodeMethods kCountedCommon = {countedParameters, countedInitialize, countedUpdate,
+                                          countedFinish};
+const ShaderNodeMethods kCountedShader = {countedEvaluate};
+const NodeMethods kCounted = {&kCountedCommon, &kCountedShader};
+
+void registerCounted(host::NodeTypeRegistry& registry) {
+    NodeDescriptor d{};
+    d.nodeKind = kNodeShader;
+    d.outputType = kTypeFloat;
+    d.name = "counted";
+    d.methods = &kCounted;
+    registry.add(d, "test");
+}
+
+std::map<std::string, int> takeUpdates() {
+    std::lock_guard<std::mutex> lock(gCountsMutex);
+    return std::exchange(gUpdates, {});
+}
+
+/// The demo scene, small and quick, with a chain of counted nodes feeding a card's colour.
+std::string demoScene(const test::ScratchDir& dir) {
+    json scene = json::parse(std::ifstream(ORV_SOURCE_DIR "/scenes/demo.json"));
+    scene["options"]["xres"] = 48;
+    scene["options"]["yres"] = 36;
+    scene["options"]["samples"] = 2;
+    scene["options"]["threads"] = 2;
+    for (const char* name : {"a", "b", "c", "loose"})
+        scene["nodes"].push_back({{"type", "counted"}, {"name", name}});
+    scene["nodes"].back()["value"] = 0.25;
+    scene["nodes"][scene["nodes"].size() - 3]["value"] = {{"link", "a"}};  // b <- a
+    scene["nodes"][scene["nodes"].size() - 2]["value"] = {{"link", "b"}};  // c <- b
+    scene["nodes"].push_back(
+        {{"type", "lambert"}, {"name", "cardSurface"}, {"color", {{"link", "c"}}}});
+    scene["objects"].push_back({{"type", "plane"},
+                                {"name", "card"},
+                                {"shader", "cardSurface"},
+                                {"size", 1},
+                                {"translate", {1, 0.5, 2}},
+                                {"rotate", {90, 0, 0}}});
+    return dir.write("demo.json", scene.dump(1));
+}
+
+host::LiveOptions liveOptions() {
+    host::LiveOptions options;
+    options.read.registerTypes = registerCounted;
+    options.previewDivisor = 3;
+    return options;
+}
+
+/// The raw floats of a beauty, to compare bit for bit.
+std::string bytesOf(const host::ImageBuffer& image) {
+    return std::string(reinterpret_cast<const char*>(image.data()),
+                       sizeof(float) * 4 * size_t(image.width()) * image.height());
+}
+
+/// The session's final beauty, once it is there.
+std::string finalBeauty(host::LiveSession& session) {
+    if (!session.waitFinal(120)) return "no final pass";
+    host::PassInfo info;
+    const std::shared_ptr<const host::Film> film = session.latestFilm(&info);
+    return film && info.final ? bytesOf(film->beauty()) : "no final film";
+}
+
+/// A batch render of the file the session saves.
+std::string batchBeauty(host::LiveSession& session, const test::ScratchDir& dir) {
+    const std::string saved = dir.path("saved.json").string();
+    session.save(saved);
+    host::SceneReadOptions read;
+    read.registerTypes = registerCounted;
+    const host::SceneRender render(saved, {}, read);
+    host::Film film = render.makeFilm(render.aovs());
+    render.render(film);
+    return bytesOf(film.beauty());
+}
+
+json set(const char* node, const char* param, const json& value) {
+    return {{"op", "set"}, {"node", node}, {"param", param}, {"value", value}};
+}
+
+TEST(LiveSession, AnEditUpdatesTheChangedNodeAndWhatItFeedsOnceAndNeverDuringAnEvaluation) {
+    test::ScratchDir dir;
+    host::LiveSession session(demoScene(dir), liveOptions());
+    session.start();
+    ASSERT_TRUE(session.waitFinal(60));
+    takeUpdates();
+    // Edits land while passes run: each must stop them before any callback.
+    for (int i = 0; i < 4; ++i) {
+        const host::EditResult result = session.apply(set("b", "value", 0.1 * i));
+        ASSERT_TRUE(result.ok) << result.message;
+        const std::map<std::string, int> updates = takeUpdates();
+        // b changed and c is fed by b; a (upstream) and loose are left alone.
+        const std::map<std::string, int> expected{{"b", 1}, {"c", 1}};
+        EXPECT_EQ(updates, expected) << "edit " << i;
+    }
+    ASSERT_TRUE(session.waitFinal(60));
+    EXPECT_EQ(gCallbacksDuringEvaluation.load(), 0);
+}
+
+TEST(LiveSession, EditsAndAnUndoRenderAsABatchRenderOfTheSavedScene) {
+    test::ScratchDir dir;
+    host::LiveSession session(demoScene(dir), liveOptions());
+    session.start();
+    const std::string first = finalBeauty(session);
+    EXPECT_TRUE(first == batchBeauty(session, dir));
+
+    // A value read per sample takes effect at once; `samples` (read once per update) at the
+    // next pass: both show in the image after the edit, as in a fresh render.
+    ASSERT_TRUE(session.apply(set("probe", "onHitColor", {0.9, 0.1, 0.9})).ok);
+    const std::string recoloured = finalBeauty(session);
+    EXPECT_TRUE(recoloured != first);
+    EXPECT_TRUE(recoloured == batchBeauty(session, dir));
+
+    ASSERT_TRUE(session.apply(set("glossy", "samples", 2)).ok);
+    ASSERT_TRUE(session.apply(set("rxStripes", "frequency", 7)).ok);
+    const std::string fewer = finalBeauty(session);
+    EXPECT_TRUE(fewer != recoloured);
+    EXPECT_TRUE(fewer == batchBeauty(session, dir));
+
+    // The environment a trace looks up (once per update) is the new one after its update.
+    ASSERT_TRUE(session.apply(set("glossy", "rayType", 3)).ok);
+    const std::string sky = finalBeauty(session);
+    json user = {{"environment", "radioGlow"}};
+    ASSERT_TRUE(session.apply(set("glossyBall", "user", user)).ok);
+    const std::string lookedUp = finalBeauty(session);
+    EXPECT_TRUE(lookedUp != sky);
+    EXPECT_TRUE(lookedUp == batchBeauty(session, dir));
+
+    // An object moved, a light, the camera, a node added and linked, one removed; then undo.
+    ASSERT_TRUE(session.apply(set("card", "translate", {0.5, 0.8, 2.2})).ok);
+    ASSERT_TRUE(session.apply(set("key", "intensity", 60)).ok);
+    ASSERT_TRUE(session.apply(set("camera", "fov", 40)).ok);
+    ASSERT_TRUE(session
+                    .apply({{"op", "add"},
+                            {"section", "nodes"},
+                            {"entity", {{"type", "checker"}, {"name", "cardChecker"}}}})
+                    .ok);
+    ASSERT_TRUE(session.apply(set("cardSurface", "color", {{"link", "cardChecker"}})).ok);
+    ASSERT_TRUE(session.apply({{"op", "remove"}, {"node", "loose"}}).ok);
+    EXPECT_TRUE(finalBeauty(session) == batchBeauty(session, dir));
+    ASSERT_TRUE(session.undo().ok);
+    ASSERT_TRUE(session.undo().ok);
+    EXPECT_TRUE(finalBeauty(session) == batchBeauty(session, dir));
+}
+
+TEST(LiveSession, ARefusedEditChangesNothingAndSaysWhatTheReaderSays) {
+    test::ScratchDir dir;
+    const std::string path = demoScene(dir);
+    host::LiveSession session(path, liveOptions());
+    const nlohmann::ordered_json before = session.document();
+    const host::EditResult good = session.apply(set("probe", "direction", 0));
+    ASSERT_TRUE(good.ok) << good.message;
+    const nlohmann::ordered_json after = session.document();
+
+    // The reader's own message for the same document.
+    nlohmann::ordered_json broken = after;
+    for (auto& node : broken["nodes"])
+        if (node["name"] == "glossy") node["samples"] = 2.5;
+    std::string readerSays;
+    try {
+        host::SceneReadOptions read;
+        read.registerTypes = [](host::NodeTypeRegistry& types) {
+            host::registerHostNodeTypes(types);
+            registerCounted(types);
+        };
+        host::readSceneText(broken.dump(), path, dir.root().string(), read);
+    } catch (const host::SceneError& e) {
+        readerSays = e.what();
+    }
+    ASSERT_FALSE(readerSays.empty());
+
+    const host::EditResult refused = session.apply(set("glossy", "samples", 2.5));
+    EXPECT_FALSE(refused.ok);
+    EXPECT_EQ(refused.message, readerSays);
+    EXPECT_EQ(refused.generation, good.generation);
+    // A cycle, and removing a node others link to, are refused too.
+    EXPECT_FALSE(session.apply(set("a", "value", {{"link", "c"}})).ok);
+    const host::EditResult linked = session.apply({{"op", "remove"}, {"node", "b"}});
+    EXPECT_FALSE(linked.ok);
+    EXPECT_NE(linked.message.find("'b'"), std::string::npos) << linked.message;
+    EXPECT_EQ(session.document(), after);
+    EXPECT_EQ(session.undoSteps(), 1u);
+    ASSERT_TRUE(session.undo().ok);
+    EXPECT_EQ(session.document(), before);
+}
+
+TEST(LiveSession, DifferencesFromTheFileAndTheDescriptionFollowTheEdits) {
+    test::ScratchDir dir;
+    const std::string path = demoScene(dir);
+    host::LiveSession session(path, liveOptions());
+    EXPECT_EQ(session.differences()["changed"], false);
+    ASSERT_TRUE(session.apply(set("probe", "direction", 2)).ok);
+    ASSERT_TRUE(session.apply({{"op", "remove"}, {"node", "loose"}}).ok);
+    const json differences = session.differences();
+    const json expected = {{{"section", "nodes"},
+                            {"name", "probe"},
+                            {"param", "direction"},
+                            {"disk", 1},
+                            {"session", 2}},
+                           {{"section", "nodes"},
+                            {"name", "loose"},
+                            {"disk", {{"type", "counted"}, {"name", "loose"}, {"value", 0.25}}},
+                            {"session", nullptr}}};
+    EXPECT_EQ(differences["entries"], expected);
+
+    const json described = session.describe();
+    bool found = false;
+    for (const json& node : described["nodes"])
+        for (const json& param : node["params"])
+            if (node["name"] == "probe" && param["name"] == "direction") {
+                found = true;
+                EXPECT_EQ(param["value"], 2);
+                EXPECT_EQ(param["type"], "int");
+                EXPECT_FALSE(param["values"].empty());
+            }
+    EXPECT_TRUE(found);
+
+    session.save();
+    EXPECT_EQ(session.differences()["changed"], false);
+}
+
+TEST(LiveSession, TheUndoHistoryIsBounded) {
+    test::ScratchDir dir;
+    host::LiveOptions options = liveOptions();
+    options.undoLimit = 3;
+    host::LiveSession session(demoScene(dir), options);
+    for (int i = 1; i <= 6; ++i) ASSERT_TRUE(session.apply(set("loose", "value", i)).ok);
+    EXPECT_EQ(session.undoSteps(), 3u);
+    while (session.undo().ok) {
+    }
+    EXPECT_EQ(session.redoSteps(), 3u);
+    for (const auto& node : session.document()["nodes"])
+        if (node["name"] == "loose") {
+            EXPECT_EQ(node["value"], 3);
+        }
+    ASSERT_TRUE(session.redo().ok);
+    EXPECT_EQ(session.undoSteps(), 1u);
+}
+
+}  // namespace
