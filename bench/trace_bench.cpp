@@ -1,12 +1,26 @@
-// Per-evaluation cost of orv_trace (probe, traced, and glossy families of 16) beside the cost
-// of Embree's own rtcOccluded1 / rtcIntersect1 on the same rays, and of its environment mode
-// beside the environment shader's own evaluation, in one run.
+// Per-evaluation cost of orv_trace (probe, traced, and glossy families of 16) beside the
+// renderer calls its algorithm makes (its parameter reads, AiMakeRay, AiTrace or AiTraceProbe,
+// and for a family the sampler calls), made without the node on the same samples; beside
+// Embree's own rtcOccluded1 / rtcIntersect1 on the same rays, for information; and its
+// environment mode beside the environment shader's own evaluation. All in one run.
+//
+// Run under callgrind, each benchmark's timed loop is dumped on its own with its iteration
+// count (scripts/performance.sh turns them into instructions per evaluation).
 #include <benchmark/benchmark.h>
 
+#include <cstring>
 #include <memory>
 #include <random>
 #include <string>
 #include <vector>
+
+#if __has_include(<valgrind/callgrind.h>)
+#include <valgrind/callgrind.h>
+#else
+#define CALLGRIND_ZERO_STATS
+#define CALLGRIND_DUMP_STATS_AT(label)
+#define RUNNING_ON_VALGRIND 0
+#endif
 
 #include "geometry/embree_scene.h"
 #include "geometry/geometry_scene.h"
@@ -26,6 +40,13 @@ namespace {
 
 constexpr int kSamples = 256;
 constexpr int kFamily = 16;
+constexpr float kSpread = 0.2f;
+constexpr double kMaxDistance = 999999995904.0;  // the node's: 1e12 as a float
+
+// The node's parameter indices, in its declaration order.
+constexpr int kOnHitColor = 2;
+constexpr int kOnNoHitColor = 4;
+constexpr int kSpreadParam = 12;
 
 void constantParameters(ParamList* params, NodeEntry*) {
     AiNodeParamRGB(params, -1, "color", 0.5f, 0.5f, 0.5f);
@@ -39,15 +60,37 @@ const CommonNodeMethods kConstantCommon = {constantParameters, nothing, nothing,
 const ShaderNodeMethods kConstantShader = {constantEvaluate};
 const NodeMethods kConstantMethods = {&kConstantCommon, &kConstantShader};
 
-/// A floor and twenty balls; samples above them looking down at random, about half of whose
-/// rays hit something.
+/// The modes measured: rayType 0 probe, 1 traced (code 4), 3 environment; glossy or not.
+struct Mode {
+    int rayType;
+    bool glossy;
+};
+const Mode kModes[] = {{0, false}, {1, false}, {3, false}, {0, true}, {1, true}};
+
+std::string traceName(int rayType, bool glossy) {
+    return "tr" + std::to_string(rayType) + (glossy ? "g" : "");
+}
+
+/// What one evaluation of a mode asks of the renderer beyond its parameter reads: where its
+/// rays start and the directions the node computes for them, in the order it casts them.
+struct Casts {
+    Vector origin;
+    std::vector<Vector> directions;
+};
+
+/// A floor and twenty balls, with one orv_trace node per mode looking along the incoming
+/// direction; samples above the floor looking down at random, about half of whose rays hit
+/// something.
 struct Bench {
     test::Network net;
     std::unique_ptr<host::GeometryScene> geometry;
     host::World world;
     std::vector<ShaderGlobals> samples;
+    int direction = 0;  ///< the nodes' `direction`
+    /// The family's pattern as the node's own, for the host calls made without it.
+    Sampler* sampler = nullptr;
 
-    explicit Bench(int rayType, bool glossy) {
+    Bench() {
         host::registerObjectTypes(net.universe().registry());
         NodeDescriptor d{};
         d.nodeKind = kNodeShader;
@@ -70,9 +113,13 @@ struct Bench {
             net.set(name + ".translate", Vector{15 * u(random), 1, 15 * u(random)});
             net.setValue(name + ".shader", host::ParamValue::makeNode(net.node("paint")));
         }
-        net.add("orv_trace", "tr");
-        net.set("tr.rayType", rayType).set("tr.glossy", glossy).set("tr.samples", kFamily);
-        net.set("tr.spread", 0.2f);
+        for (const Mode& mode : kModes) {
+            const std::string name = traceName(mode.rayType, mode.glossy);
+            net.add("orv_trace", name);
+            net.set(name + ".rayType", mode.rayType).set(name + ".glossy", mode.glossy);
+            net.set(name + ".samples", kFamily).set(name + ".spread", kSpread);
+            net.set(name + ".direction", direction);
+        }
         net.prepare();
         geometry = std::make_unique<host::GeometryScene>(net.universe());
         world.geometry = geometry.get();
@@ -86,64 +133,166 @@ struct Bench {
             sg.object = net.node("floor");
             samples.push_back(sg);
         }
+        sampler = AiSampler(kFamily, 2);
     }
+    ~Bench() { AiSamplerDestroy(sampler); }
+    Bench(const Bench&) = delete;
+    Bench& operator=(const Bench&) = delete;
 
-    /// The rays the node casts for sample i, as AiMakeRay makes them.
-    std::vector<Ray> raysOf(int i, host::ThreadContext& thread) {
+    Node* trace(const Mode& mode) const { return net.node(traceName(mode.rayType, mode.glossy)); }
+
+    /// The rays the node casts for sample i, as it computes their directions.
+    Casts castsOf(int i, const Mode& mode) {
         ShaderGlobals sg = samples[i];
-        host::SampleScope scope(thread, sg, &world, 0);
-        std::vector<Ray> rays;
-        const Float3 d(sg.rayDirection);
-        auto add = [&](const Float3& dir) {
-            Ray ray;
-            const Vector v = dir.toVector();
-            AiMakeRay(&ray, kRayReflected, &sg.point, &v, 999999995904.0, &sg);
-            rays.push_back(ray);
-        };
-        if (!net.node("tr")->values[10].boolean) {
-            add(d);
-            return rays;
+        host::SampleScope scope(net.thread(0), sg, &world, 0);
+        const Float3 d =
+            chooseDirection(&sg, direction, mode.rayType, 1.0f, Float3(0.0f, 0.0f, 0.0f));
+        Casts casts{sg.point, {}};
+        if (!mode.glossy) {
+            casts.directions.push_back(d.toVector());
+            return casts;
         }
-        const Cone cone = coneFromSpread(0.2f);
+        const Cone cone = coneFromSpread(kSpread);
         const Frame frame = frameAround(d);
-        Sampler* sampler = AiSampler(kFamily, 2);
         SamplerIterator* it = AiSamplerIterator(sampler, &sg);
         float uv[2];
         while (AiSamplerGetSample(it, uv))
-            add(familyDirection(frame, d, sampleCone(uv[0], uv[1], cone.cosMax)));
-        AiSamplerDestroy(sampler);
-        return rays;
+            casts.directions.push_back(
+                familyDirection(frame, d, sampleCone(uv[0], uv[1], cone.cosMax)).toVector());
+        return casts;
     }
 };
 
+/// One bench for every benchmark of the program: the scene is built once.
+Bench& bench() {
+    static Bench* const instance = new Bench;  // left to the end of the process
+    return *instance;
+}
+
+/// The callgrind dump of a timed loop, labelled with its benchmark's name (`family` and its
+/// two arguments, if it has them) and iterations.
+void dumpInstructions(const benchmark::State& state, const char* family, bool args = true) {
+    if (!RUNNING_ON_VALGRIND) return;  // the label allocates, which the heap counts would see
+    std::string label = family;
+    if (args) label += "/" + std::to_string(state.range(0)) + "/" + std::to_string(state.range(1));
+    label += " iterations " + std::to_string(static_cast<long long>(state.iterations()));
+    CALLGRIND_DUMP_STATS_AT(label.c_str());
+}
+
 void BM_Trace(benchmark::State& state) {
-    Bench bench(static_cast<int>(state.range(0)), state.range(1) != 0);
-    host::ThreadContext& thread = bench.net.thread(0);
-    Node* tr = bench.net.node("tr");
+    Bench& b = bench();
+    const Mode mode{static_cast<int>(state.range(0)), state.range(1) != 0};
+    host::ThreadContext& thread = b.net.thread(0);
+    Node* tr = b.trace(mode);
     {
-        ShaderGlobals sg = bench.samples[0];
-        host::SampleScope scope(thread, sg, &bench.world, 0);
+        ShaderGlobals sg = b.samples[0];
+        host::SampleScope scope(thread, sg, &b.world, 0);
         host::evaluateNode(tr, &sg);  // the set-up
     }
     bench::HeapAllocationScope heap(state);
     int i = 0;
+    CALLGRIND_ZERO_STATS;
     for (auto _ : state) {
-        ShaderGlobals sg = bench.samples[i];
-        host::SampleScope scope(thread, sg, &bench.world, 0);
+        ShaderGlobals sg = b.samples[i];
+        host::SampleScope scope(thread, sg, &b.world, 0);
         host::evaluateNode(tr, &sg);
         benchmark::DoNotOptimize(sg.out);
         i = (i + 1) % kSamples;
     }
+    dumpInstructions(state, "BM_Trace");
+}
+
+/// The renderer calls of one evaluation, with the node's arguments, made without the node;
+/// answers the colour the node makes of what they return.
+inline Float3 hostCalls(ShaderGlobals* sg, Node* tr, const Mode& mode, int direction,
+                        Sampler* sampler, const Casts& casts) {
+    benchmark::DoNotOptimize(AiNodeGetLocalData(tr));
+    Float3 onHit(0.0f, 0.0f, 0.0f), onNoHit(0.0f, 0.0f, 0.0f);
+    if (mode.rayType == 0) {
+        onHit.setFromColorParam(sg, tr, kOnHitColor);
+        onNoHit.setFromColorParam(sg, tr, kOnNoHitColor);
+    }
+    if (direction == 1) {
+        Vector mirror;
+        AiReflectSafe(&sg->rayDirection, &sg->normal, &sg->geometricNormal, &mirror);
+        benchmark::DoNotOptimize(mirror);
+    }
+    auto cast = [&](const Vector& d) {
+        Ray ray;
+        AiMakeRay(&ray, kRayReflected, &casts.origin, &d, kMaxDistance, sg);
+        if (mode.rayType == 0) {
+            ProbeHit scratch;
+            return AiTraceProbe(&ray, &scratch) ? onHit : onNoHit;
+        }
+        TraceResult result;
+        AiTrace(&ray, &result);
+        return Float3(result.color);
+    };
+    if (!mode.glossy) return cast(casts.directions[0]);
+    benchmark::DoNotOptimize(AiShaderEvalParamFuncFlt(sg, tr, kSpreadParam));
+    SamplerIterator* it = AiSamplerIterator(sampler, sg);
+    Float3 sum(0.0f, 0.0f, 0.0f);
+    float uv[2];
+    size_t k = 0;
+    while (AiSamplerGetSample(it, uv)) sum += cast(casts.directions[k++]);
+    return k ? sum * AiSamplerGetSampleInvCount(it) : sum;
+}
+
+/// The renderer calls the node's algorithm makes for each sample (its per-sample parameter
+/// reads, its local data, AiMakeRay and AiTraceProbe or AiTrace, and for a family `spread` and
+/// the sampler's walk), with the same arguments, without the node: the colour is checked
+/// against the node's before timing.
+void BM_TraceHostCalls(benchmark::State& state) {
+    Bench& b = bench();
+    const Mode mode{static_cast<int>(state.range(0)), state.range(1) != 0};
+    host::ThreadContext& thread = b.net.thread(0);
+    Node* tr = b.trace(mode);
+    std::vector<Casts> casts;
+    for (int i = 0; i < kSamples; ++i) {
+        casts.push_back(b.castsOf(i, mode));
+        ShaderGlobals node = b.samples[i], calls = b.samples[i];
+        {
+            host::SampleScope scope(thread, node, &b.world, 0);
+            host::evaluateNode(tr, &node);
+        }
+        host::SampleScope scope(thread, calls, &b.world, 0);
+        const RGB made = hostCalls(&calls, tr, mode, b.direction, b.sampler, casts[i]).toRGB();
+        if (std::memcmp(&made, &node.out.rgb, sizeof made) != 0) {
+            state.SkipWithError("the host calls do not give the node's colour");
+            return;
+        }
+    }
+    bench::HeapAllocationScope heap(state);
+    int i = 0;
+    CALLGRIND_ZERO_STATS;
+    for (auto _ : state) {
+        ShaderGlobals sg = b.samples[i];
+        host::SampleScope scope(thread, sg, &b.world, 0);
+        benchmark::DoNotOptimize(hostCalls(&sg, tr, mode, b.direction, b.sampler, casts[i]));
+        i = (i + 1) % kSamples;
+    }
+    dumpInstructions(state, "BM_TraceHostCalls");
 }
 
 /// Embree alone on the rays of the same samples: occluded for probes, intersect otherwise.
 void BM_Embree(benchmark::State& state) {
-    const bool occluded = state.range(0) == 0;
-    Bench bench(static_cast<int>(state.range(0)), state.range(1) != 0);
-    std::vector<std::vector<Ray>> rays;
-    for (int i = 0; i < kSamples; ++i) rays.push_back(bench.raysOf(i, bench.net.thread(0)));
-    RTCScene scene = bench.geometry->internals().scene.get();
+    Bench& b = bench();
+    const Mode mode{static_cast<int>(state.range(0)), state.range(1) != 0};
+    const bool occluded = mode.rayType == 0;
+    std::vector<std::vector<Ray>> rays(kSamples);
+    for (int i = 0; i < kSamples; ++i) {
+        ShaderGlobals sg = b.samples[i];
+        host::SampleScope scope(b.net.thread(0), sg, &b.world, 0);
+        const Casts casts = b.castsOf(i, mode);
+        for (const Vector& d : casts.directions) {
+            Ray ray;
+            AiMakeRay(&ray, kRayReflected, &casts.origin, &d, kMaxDistance, &sg);
+            rays[i].push_back(ray);
+        }
+    }
+    RTCScene scene = b.geometry->internals().scene.get();
     int i = 0;
+    CALLGRIND_ZERO_STATS;
     for (auto _ : state) {
         for (const Ray& r : rays[i]) {
             RTCIntersectContext context;
@@ -171,22 +320,25 @@ void BM_Embree(benchmark::State& state) {
         }
         i = (i + 1) % kSamples;
     }
+    dumpInstructions(state, "BM_Embree");
 }
 
 /// What the environment mode hands its work to: the environment shader evaluated on the same
 /// samples, which is all the renderer does for it (no ray is cast).
 void BM_EnvironmentShader(benchmark::State& state) {
-    Bench bench(3, false);
-    host::ThreadContext& thread = bench.net.thread(0);
-    Node* sky = bench.net.node("sky");
+    Bench& b = bench();
+    host::ThreadContext& thread = b.net.thread(0);
+    Node* sky = b.net.node("sky");
     int i = 0;
+    CALLGRIND_ZERO_STATS;
     for (auto _ : state) {
-        ShaderGlobals sg = bench.samples[i];
-        host::SampleScope scope(thread, sg, &bench.world, 0);
+        ShaderGlobals sg = b.samples[i];
+        host::SampleScope scope(thread, sg, &b.world, 0);
         AiShaderEvaluate(sky, &sg);
         benchmark::DoNotOptimize(sg.out);
         i = (i + 1) % kSamples;
     }
+    dumpInstructions(state, "BM_EnvironmentShader", false);
 }
 
 // rayType, glossy
@@ -197,15 +349,21 @@ void rayArgs(benchmark::internal::Benchmark* b) {
     b->Args({0, 0})->Args({1, 0})->Args({0, 1})->Args({1, 1});
 }
 BENCHMARK(BM_Trace)->Apply(traceArgs)->Unit(benchmark::kNanosecond);
+BENCHMARK(BM_TraceHostCalls)->Apply(rayArgs)->Unit(benchmark::kNanosecond);
 BENCHMARK(BM_Embree)->Apply(rayArgs)->Unit(benchmark::kNanosecond);
 BENCHMARK(BM_EnvironmentShader)->Unit(benchmark::kNanosecond);
 
 void ratioTable(const bench::RatioReporter& r) {
+    const std::string calls = "host calls";
+    r.printRatio("probe", "BM_Trace/0/0", calls, "BM_TraceHostCalls/0/0");
+    r.printRatio("traced (code 4)", "BM_Trace/1/0", calls, "BM_TraceHostCalls/1/0");
+    r.printRatio("glossy probe family 16", "BM_Trace/0/1", calls, "BM_TraceHostCalls/0/1");
+    r.printRatio("glossy traced family 16", "BM_Trace/1/1", calls, "BM_TraceHostCalls/1/1");
     r.printRatio("probe", "BM_Trace/0/0", "rtcOccluded1 x1", "BM_Embree/0/0");
     r.printRatio("traced (code 4)", "BM_Trace/1/0", "rtcIntersect1 x1", "BM_Embree/1/0");
-    r.printRatio("environment", "BM_Trace/3/0", "environment shader", "BM_EnvironmentShader");
     r.printRatio("glossy probe family 16", "BM_Trace/0/1", "rtcOccluded1 x16", "BM_Embree/0/1");
     r.printRatio("glossy traced family 16", "BM_Trace/1/1", "rtcIntersect1 x16", "BM_Embree/1/1");
+    r.printRatio("environment", "BM_Trace/3/0", "environment shader", "BM_EnvironmentShader");
 }
 
 }  // namespace
