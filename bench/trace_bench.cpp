@@ -8,6 +8,9 @@
 // count (scripts/performance.sh turns them into instructions per evaluation).
 #include <benchmark/benchmark.h>
 
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <random>
@@ -22,15 +25,20 @@
 #define RUNNING_ON_VALGRIND 0
 #endif
 
+#include "builtin/host_node_types.h"
 #include "geometry/embree_scene.h"
 #include "geometry/geometry_scene.h"
 #include "geometry/object_types.h"
 #include "plugin/float3.h"
+#include "render/node_setup.h"
+#include "render/world_builder.h"
+#include "scene/scene_reader.h"
 #include "shading/network.h"
 #include "shading/sample_state.h"
 #include "support/heap_counter.h"
 #include "support/network.h"
 #include "support/ratio_reporter.h"
+#include "support/shot_scene.h"
 #include "trace/direction_sampling.h"
 #include "tracing/world.h"
 
@@ -78,19 +86,73 @@ struct Casts {
     std::vector<Vector> directions;
 };
 
-/// A floor and twenty balls, with one orv_trace node per mode looking along the incoming
-/// direction; samples above the floor looking down at random, about half of whose rays hit
-/// something.
+/// A scene to trace in, with one orv_trace node per mode, and shading samples in it.
 struct Bench {
-    test::Network net;
-    std::unique_ptr<host::GeometryScene> geometry;
-    host::World world;
+    host::Universe* universe = nullptr;
+    const host::GeometryScene* geometry = nullptr;
+    const host::World* world = nullptr;
+    host::ThreadContext thread{0};
     std::vector<ShaderGlobals> samples;
     int direction = 0;  ///< the nodes' `direction`
     /// The family's pattern as the node's own, for the host calls made without it.
-    Sampler* sampler = nullptr;
+    Sampler* sampler = AiSampler(kFamily, 2);
 
-    Bench() {
+    Bench() = default;
+    virtual ~Bench() { AiSamplerDestroy(sampler); }
+    Bench(const Bench&) = delete;
+    Bench& operator=(const Bench&) = delete;
+
+    /// Adds the trace nodes to `u`, before its lifecycle runs.
+    void addTraceNodes(host::Universe& u, int traceDirection) {
+        universe = &u;
+        direction = traceDirection;
+        auto set = [&](Node* node, const char* param, host::ParamValue v) {
+            u.setParam(node, param, v);
+        };
+        for (const Mode& mode : kModes) {
+            Node* node = u.createNode("orv_trace", traceName(mode.rayType, mode.glossy));
+            set(node, "rayType", host::ParamValue::makeInt(mode.rayType));
+            set(node, "glossy", host::ParamValue::makeBool(mode.glossy));
+            set(node, "samples", host::ParamValue::makeInt(kFamily));
+            set(node, "spread", host::ParamValue::makeFloat(kSpread));
+            set(node, "direction", host::ParamValue::makeInt(direction));
+        }
+    }
+
+    Node* trace(const Mode& mode) const {
+        return universe->findNode(traceName(mode.rayType, mode.glossy));
+    }
+
+    /// The rays the node casts for sample i, as it computes their directions.
+    Casts castsOf(int i, const Mode& mode) {
+        ShaderGlobals sg = samples[i];
+        host::SampleScope scope(thread, sg, world, 0);
+        const Float3 d =
+            chooseDirection(&sg, direction, mode.rayType, 1.0f, Float3(0.0f, 0.0f, 0.0f));
+        Casts casts{sg.point, {}};
+        if (!mode.glossy) {
+            casts.directions.push_back(d.toVector());
+            return casts;
+        }
+        const Cone cone = coneFromSpread(kSpread);
+        const Frame frame = frameAround(d);
+        SamplerIterator* it = AiSamplerIterator(sampler, &sg);
+        float uv[2];
+        while (AiSamplerGetSample(it, uv))
+            casts.directions.push_back(
+                familyDirection(frame, d, sampleCone(uv[0], uv[1], cone.cosMax)).toVector());
+        return casts;
+    }
+};
+
+/// A floor and twenty balls; the nodes look along the incoming direction from samples above
+/// the floor looking down at random, about half of whose rays hit something.
+struct TwentyBalls : Bench {
+    test::Network net;
+    std::unique_ptr<host::GeometryScene> balls;
+    host::World ballWorld;
+
+    TwentyBalls() {
         host::registerObjectTypes(net.universe().registry());
         NodeDescriptor d{};
         d.nodeKind = kNodeShader;
@@ -113,16 +175,12 @@ struct Bench {
             net.set(name + ".translate", Vector{15 * u(random), 1, 15 * u(random)});
             net.setValue(name + ".shader", host::ParamValue::makeNode(net.node("paint")));
         }
-        for (const Mode& mode : kModes) {
-            const std::string name = traceName(mode.rayType, mode.glossy);
-            net.add("orv_trace", name);
-            net.set(name + ".rayType", mode.rayType).set(name + ".glossy", mode.glossy);
-            net.set(name + ".samples", kFamily).set(name + ".spread", kSpread);
-            net.set(name + ".direction", direction);
-        }
+        addTraceNodes(net.universe(), 0);
         net.prepare();
-        geometry = std::make_unique<host::GeometryScene>(net.universe());
-        world.geometry = geometry.get();
+        balls = std::make_unique<host::GeometryScene>(net.universe());
+        ballWorld.geometry = balls.get();
+        geometry = balls.get();
+        world = &ballWorld;
         for (int i = 0; i < kSamples; ++i) {
             ShaderGlobals sg = host::blankShaderGlobals();
             sg.point = Vector{12 * u(random), 6, 12 * u(random)};
@@ -133,39 +191,66 @@ struct Bench {
             sg.object = net.node("floor");
             samples.push_back(sg);
         }
-        sampler = AiSampler(kFamily, 2);
-    }
-    ~Bench() { AiSamplerDestroy(sampler); }
-    Bench(const Bench&) = delete;
-    Bench& operator=(const Bench&) = delete;
-
-    Node* trace(const Mode& mode) const { return net.node(traceName(mode.rayType, mode.glossy)); }
-
-    /// The rays the node casts for sample i, as it computes their directions.
-    Casts castsOf(int i, const Mode& mode) {
-        ShaderGlobals sg = samples[i];
-        host::SampleScope scope(net.thread(0), sg, &world, 0);
-        const Float3 d =
-            chooseDirection(&sg, direction, mode.rayType, 1.0f, Float3(0.0f, 0.0f, 0.0f));
-        Casts casts{sg.point, {}};
-        if (!mode.glossy) {
-            casts.directions.push_back(d.toVector());
-            return casts;
-        }
-        const Cone cone = coneFromSpread(kSpread);
-        const Frame frame = frameAround(d);
-        SamplerIterator* it = AiSamplerIterator(sampler, &sg);
-        float uv[2];
-        while (AiSamplerGetSample(it, uv))
-            casts.directions.push_back(
-                familyDirection(frame, d, sampleCone(uv[0], uv[1], cone.cosMax)).toVector());
-        return casts;
     }
 };
 
-/// One bench for every benchmark of the program: the scene is built once.
-Bench& bench() {
-    static Bench* const instance = new Bench;  // left to the end of the process
+/// Triangles in the shot; --shot_triangles=N sets it.
+int64_t shotTriangles = 1'500'000;
+
+/// The shot of orv-bench-shot (bench/support/shot_scene.h), read as orv-render reads it: a
+/// terrain and displaced spheres of shotTriangles triangles, sixteen lights with blockers,
+/// glossy families and radio-coloured surfaces. The samples are the surface points the camera
+/// sees through random points of its view, shaded as a camera ray's hit; the nodes look along
+/// the mirror direction, so that traced rays come back with the shot's shading.
+struct Shot : Bench {
+    bench::TemporaryFolder folder{"orv-bench-trace"};
+    std::unique_ptr<host::Scene> scene;
+    std::unique_ptr<host::RenderWorld> built;
+
+    Shot() {
+        bench::ShotParams params;
+        params.triangles = shotTriangles;
+        host::SceneReadOptions options;
+        options.registerTypes = host::registerHostNodeTypes;
+        scene = host::readSceneFile(bench::makeShot(folder.path(), params), options);
+        addTraceNodes(*scene->universe, 1);
+        built = host::buildWorld(*scene);
+        scene->universe->prepare();
+        host::setUpNodes(*scene, built->world);
+        geometry = built->geometry.get();
+        world = &built->world;
+        // The camera's view: from (0, 7, 24) towards (0, 0.5, 0), 38 degrees across.
+        const Float3 eye(0.0f, 7.0f, 24.0f);
+        const Float3 ahead = normalized(Float3(0.0f, 0.5f, 0.0f) - eye);
+        const Frame view = frameAround(ahead);
+        std::mt19937 random(11);
+        std::uniform_real_distribution<float> u(-1.0f, 1.0f);
+        const float half = std::tan(19.0f * 0.017453292f);
+        while (static_cast<int>(samples.size()) < kSamples) {
+            const Float3 dir = normalized(
+                familyDirection(view, ahead, Float3(half * u(random), half * u(random), 1.0f)));
+            host::RayGeometry::Hit hit;
+            if (!geometry->intersect(eye.toVector(), dir.toVector(), 1e-4f, 1e30f, &hit)) continue;
+            ShaderGlobals sg = host::blankShaderGlobals();
+            sg.point = hit.point;
+            sg.rayDirection = dir.toVector();
+            sg.normal = sg.alternateNormal = hit.shadingNormal;
+            sg.geometricNormal = hit.geometricNormal;
+            sg.object = hit.object;
+            samples.push_back(sg);
+        }
+    }
+    ~Shot() override { scene->universe->finish(); }
+};
+
+/// The benches, each built once for every benchmark of the program and left to the end of
+/// the process.
+Bench& twentyBalls() {
+    static Bench* const instance = new TwentyBalls;
+    return *instance;
+}
+Bench& shot() {
+    static Bench* const instance = new Shot;
     return *instance;
 }
 
@@ -179,14 +264,12 @@ void dumpInstructions(const benchmark::State& state, const char* family, bool ar
     CALLGRIND_DUMP_STATS_AT(label.c_str());
 }
 
-void BM_Trace(benchmark::State& state) {
-    Bench& b = bench();
+void traceLoop(benchmark::State& state, Bench& b, const char* family) {
     const Mode mode{static_cast<int>(state.range(0)), state.range(1) != 0};
-    host::ThreadContext& thread = b.net.thread(0);
     Node* tr = b.trace(mode);
     {
         ShaderGlobals sg = b.samples[0];
-        host::SampleScope scope(thread, sg, &b.world, 0);
+        host::SampleScope scope(b.thread, sg, b.world, 0);
         host::evaluateNode(tr, &sg);  // the set-up
     }
     bench::HeapAllocationScope heap(state);
@@ -194,12 +277,12 @@ void BM_Trace(benchmark::State& state) {
     CALLGRIND_ZERO_STATS;
     for (auto _ : state) {
         ShaderGlobals sg = b.samples[i];
-        host::SampleScope scope(thread, sg, &b.world, 0);
+        host::SampleScope scope(b.thread, sg, b.world, 0);
         host::evaluateNode(tr, &sg);
         benchmark::DoNotOptimize(sg.out);
         i = (i + 1) % kSamples;
     }
-    dumpInstructions(state, "BM_Trace");
+    dumpInstructions(state, family);
 }
 
 /// The renderer calls of one evaluation, with the node's arguments, made without the node;
@@ -239,23 +322,21 @@ inline Float3 hostCalls(ShaderGlobals* sg, Node* tr, const Mode& mode, int direc
 }
 
 /// The renderer calls the node's algorithm makes for each sample (its per-sample parameter
-/// reads, its local data, AiMakeRay and AiTraceProbe or AiTrace, and for a family `spread` and
-/// the sampler's walk), with the same arguments, without the node: the colour is checked
-/// against the node's before timing.
-void BM_TraceHostCalls(benchmark::State& state) {
-    Bench& b = bench();
+/// reads, its local data, the mirror direction when it asks for one, AiMakeRay and
+/// AiTraceProbe or AiTrace, and for a family `spread` and the sampler's walk), with the same
+/// arguments, without the node: the colour is checked against the node's before timing.
+void hostCallsLoop(benchmark::State& state, Bench& b, const char* family) {
     const Mode mode{static_cast<int>(state.range(0)), state.range(1) != 0};
-    host::ThreadContext& thread = b.net.thread(0);
     Node* tr = b.trace(mode);
     std::vector<Casts> casts;
     for (int i = 0; i < kSamples; ++i) {
         casts.push_back(b.castsOf(i, mode));
         ShaderGlobals node = b.samples[i], calls = b.samples[i];
         {
-            host::SampleScope scope(thread, node, &b.world, 0);
+            host::SampleScope scope(b.thread, node, b.world, 0);
             host::evaluateNode(tr, &node);
         }
-        host::SampleScope scope(thread, calls, &b.world, 0);
+        host::SampleScope scope(b.thread, calls, b.world, 0);
         const RGB made = hostCalls(&calls, tr, mode, b.direction, b.sampler, casts[i]).toRGB();
         if (std::memcmp(&made, &node.out.rgb, sizeof made) != 0) {
             state.SkipWithError("the host calls do not give the node's colour");
@@ -267,22 +348,21 @@ void BM_TraceHostCalls(benchmark::State& state) {
     CALLGRIND_ZERO_STATS;
     for (auto _ : state) {
         ShaderGlobals sg = b.samples[i];
-        host::SampleScope scope(thread, sg, &b.world, 0);
+        host::SampleScope scope(b.thread, sg, b.world, 0);
         benchmark::DoNotOptimize(hostCalls(&sg, tr, mode, b.direction, b.sampler, casts[i]));
         i = (i + 1) % kSamples;
     }
-    dumpInstructions(state, "BM_TraceHostCalls");
+    dumpInstructions(state, family);
 }
 
 /// Embree alone on the rays of the same samples: occluded for probes, intersect otherwise.
-void BM_Embree(benchmark::State& state) {
-    Bench& b = bench();
+void embreeLoop(benchmark::State& state, Bench& b, const char* family) {
     const Mode mode{static_cast<int>(state.range(0)), state.range(1) != 0};
     const bool occluded = mode.rayType == 0;
     std::vector<std::vector<Ray>> rays(kSamples);
     for (int i = 0; i < kSamples; ++i) {
         ShaderGlobals sg = b.samples[i];
-        host::SampleScope scope(b.net.thread(0), sg, &b.world, 0);
+        host::SampleScope scope(b.thread, sg, b.world, 0);
         const Casts casts = b.castsOf(i, mode);
         for (const Vector& d : casts.directions) {
             Ray ray;
@@ -320,20 +400,38 @@ void BM_Embree(benchmark::State& state) {
         }
         i = (i + 1) % kSamples;
     }
-    dumpInstructions(state, "BM_Embree");
+    dumpInstructions(state, family);
+}
+
+void BM_Trace(benchmark::State& state) {
+    traceLoop(state, twentyBalls(), "BM_Trace");
+}
+void BM_TraceHostCalls(benchmark::State& state) {
+    hostCallsLoop(state, twentyBalls(), "BM_TraceHostCalls");
+}
+void BM_Embree(benchmark::State& state) {
+    embreeLoop(state, twentyBalls(), "BM_Embree");
+}
+void BM_ShotTrace(benchmark::State& state) {
+    traceLoop(state, shot(), "BM_ShotTrace");
+}
+void BM_ShotHostCalls(benchmark::State& state) {
+    hostCallsLoop(state, shot(), "BM_ShotHostCalls");
+}
+void BM_ShotEmbree(benchmark::State& state) {
+    embreeLoop(state, shot(), "BM_ShotEmbree");
 }
 
 /// What the environment mode hands its work to: the environment shader evaluated on the same
 /// samples, which is all the renderer does for it (no ray is cast).
 void BM_EnvironmentShader(benchmark::State& state) {
-    Bench& b = bench();
-    host::ThreadContext& thread = b.net.thread(0);
-    Node* sky = b.net.node("sky");
+    Bench& b = twentyBalls();
+    Node* sky = b.universe->findNode("sky");
     int i = 0;
     CALLGRIND_ZERO_STATS;
     for (auto _ : state) {
         ShaderGlobals sg = b.samples[i];
-        host::SampleScope scope(thread, sg, &b.world, 0);
+        host::SampleScope scope(b.thread, sg, b.world, 0);
         AiShaderEvaluate(sky, &sg);
         benchmark::DoNotOptimize(sg.out);
         i = (i + 1) % kSamples;
@@ -352,22 +450,59 @@ BENCHMARK(BM_Trace)->Apply(traceArgs)->Unit(benchmark::kNanosecond);
 BENCHMARK(BM_TraceHostCalls)->Apply(rayArgs)->Unit(benchmark::kNanosecond);
 BENCHMARK(BM_Embree)->Apply(rayArgs)->Unit(benchmark::kNanosecond);
 BENCHMARK(BM_EnvironmentShader)->Unit(benchmark::kNanosecond);
+BENCHMARK(BM_ShotTrace)->Apply(rayArgs)->Unit(benchmark::kNanosecond);
+BENCHMARK(BM_ShotHostCalls)->Apply(rayArgs)->Unit(benchmark::kNanosecond);
+BENCHMARK(BM_ShotEmbree)->Apply(rayArgs)->Unit(benchmark::kNanosecond);
+
+/// A ratio line; under callgrind also the pair's benchmark names, which
+/// scripts/performance_report.py matches with the dumps' instruction counts.
+void pair(const bench::RatioReporter& r, const std::string& label, const std::string& name,
+          const std::string& baseLabel, const std::string& base) {
+    r.printRatio(label, name, baseLabel, base);
+    if (RUNNING_ON_VALGRIND)
+        std::printf("callgrind pair: %s | %s | %s | %s\n", label.c_str(), baseLabel.c_str(),
+                    name.c_str(), base.c_str());
+}
 
 void ratioTable(const bench::RatioReporter& r) {
-    const std::string calls = "host calls";
-    r.printRatio("probe", "BM_Trace/0/0", calls, "BM_TraceHostCalls/0/0");
-    r.printRatio("traced (code 4)", "BM_Trace/1/0", calls, "BM_TraceHostCalls/1/0");
-    r.printRatio("glossy probe family 16", "BM_Trace/0/1", calls, "BM_TraceHostCalls/0/1");
-    r.printRatio("glossy traced family 16", "BM_Trace/1/1", calls, "BM_TraceHostCalls/1/1");
-    r.printRatio("probe", "BM_Trace/0/0", "rtcOccluded1 x1", "BM_Embree/0/0");
-    r.printRatio("traced (code 4)", "BM_Trace/1/0", "rtcIntersect1 x1", "BM_Embree/1/0");
-    r.printRatio("glossy probe family 16", "BM_Trace/0/1", "rtcOccluded1 x16", "BM_Embree/0/1");
-    r.printRatio("glossy traced family 16", "BM_Trace/1/1", "rtcIntersect1 x16", "BM_Embree/1/1");
+    const char* const labels[] = {"probe", "traced (code 4)", "glossy probe family 16",
+                                  "glossy traced family 16"};
+    const char* const args[] = {"/0/0", "/1/0", "/0/1", "/1/1"};
+    const char* const rays[] = {"rtcOccluded1 x1", "rtcIntersect1 x1", "rtcOccluded1 x16",
+                                "rtcIntersect1 x16"};
+    for (const char* scene : {"", "shot: "}) {
+        const std::string prefix = *scene ? "BM_Shot" : "BM_Trace";
+        for (int m = 0; m < 4; ++m)
+            pair(r, scene + std::string(labels[m]),
+                 (*scene ? "BM_ShotTrace" : "BM_Trace") + std::string(args[m]), "host calls",
+                 prefix + "HostCalls" + args[m]);
+        for (int m = 0; m < 4; ++m)
+            pair(r, scene + std::string(labels[m]),
+                 (*scene ? "BM_ShotTrace" : "BM_Trace") + std::string(args[m]), rays[m],
+                 (*scene ? "BM_ShotEmbree" : "BM_Embree") + std::string(args[m]));
+    }
     r.printRatio("environment", "BM_Trace/3/0", "environment shader", "BM_EnvironmentShader");
 }
 
 }  // namespace
 
+/// Takes --shot_triangles=N out of the arguments Google Benchmark sees.
 int main(int argc, char** argv) {
-    return bench::runWithRatioTable(argc, argv, 5, ratioTable);
+    std::vector<char*> args;
+    for (int i = 0; i < argc; ++i) {
+        const char* flag = "--shot_triangles=";
+        if (i > 0 && std::strncmp(argv[i], flag, std::strlen(flag)) == 0) {
+            char* end = nullptr;
+            const long long n = std::strtoll(argv[i] + std::strlen(flag), &end, 10);
+            if (*end != '\0' || n < 1000) {
+                std::fprintf(stderr, "orv-bench-trace: %s: a count of at least 1000 triangles\n",
+                             argv[i]);
+                return 1;
+            }
+            shotTriangles = n;
+            continue;
+        }
+        args.push_back(argv[i]);
+    }
+    return bench::runWithRatioTable(static_cast<int>(args.size()), args.data(), 5, ratioTable);
 }
