@@ -24,22 +24,34 @@ RATIO_LINE = re.compile(
     r"^(?P<label>\S.*?)\s+(?P<ns>[\d.]+) ns\s+(?P<base>\S.*?)\s+(?P<base_ns>[\d.]+) ns"
     r"\s+ratio\s+(?P<ratio>\S+)\s*$")
 ANSI_ESCAPE = re.compile(r"\x1b\[[0-9;]*m")
+# Under callgrind (scripts/performance.sh): each timed loop's dump, and the pairs' benchmarks.
+CALLGRIND_LABEL = re.compile(
+    r"^desc: Trigger: Client Request: (?P<name>\S+) iterations (?P<iterations>\d+)\s*$", re.M)
+CALLGRIND_SUMMARY = re.compile(r"^summary: (?P<count>\d+)\s*$", re.M)
+CALLGRIND_PAIR = re.compile(
+    r"^callgrind pair: (?P<label>.*?) \| (?P<base>.*?) \| (?P<name>\S+) \| (?P<base_name>\S+)\s*$")
 HEAP_LINE = re.compile(r"^heap allocations per evaluation after warm-up.*:\s*(?P<count>\S+)\s*$")
 
-# The aims: what, program, pattern over its ratio labels, comparison, bound (None: no aim).
+# The aims: what, program, pattern over its ratio labels, comparison, bound (None: no aim),
+# and optionally a pattern over the baselines' labels.
+TRACE_MODES = [("probe", r"probe$"), ("traced ray", r"traced \(code 4\)$"),
+               ("glossy family of 16, probe", r"glossy probe family"),
+               ("glossy family of 16, traced", r"glossy traced family")]
+TRACE_SCENES = [("twenty balls", r"^"), ("the shot", r"^shot: ")]
+TRACE_AIMS = [(f"trace {mode} ÷ its host calls ({scene})", "orv-bench-trace", prefix + pattern,
+               "<=", 1.3, r"^host calls$")
+              for scene, prefix in TRACE_SCENES for mode, pattern in TRACE_MODES]
+TRACE_EMBREE = [(f"trace {mode} ÷ raw Embree on the same rays ({scene}; information)",
+                 "orv-bench-trace", prefix + pattern, None, None, r"^rtc")
+                for scene, prefix in TRACE_SCENES for mode, pattern in TRACE_MODES]
 RATIO_AIMS = [
     ("blocker, outside the outer shape (each kind)", "orv-bench-blocker", r", outside$", "<=",
      1.5),
     ("blocker, inside the inner shape (each kind)", "orv-bench-blocker", r", inside$", "<=", 1.5),
     ("blocker, in the ramp (card / sphere / box / cylinder / s-curve)", "orv-bench-blocker",
      r", ramp", "<=", 1.5),
-    ("trace probe ÷ raw `rtcOccluded1` on the same rays", "orv-bench-trace", r"^probe$", "<=",
-     1.3),
-    ("trace traced ray ÷ raw `rtcIntersect1`", "orv-bench-trace", r"^traced", "<=", 1.5),
-    ("glossy family of 16, probe, per ray ÷ raw Embree", "orv-bench-trace",
-     r"^glossy probe family", "<=", 1.3),
-    ("glossy family of 16, traced, per ray ÷ raw Embree", "orv-bench-trace",
-     r"^glossy traced family", "<=", 1.5),
+    *TRACE_AIMS,
+    *TRACE_EMBREE,
     ("trace environment lookup ÷ the environment shader's evaluation", "orv-bench-trace",
      r"^environment$", None, None),
     ("station (0, 10, 50 slots) ÷ its host calls (its slot reads included)", "orv-bench-radio",
@@ -73,6 +85,63 @@ def parse_console(text):
             count = float(match["count"])
             heap = count if heap is None else max(heap, count)
     return ratios, heap
+
+
+def pair_times(text):
+    """(label, baseline) -> (ns, baseline ns) from the ratio lines."""
+    times = {}
+    for line in ANSI_ESCAPE.sub("", text).splitlines():
+        match = RATIO_LINE.match(line)
+        if match:
+            times[(match["label"], match["base"])] = (float(match["ns"]), float(match["base_ns"]))
+    return times
+
+
+def instruction_counts(folder):
+    """Benchmark name -> instructions per iteration, from the callgrind dumps of its timed loops
+    in `folder`: the dump of the most iterations, so that the first calls' one-off work (lazy
+    binding, cold caches of the host) weighs least."""
+    best = {}
+    for name in sorted(os.listdir(folder)):
+        if name.endswith(".txt"):
+            continue
+        with open(os.path.join(folder, name), errors="replace") as dump:
+            text = dump.read()
+        label, summary = CALLGRIND_LABEL.search(text), CALLGRIND_SUMMARY.search(text)
+        if not label or not summary:
+            continue
+        iterations = int(label["iterations"])
+        if iterations > best.get(label["name"], (0, 0))[0]:
+            best[label["name"]] = (iterations, int(summary["count"]) / iterations)
+    return {name: per for name, (_, per) in best.items()}
+
+
+def instruction_rows(folder, results):
+    """Rows (pair, baseline, ns, baseline ns, time ratio, instructions, baseline instructions,
+    instruction ratio) for each pair a program printed under callgrind in `folder`, its times
+    from the timed run in `results`."""
+    counts = instruction_counts(folder)
+    rows = []
+    for name in sorted(os.listdir(folder)):
+        if not name.endswith(".txt"):
+            continue
+        times = {}
+        timed = os.path.join(results, name)
+        if os.path.exists(timed):
+            with open(timed) as text:
+                times = pair_times(text.read())
+        with open(os.path.join(folder, name)) as text:
+            for line in text.read().splitlines():
+                match = CALLGRIND_PAIR.match(line)
+                if not match or match["name"] not in counts or match["base_name"] not in counts:
+                    continue
+                ours, theirs = counts[match["name"]], counts[match["base_name"]]
+                ns = times.get((match["label"], match["base"]))
+                time_cells = ([f"{ns[0]:.0f}", f"{ns[1]:.0f}", f"{ns[0] / ns[1]:.2f}"] if ns
+                              else ["—", "—", "—"])
+                rows.append([match["label"], match["base"], *time_cells, f"{ours:.0f}",
+                             f"{theirs:.0f}", f"{ours / theirs:.2f}"])
+    return rows
 
 
 def growth_points(runs):
@@ -117,9 +186,9 @@ def aim_text(comparison, bound, unit=""):
 def ratio_rows(consoles):
     """Rows (what, ratio text, aim, met?) from the programs' ratio lines."""
     rows = []
-    for what, program, pattern, comparison, bound in RATIO_AIMS:
-        values = [r for label, _, r in consoles.get(program, ([], None))[0]
-                  if re.search(pattern, label)]
+    for what, program, pattern, comparison, bound, *base in RATIO_AIMS:
+        values = [r for label, baseline, r in consoles.get(program, ([], None))[0]
+                  if re.search(pattern, label) and (not base or re.search(base[0], baseline))]
         if not values:
             rows.append((what, "not measured", aim_text(comparison, bound), "—"))
             continue
@@ -320,6 +389,11 @@ def main():
                         help="load average before the benchmarks (default: now)")
     parser.add_argument("--started", default=time.strftime("%Y-%m-%d %H:%M UTC", time.gmtime()))
     parser.add_argument("--runs", type=int, default=10, help="tool start-up runs, best kept")
+    parser.add_argument("--callgrind",
+                        help="folder of the programs' callgrind dumps and console output")
+    parser.add_argument("--mode", default="", help="a sentence on how the run was made")
+    parser.add_argument("--repetitions", type=int, default=3,
+                        help="the repetitions each benchmark ran")
     args = parser.parse_args()
 
     programs = sorted({os.path.splitext(name)[0] for name in os.listdir(args.results)
@@ -362,15 +436,40 @@ def main():
 
     lines = ["# Performance", "",
              "Written by `scripts/performance.sh` from one run of every benchmark program "
-             "(Google Benchmark, CPU time, 3 repetitions; each ratio and each point from the "
-             "least CPU time over the repetitions) and of the tools. Nothing here is typed in by "
-             "hand: run the script again to measure again.", "", "## Machine", ""]
+             f"(Google Benchmark, CPU time, {args.repetitions} repetitions; each ratio and each "
+             "point from the least CPU time over the repetitions) and of the tools. Nothing here "
+             "is typed in by hand: run the script again to measure again."
+             + (f" {args.mode}" if args.mode else ""), "", "## Machine", ""]
     lines += machine_lines(args, contexts, tools_load)
     lines += ["", "## Ratios against the aims", "",
-              "Each ratio divides a node's cost by its baseline's in the same run: the renderer "
-              "calls the node's algorithm makes, or raw Embree on the same rays. Several pairs "
-              "in one row give the range.", ""]
+              "Each ratio divides a node's cost by its baseline's in the same run. Every node "
+              "is judged beside the renderer calls its algorithm makes, made without it with "
+              "the same arguments: the blocker's transforms, the station's and receiver's "
+              "look-ups and reads, and the trace node's parameter reads, `AiMakeRay`, "
+              "`AiTrace` or `AiTraceProbe` and, for a glossy family, `spread` and the sampler's "
+              "walk (checked against the node's own colour before timing). The trace node's "
+              "ratios to raw Embree on the same rays are kept as information: they charge the "
+              "host's ray making and shading to the node. The trace pairs are measured on the "
+              "floor and twenty balls and on the shot (`bench/support/shot_scene.h`), where "
+              "the node stands at surface points the camera sees and looks along the mirror "
+              "direction. Several pairs in one row give the range.", ""]
     lines += table(["what", "ratio", "aim", "met?"], rows)
+    judged = [row for row in rows if row[3] in ("yes", "**no**")]
+    missed = [row[0] for row in judged if row[3] != "yes"]
+    lines += ["", f"{len(judged) - len(missed)} of {len(judged)} aims met"
+              + (": not met: " + "; ".join(missed) + "." if missed else ".")]
+    if args.callgrind and os.path.isdir(args.callgrind):
+        counted = instruction_rows(args.callgrind, args.results)
+        if counted:
+            lines += ["", "## The trace pairs in instructions", "",
+                      "Instructions per evaluation counted by callgrind, which the machine's load "
+                      "does not change, beside the CPU times of the timed run. Each benchmark's "
+                      "timed loop is dumped on its own (the dump of the most iterations is "
+                      "taken); the shot's counts come from a smaller shot than the timed one "
+                      "(see the run's mode above), since callgrind builds it 50 times slower.", ""]
+            lines += table(["pair", "baseline", "ns", "baseline ns", "time ratio",
+                            "instructions", "baseline instructions", "instruction ratio"],
+                           counted)
     lines += ["", "## How cost grows", "",
               "The growth exponent is the least-squares slope of log(CPU time) against "
               "log(size): 1 for a cost linear in the size, 0 for one that does not grow.", ""]

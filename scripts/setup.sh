@@ -8,7 +8,7 @@ packages=(
   nlohmann-json3-dev libcli11-dev libtinyobjloader-dev libimath-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  gnuplot-nox
+  gnuplot-nox valgrind
 )
 
 missing=()
