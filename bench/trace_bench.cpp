@@ -315,9 +315,15 @@ inline Float3 hostCalls(ShaderGlobals* sg, Node* tr, const Mode& mode, int direc
     benchmark::DoNotOptimize(AiShaderEvalParamFuncFlt(sg, tr, kSpreadParam));
     SamplerIterator* it = AiSamplerIterator(sampler, sg);
     Float3 sum(0.0f, 0.0f, 0.0f);
-    float uv[2];
+    // In the node's order: a batch of points from the sampler, then their rays.
+    constexpr int kBatch = 16;
     size_t k = 0;
-    while (AiSamplerGetSample(it, uv)) sum += cast(casts.directions[k++]);
+    for (bool more = true; more;) {
+        int count = 0;
+        float uv[2];
+        while (count < kBatch && (more = AiSamplerGetSample(it, uv))) ++count;
+        for (int c = 0; c < count; ++c) sum += cast(casts.directions[k++]);
+    }
     return k ? sum * AiSamplerGetSampleInvCount(it) : sum;
 }
 
