@@ -16,6 +16,7 @@
 #include "live/scene_sync.h"
 #include "render/bucket_renderer.h"
 #include "render/node_setup.h"
+#include "render/pixel_explain.h"
 #include "render/scene_camera.h"
 #include "render/world_builder.h"
 #include "scene/scene_error.h"
@@ -457,8 +458,21 @@ std::shared_ptr<const Film> LiveSession::latestFilm(PassInfo* info) const {
     return state_->film;
 }
 
-ordered_json LiveSession::explainPixel(int, int) {
-    throw HostError("pixel explanations are not available in this build yet");
+ordered_json LiveSession::explainPixel(int x, int y) {
+    State& s = *state_;
+    std::unique_lock<std::mutex> lock(s.mutex);
+    // Its sample runs on render thread 0, whose per-thread state a pass may be using: the pass
+    // stops, and starts again after.
+    s.pause(lock);
+    try {
+        ordered_json tree =
+            host::explainPixel(*s.scene, s.world, s.camera, x, y, s.width, s.height);
+        s.resume();
+        return tree;
+    } catch (...) {
+        s.resume();
+        throw;
+    }
 }
 
 int LiveSession::width() const {

@@ -194,6 +194,13 @@ TEST(LiveSession, EditsAndAnUndoRenderAsABatchRenderOfTheSavedScene) {
     ASSERT_TRUE(session.undo().ok);
     ASSERT_TRUE(session.undo().ok);
     EXPECT_TRUE(finalBeauty(session) == batchBeauty(session, dir));
+
+    // A pixel's explanation is the batch render's, of the scene as edited.
+    host::SceneReadOptions read;
+    read.registerTypes = registerCounted;
+    const host::SceneRender render(dir.path("saved.json").string(), {}, read);
+    EXPECT_EQ(session.explainPixel(30, 20), render.explainPixel(30, 20));
+    EXPECT_THROW(session.explainPixel(48, 0), host::HostError);
 }
 
 TEST(LiveSession, ARefusedEditChangesNothingAndSaysWhatTheReaderSays) {
