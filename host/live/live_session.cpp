@@ -20,6 +20,7 @@
 #include "render/scene_camera.h"
 #include "render/world_builder.h"
 #include "scene/scene_error.h"
+#include "universe/diagnostics.h"
 #include "universe/file_replacement.h"
 #include "universe/host_error.h"
 #include "universe/text_file.h"
@@ -64,6 +65,8 @@ struct LiveSession::State {
     int threads = 1;
     uint32_t aovs = 0;
 
+    /// Each step the patch (RFC 6902) from the document after it to the one before: a step
+    /// costs what it changed, not a copy of the scene.
     std::deque<ordered_json> undo, redo;
     UnlinkedValues unlinked;
 
@@ -163,7 +166,21 @@ struct LiveSession::State {
     /// Brings the scene to `edited`, which becomes the document; throws SceneError (nothing
     /// changed) when the reader refuses it. The render is paused.
     void commit(const ordered_json& edited) {
-        std::unique_ptr<Scene> fresh = read(edited);
+        // The sink holds what the scene now showing warns of: the new document's read reports
+        // it again, and a refused one's read gives way to the good document's.
+        diagnostics().clear();
+        std::unique_ptr<Scene> fresh;
+        try {
+            fresh = read(edited);
+        } catch (const HostError&) {
+            diagnostics().clear();
+            try {
+                read(document);
+            } catch (const HostError&) {
+                // It was read before; nothing to add.
+            }
+            throw;
+        }
         if (edited.value("plugins", ordered_json()) != document.value("plugins", ordered_json())) {
             fresh.reset();
             load(edited);
@@ -217,7 +234,7 @@ struct LiveSession::State {
             return result;
         }
         if (undoable) {
-            undo.push_back(before);
+            undo.push_back(ordered_json::diff(document, before));
             while (undo.size() > options.undoLimit) undo.pop_front();
             redo.clear();
         }
@@ -348,12 +365,11 @@ EditResult LiveSession::undo() {
     State& s = *state_;
     std::unique_lock<std::mutex> lock(s.mutex);
     if (s.undo.empty()) return EditResult{false, "nothing to undo", s.generation};
-    const ordered_json target = s.undo.back();
-    const ordered_json current = s.document;
-    EditResult result = s.applyLocked(lock, target, false);
+    const ordered_json before = s.document;
+    EditResult result = s.applyLocked(lock, s.document.patch(s.undo.back()), false);
     if (result.ok) {
         s.undo.pop_back();
-        s.redo.push_back(current);
+        s.redo.push_back(ordered_json::diff(s.document, before));
     }
     return result;
 }
@@ -362,12 +378,11 @@ EditResult LiveSession::redo() {
     State& s = *state_;
     std::unique_lock<std::mutex> lock(s.mutex);
     if (s.redo.empty()) return EditResult{false, "nothing to redo", s.generation};
-    const ordered_json target = s.redo.back();
-    const ordered_json current = s.document;
-    EditResult result = s.applyLocked(lock, target, false);
+    const ordered_json before = s.document;
+    EditResult result = s.applyLocked(lock, s.document.patch(s.redo.back()), false);
     if (result.ok) {
         s.redo.pop_back();
-        s.undo.push_back(current);
+        s.undo.push_back(ordered_json::diff(s.document, before));
         while (s.undo.size() > s.options.undoLimit) s.undo.pop_front();
     }
     return result;

@@ -27,7 +27,9 @@ struct LiveOptions {
     SceneReadOptions read;
     int threads = -1;        ///< render threads; -1: the scene's option
     int previewDivisor = 0;  ///< first pass at 1/N resolution; 0: chosen so that it is fast
-    size_t undoLimit = 100;  ///< undo steps kept; older ones are dropped
+    /// Undo steps kept; older ones are dropped. A step keeps the patch back (what the edit
+    /// changed), so the history holds at most this many edits' worth of the document.
+    size_t undoLimit = 100;
     /// The film's channels beside the beauty (as --aov takes them); unset: the scene's "aovs".
     std::optional<std::string> aovs;
 };
@@ -66,7 +68,8 @@ class LiveSession {
     ///   {"op":"add",    "section":"nodes"|"objects"|"lights", "entity":{...as in a file...}}
     ///   {"op":"remove", "node":N}                           node, object or light, by name
     /// N may name the camera ("camera" section; its name as read) or "options".
-    /// Each applied edit is one undo step; a refused one changes nothing.
+    /// Each applied edit is one undo step; a refused one changes nothing. The diagnostics sink
+    /// is cleared with each edit tried, and then holds what the scene now showing warns of.
     EditResult apply(const nlohmann::json& edit);
     /// The whole scene replaced by `document` (orv-render --watch): the session diffs it
     /// against the current document and applies the differences as edits, as one undo step.
@@ -89,12 +92,14 @@ class LiveSession {
     ///   "min","max","values":[{"value","meaning"}],"otherwise","help","oncePerUpdate"}]}]}
     nlohmann::json describe() const;
     /// What differs from the file on disk: {"changed":bool, "entries":[{"section","name",
-    ///   "param"(optional),"disk":V|null,"session":V|null}]}.
+    ///   "param"(optional),"disk":V|null,"session":V|null}]}; with "disk": the reason, when
+    ///   the file cannot be read as JSON (every entry then differs).
     nlohmann::json differences() const;
 
     /// The newest finished pass's film: false when none is finished yet. `channel` is
     /// "beauty" or one of channels(); the pixels are tone-mapped with `exposure` (stops) and
-    /// encoded as PNG, the size of the pass (the page scales it).
+    /// encoded as PNG (sRGB, 8-bit RGB as orv-render writes one), the size of the pass (the page
+    /// scales it).
     bool latestPng(const std::string& channel, float exposure, std::string* png,
                    PassInfo* info) const;
     /// "beauty" first, then the film's channel groups ("key", "unlit", "albedo", "N", "Z",
