@@ -3,6 +3,9 @@
 // count and its camera samples per pixel, and small generated scenes against the glossy family
 // size of an orv_trace and the number of tuned slots of a radio station. CPU time of the whole
 // process, so that the render threads are counted; after the runs, each family's exponent.
+// The generated shot (support/shot_scene.h), in a small frame, against its triangles, its
+// lights (each with a blocker) and its glossy family size; and its reading and building
+// against its triangles.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -14,6 +17,7 @@
 #include "render/image_buffer.h"
 #include "render/scene_render.h"
 #include "support/growth_reporter.h"
+#include "support/shot_scene.h"
 #include "universe/plugin_search.h"
 
 namespace {
@@ -137,6 +141,54 @@ void BM_StationSlots(benchmark::State& state) {
     renderLoop(state, file.path(), {}, slots);
 }
 
+/// The shot in a small frame, one sample per pixel, as makeShot sets it otherwise.
+bench::ShotParams smallShot() {
+    bench::ShotParams params;
+    params.width = 96;
+    params.height = 54;
+    params.samples = 1;
+    params.triangles = 100'000;
+    return params;
+}
+
+void shotLoop(benchmark::State& state, const bench::ShotParams& params, int64_t size) {
+    const bench::TemporaryFolder folder("orv-bench-growth-shot");
+    renderLoop(state, bench::makeShot(folder.path(), params), {}, size);
+}
+
+void BM_ShotTriangles(benchmark::State& state) {
+    bench::ShotParams params = smallShot();
+    params.triangles = state.range(0);
+    shotLoop(state, params, state.range(0));
+}
+
+void BM_ShotLights(benchmark::State& state) {
+    bench::ShotParams params = smallShot();
+    params.lights = static_cast<int>(state.range(0));
+    shotLoop(state, params, state.range(0));
+}
+
+void BM_ShotGlossyFamily(benchmark::State& state) {
+    bench::ShotParams params = smallShot();
+    params.glossySamples = static_cast<int>(state.range(0));
+    shotLoop(state, params, state.range(0));
+}
+
+/// Reading the shot's scene and meshes, building its geometry and setting its nodes up.
+void BM_ShotBuild(benchmark::State& state) {
+    bench::ShotParams params = smallShot();
+    params.triangles = state.range(0);
+    const bench::TemporaryFolder folder("orv-bench-growth-shot");
+    const std::string scene = bench::makeShot(folder.path(), params);
+    host::RenderOverrides overrides;
+    overrides.threads = 1;
+    for (auto _ : state) {
+        const host::SceneRender job(scene, overrides);
+        benchmark::DoNotOptimize(job.width());
+    }
+    bench::setGrowthSize(state, state.range(0));
+}
+
 // Short points: the whole program, three repetitions of each, stays within a couple of minutes.
 void shortPoints(benchmark::internal::Benchmark* b) {
     b->Unit(benchmark::kMillisecond)->MinTime(0.2)->MeasureProcessCPUTime();
@@ -146,9 +198,35 @@ BENCHMARK(BM_Pixels)->Arg(48)->Arg(68)->Arg(96)->Arg(136)->Arg(192)->Apply(short
 BENCHMARK(BM_SamplesPerPixel)->Arg(1)->Arg(2)->Arg(4)->Arg(8)->Arg(16)->Apply(shortPoints);
 BENCHMARK(BM_GlossyFamily)->Arg(2)->Arg(4)->Arg(8)->Arg(16)->Arg(32)->Apply(shortPoints);
 BENCHMARK(BM_StationSlots)->Arg(1)->Arg(3)->Arg(10)->Arg(25)->Arg(50)->Apply(shortPoints);
+// 10^4 to 10^6 triangles in half decades.
+BENCHMARK(BM_ShotTriangles)
+    ->Arg(10'000)
+    ->Arg(31'623)
+    ->Arg(100'000)
+    ->Arg(316'228)
+    ->Arg(1'000'000)
+    ->Apply(shortPoints);
+BENCHMARK(BM_ShotLights)
+    ->Arg(1)
+    ->Arg(2)
+    ->Arg(4)
+    ->Arg(8)
+    ->Arg(16)
+    ->Arg(32)
+    ->Arg(64)
+    ->Apply(shortPoints);
+BENCHMARK(BM_ShotGlossyFamily)->Arg(2)->Arg(4)->Arg(8)->Arg(16)->Arg(32)->Apply(shortPoints);
+BENCHMARK(BM_ShotBuild)
+    ->Arg(10'000)
+    ->Arg(31'623)
+    ->Arg(100'000)
+    ->Arg(316'228)
+    ->Arg(1'000'000)
+    ->Apply(shortPoints);
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    return bench::runWithGrowthTable(argc, argv, "size (pixels, samples, rays, slots)");
+    return bench::runWithGrowthTable(argc, argv,
+                                     "size (pixels, samples, rays, slots, triangles, lights)");
 }

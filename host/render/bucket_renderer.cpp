@@ -72,6 +72,7 @@ RenderStats renderImage(const World& world, const Camera& camera, const RenderSe
         PixelSum pixel;
         film.prepare(record, pixel);
         if (channels) thread.channels = &record;
+        thread.rays = settings.rayRecorder;
         uint64_t shaded = 0;
         NonFiniteSamples blackened;
         // Looked at per camera sample, so a stop ends the render in the middle of a bucket; a

@@ -13,6 +13,8 @@
 
 namespace host {
 
+class RayRecorder;  // tracing/ray_recorder.h
+
 struct RenderSettings {
     int samples = 1;      ///< camera samples per pixel, 1 or more
     int threads = 1;      ///< render threads, 1 .. 255; thread indices are 0 .. threads-1
@@ -20,6 +22,8 @@ struct RenderSettings {
     /// Where the image's top-left pixel sits in the camera's frame: a crop renders a window of
     /// the frame into an image of the window's size, each pixel as in the whole frame.
     int originX = 0, originY = 0;
+    /// Set only by benchmarks: every render thread records its rays here.
+    RayRecorder* rayRecorder = nullptr;
 };
 
 struct RenderStats {

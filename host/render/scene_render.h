@@ -59,6 +59,10 @@ class SceneRender {
     /// The explain tree of pixel (x, y)'s first camera sample in this render's frame
     /// (pixel_explain.h). Not while a render runs. Throws HostError outside the frame.
     nlohmann::ordered_json explainPixel(int x, int y) const;
+    /// What the render traces against (for benchmarks that cast the same rays themselves).
+    const RenderWorld& world() const { return *world_; }
+    /// Later renders record their rays into `recorder` (null: none), which must outlive them.
+    void recordRays(RayRecorder* recorder) { settings_.rayRecorder = recorder; }
 
   private:
     std::unique_ptr<Scene> scene_;

@@ -17,6 +17,7 @@ struct World;
 
 class ExplainRecorder;  // shading/explain_recorder.h
 struct SampleChannels;  // tracing/sample_channels.h
+class RayRecorder;      // tracing/ray_recorder.h
 
 /// A stop request that never comes: what a thread looks at when nobody can ask it to stop.
 inline const std::atomic<bool> kNeverStop{false};
@@ -34,6 +35,8 @@ struct ThreadContext {
     /// The record of the camera sample being traced, when the render's film has channels
     /// beside the beauty; null otherwise.
     SampleChannels* channels = nullptr;
+    /// Set only by benchmarks that replay a render's rays; null otherwise.
+    RayRecorder* rays = nullptr;
     /// Raised to end the work at once: the bucket loop, node evaluations and sampler walks look
     /// at it (one relaxed load) and cut their work short, so that even a sample that would never
     /// end stops. Never null.

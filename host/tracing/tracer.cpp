@@ -14,6 +14,7 @@
 #include "shading/output_color.h"
 #include "tracing/light_models.h"
 #include "tracing/ray_making.h"
+#include "tracing/ray_recorder.h"
 #include "tracing/sample_channels.h"
 #include "tracing/stack_room.h"
 #include "tracing/world.h"
@@ -112,9 +113,11 @@ bool probeRay(const Ray& ray) {
     // The thread is read once: it holds both the counts and the explain recorder.
     ThreadContext* thread = ray.parent->host->thread;
     countRay(thread, ray.type);
+    const float tnear = nearDistance(ray), tfar = farDistance(ray.maxDistance);
+    if (__builtin_expect(thread && thread->rays, 0))
+        thread->rays->record(thread->index, ray, tnear, tfar, false);
     const bool occluded =
-        world->geometry && world->geometry->occluded(ray.origin, ray.direction, nearDistance(ray),
-                                                     farDistance(ray.maxDistance));
+        world->geometry && world->geometry->occluded(ray.origin, ray.direction, tnear, tfar);
     if (thread && thread->explain) explainProbe(*thread->explain, world->geometry, ray, occluded);
     return occluded;
 }
@@ -177,10 +180,12 @@ bool traceRay(const Ray& ray, TraceResult& r) {
     countRay(parent.thread, ray.type);
     const ExplainedTrace explained(explainRecorder(ray.parent), ray, r);
 
+    const float tnear = nearDistance(ray), tfar = farDistance(ray.maxDistance);
+    if (__builtin_expect(parent.thread->rays != nullptr, 0))
+        parent.thread->rays->record(parent.thread->index, ray, tnear, tfar, true);
     RayGeometry::Hit hit;
     const bool found =
-        world->geometry && world->geometry->intersect(ray.origin, ray.direction, nearDistance(ray),
-                                                      farDistance(ray.maxDistance), &hit);
+        world->geometry && world->geometry->intersect(ray.origin, ray.direction, tnear, tfar, &hit);
     if (!found) {
         r.color = background(*world, ray, depth);
         return false;
