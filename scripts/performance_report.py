@@ -63,6 +63,28 @@ RATIO_AIMS = [
      r"by address", None, None),
     ("a render with every film channel ÷ the beauty alone (the demo, one thread)",
      "orv-bench-film", r"^every channel$", "<=", 1.2),
+    ("live: full refinement after an edit ÷ a batch render of the same samples (process CPU "
+     "time; demo, 640x480, 2 threads)", "orv-bench-live", r"^live refinement \(CPU\)", "<=", 1.1),
+    ("live: the same in real time", "orv-bench-live", r"^live refinement \(real time\)", "<=",
+     1.1),
+]
+# Figures a program prints as "figure: WHAT = VALUE UNIT": what, program, pattern over WHAT,
+# comparison, bound (None: no aim).
+FIGURE_LINE = re.compile(r"^figure: (?P<what>.*?) = (?P<value>\S+) (?P<unit>.*?)\s*$")
+FIGURE_AIMS = [
+    ("live: an edit of a shader parameter to the first refreshed image (demo, 640x480)",
+     "orv-bench-live", r"^edit of a shader parameter", "<=", 100),
+    ("live: an edit of a blocker parameter to the first refreshed image (demo, 640x480)",
+     "orv-bench-live", r"^edit of a blocker parameter", "<=", 100),
+    ("live: an edit to one object, its time against the scene's size (1,000 – 10,000 objects): "
+     "growth exponent, flat", "orv-bench-live", r"growth exponent", "<=", 0.2),
+    ("live: an edit to one object of 10,000 (CPU time of the edit)", "orv-bench-live",
+     r"CPU time at 10,000", None, None),
+    ("live: resident memory growth over 1,000 edits", "orv-bench-live",
+     r"^resident memory growth", "<=", 1),
+    ("live: heap in use, growth over 1,000 edits", "orv-bench-live", r"^heap in use", "<=", 1),
+    ("live: undo steps kept after 1,100 edits (the bound)", "orv-bench-live", r"^undo steps",
+     "<=", 100),
 ]
 TIME_UNITS = {"ns": 1e-9, "us": 1e-6, "ms": 1e-3, "s": 1.0}
 
@@ -85,6 +107,32 @@ def parse_console(text):
             count = float(match["count"])
             heap = count if heap is None else max(heap, count)
     return ratios, heap
+
+
+def parse_figures(text):
+    """(what, value, unit) from the "figure:" lines."""
+    figures = []
+    for line in ANSI_ESCAPE.sub("", text).splitlines():
+        match = FIGURE_LINE.match(line)
+        if match:
+            figures.append((match["what"], float(match["value"]), match["unit"]))
+    return figures
+
+
+def figure_rows(texts):
+    """Rows (what, value, aim, met?) for FIGURE_AIMS from the programs' console texts."""
+    rows = []
+    for what, program, pattern, comparison, bound in FIGURE_AIMS:
+        found = [(value, unit) for label, value, unit in parse_figures(texts.get(program, ""))
+                 if re.search(pattern, label)]
+        if not found:
+            rows.append((what, "not measured", aim_text(comparison, bound), "—"))
+            continue
+        value, unit = found[0]
+        bound_unit = f" {unit.split()[0]}" if unit and not unit.startswith("(") else ""
+        rows.append((what, f"{value:g} {unit}", aim_text(comparison, bound, bound_unit),
+                     met(value, comparison, bound)))
+    return rows
 
 
 def pair_times(text):
@@ -318,6 +366,7 @@ SIZE_NAMES = {
     "BM_NamedNodes": "named nodes in the scene",
     "BM_UnnamedObjects": "unnamed objects in the scene",
     "BM_LinkChain": "links in a chain",
+    "BM_ObjectEdit": "objects in the scene (an edit moves one)",
 }
 
 
@@ -398,12 +447,13 @@ def main():
 
     programs = sorted({os.path.splitext(name)[0] for name in os.listdir(args.results)
                        if name.endswith((".txt", ".json"))})
-    consoles, curves, contexts = {}, {}, []
+    consoles, texts, curves, contexts = {}, {}, {}, []
     for program in programs:
         base = os.path.join(args.results, program)
         if os.path.exists(base + ".txt"):
             with open(base + ".txt") as text:
-                consoles[program] = parse_console(text.read())
+                texts[program] = text.read()
+                consoles[program] = parse_console(texts[program])
         if os.path.exists(base + ".json"):
             with open(base + ".json") as text:
                 output = json.load(text)
@@ -412,7 +462,7 @@ def main():
                 if len(points) >= 2:
                     curves[(program, family)] = points
 
-    rows = ratio_rows(consoles)
+    rows = ratio_rows(consoles) + figure_rows(texts)
     tools_load = None
     if args.bin:
         tools_load = current_load()

@@ -14,6 +14,10 @@ void RatioReporter::ReportRuns(const std::vector<Run>& runs) {
         const double ns = run.GetAdjustedCPUTime();
         const auto found = leastNanoseconds_.find(name);
         if (found == leastNanoseconds_.end() || ns < found->second) leastNanoseconds_[name] = ns;
+        const double real = run.GetAdjustedRealTime();
+        const auto foundReal = leastRealNanoseconds_.find(name);
+        if (foundReal == leastRealNanoseconds_.end() || real < foundReal->second)
+            leastRealNanoseconds_[name] = real;
         const auto counter = run.counters.find(kHeapAllocationsCounter);
         if (counter != run.counters.end())
             mostAllocations_ = std::max(mostAllocations_, counter->second.value);
@@ -28,6 +32,16 @@ void RatioReporter::printRatio(const std::string& label, const std::string& name
     if (a == leastNanoseconds_.end() || b == leastNanoseconds_.end()) return;
     std::printf("%-44s %9.1f ns  %-24s %9.1f ns  ratio %5.2f\n", label.c_str(), a->second,
                 baseLabel.c_str(), b->second, a->second / b->second);
+}
+
+double RatioReporter::leastNanoseconds(const std::string& name) const {
+    const auto found = leastNanoseconds_.find(name);
+    return found == leastNanoseconds_.end() ? -1.0 : found->second;
+}
+
+double RatioReporter::leastRealNanoseconds(const std::string& name) const {
+    const auto found = leastRealNanoseconds_.find(name);
+    return found == leastRealNanoseconds_.end() ? -1.0 : found->second;
 }
 
 void RatioReporter::printHeapAllocations() const {

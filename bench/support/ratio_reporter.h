@@ -24,8 +24,15 @@ class RatioReporter : public benchmark::ConsoleReporter {
     /// The largest heap allocations per iteration of any benchmark that counted them.
     void printHeapAllocations() const;
 
+    /// The least CPU time, and the least real time (the manual time, where a benchmark keeps
+    /// its own), per iteration of `name` over the repetitions, in the benchmark's time unit;
+    /// negative when it did not run.
+    double leastNanoseconds(const std::string& name) const;
+    double leastRealNanoseconds(const std::string& name) const;
+
   private:
     std::map<std::string, double> leastNanoseconds_;
+    std::map<std::string, double> leastRealNanoseconds_;
     double mostAllocations_ = -1.0;
 };
 
