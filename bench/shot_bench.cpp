@@ -137,6 +137,12 @@ double leastCpu(int runs, const std::function<void()>& f) {
     return least;
 }
 
+/// One line as the ratio tables print it (bench/support/ratio_reporter.h), from CPU seconds.
+void printRatio(const char* label, double seconds, const char* baseLabel, double baseSeconds) {
+    std::printf("%-52s %14.0f ns  %-32s %14.0f ns  ratio %.2f\n", label, seconds * 1e9, baseLabel,
+                baseSeconds * 1e9, seconds / baseSeconds);
+}
+
 /// MB/s of the scene reader and of tinyobjloader (as the scene reader calls it) on one file.
 void objReading(const std::string& path, uint64_t bytes) {
     {  // In the page cache for both.
@@ -159,8 +165,9 @@ void objReading(const std::string& path, uint64_t bytes) {
     const double mb = static_cast<double>(bytes) / 1e6;
     std::printf(
         "OBJ reading (%.1f MB, %zu triangles): scene reader %.1f MB/s, tinyobjloader "
-        "%.1f MB/s; speed, reader / tinyobjloader: ratio %.2f\n",
-        mb, triangles, mb / reader, mb / tiny, tiny / reader);
+        "%.1f MB/s\n",
+        mb, triangles, mb / reader, mb / tiny);
+    printRatio("OBJ reading, scene reader", reader, "tinyobjloader", tiny);
 }
 
 std::atomic<int64_t> embreeBytes{0};
@@ -422,14 +429,12 @@ int run(const Options& o) {
             static_cast<unsigned long long>(n), static_cast<double>(n) / times.raw[kind] / 1e6,
             static_cast<double>(n) / times.host[kind] / 1e6, times.host[kind] / times.raw[kind]);
     }
-    std::printf(
-        "\nrender (shading, nodes and sampling included) / replayed rays through raw "
-        "rtcIntersect1/rtcOccluded1: %.2f s / %.2f s CPU, ratio %.2f\n",
-        renderCpu, raw, renderCpu / raw);
-    std::printf(
-        "host ray calls (AiMakeRay + AiTrace/AiTraceProbe) / raw Embree on the same rays "
-        "of the shot: %.2f s / %.2f s CPU, ratio %.2f\n",
-        host, raw, host / raw);
+    // In the ratio tables' form (label, ns, baseline, ns, ratio): the ns of the whole frame.
+    std::printf("\n");
+    printRatio("render (shading, nodes, sampling) / replayed rays", renderCpu,
+               "raw rtcIntersect1/rtcOccluded1", raw);
+    printRatio("host ray calls (AiMakeRay + AiTrace/AiTraceProbe)", host,
+               "raw Embree on the same rays", raw);
 
     nodeShares(scenePath, o);
     return 0;
