@@ -443,6 +443,8 @@ int run(const Options& o) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Each figure as it comes: a full run takes minutes.
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
     try {
         return run(parse(argc, argv));
     } catch (const std::exception& e) {

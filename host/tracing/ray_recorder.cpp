@@ -4,14 +4,18 @@
 
 namespace host {
 
-RayRecorder::RayRecorder(int threads, size_t perThread)
-    : lanes_(static_cast<size_t>(std::max(threads, 1))) {
-    for (Lane& lane : lanes_) lane.rays.resize(std::max<size_t>(perThread, 2));
+RayRecorder::RayRecorder(int threads, size_t perThread, size_t run)
+    : lanes_(static_cast<size_t>(std::max(threads, 1))), run_(std::max<size_t>(run, 1)) {
+    // Whole runs, two at least, so that a full lane thins into whole runs.
+    const size_t runs = std::max<size_t>((perThread + run_ - 1) / run_, 2);
+    for (Lane& lane : lanes_) lane.rays.resize(runs * run_);
 }
 
-void RayRecorder::thin(Lane& lane) {
+void RayRecorder::thin(Lane& lane) const {
     size_t kept = 0;
-    for (size_t i = 0; i < lane.kept; i += 2) lane.rays[kept++] = lane.rays[i];
+    for (size_t first = 0; first < lane.kept; first += 2 * run_)
+        for (size_t i = first; i < first + run_ && i < lane.kept; ++i)
+            lane.rays[kept++] = lane.rays[i];
     lane.kept = kept;
     lane.stride *= 2;
 }

@@ -1,7 +1,8 @@
 // A record of the rays a render casts, for benchmarks that replay them against the geometry
 // alone. A render thread records only while its ThreadContext::rays is set (one null check per
-// ray otherwise); it then keeps every stride-th ray it casts in a buffer of its own, sized
-// before the render, so that recording neither locks nor allocates.
+// ray otherwise); it then keeps runs of consecutive rays in a buffer of its own, sized before the
+// render, so that recording neither locks nor allocates. Runs, not single rays, so that the
+// replay meets the geometry as coherently as the render did.
 #pragma once
 
 #include <cstddef>
@@ -28,20 +29,21 @@ struct RecordedRay {
 
 class RayRecorder {
   public:
-    /// Room for `perThread` rays (at least 2) on each of `threads` threads.
-    RayRecorder(int threads, size_t perThread);
+    /// Room for `perThread` rays on each of `threads` threads (rounded up to two runs), kept
+    /// in runs of `run` consecutive rays.
+    RayRecorder(int threads, size_t perThread, size_t run = 4096);
 
     /// Called by the tracer on thread `thread` for each ray it casts. A thread whose buffer is
-    /// full keeps every other ray it holds and from then on half as many: its buffer ends
+    /// full keeps every other run it holds and from then on half as many: its buffer ends
     /// holding an even sample of all its rays, whatever their number.
     void record(int thread, const Ray& ray, float tnear, float tfar, bool traced) {
         if (static_cast<size_t>(thread) >= lanes_.size()) return;
         Lane& lane = lanes_[static_cast<size_t>(thread)];
         ++lane.byKind[kindOf(ray.type, traced)];
-        if (lane.seen++ % lane.stride != 0) return;
+        if ((lane.seen++ / run_) % lane.stride != 0) return;
         if (lane.kept == lane.rays.size()) {
             thin(lane);
-            if ((lane.seen - 1) % lane.stride != 0) return;
+            if (((lane.seen - 1) / run_) % lane.stride != 0) return;
         }
         const ShaderGlobals* parent = ray.parent;
         lane.rays[lane.kept++] = RecordedRay{ray.origin,
@@ -78,12 +80,13 @@ class RayRecorder {
         std::vector<RecordedRay> rays;
         size_t kept = 0;
         uint64_t seen = 0;
-        uint64_t stride = 1;  ///< one ray in this many is kept
+        uint64_t stride = 1;  ///< one run in this many is kept
         uint64_t byKind[kKinds] = {};
     };
-    /// Keeps every other ray of a full lane and doubles its stride. Out of line: rare.
-    static void thin(Lane& lane);
+    /// Keeps every other run of a full lane and doubles its stride. Out of line: rare.
+    void thin(Lane& lane) const;
     std::vector<Lane> lanes_;
+    size_t run_;
 };
 
 }  // namespace host

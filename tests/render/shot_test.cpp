@@ -48,7 +48,7 @@ TEST(ShotRender, RecordingRaysAndTimingNodesLeaveTheImageAsItIs) {
     const host::ImageBuffer plain = render(job);
 
     // Room for few rays: each thread thins what it keeps and goes on evenly.
-    host::RayRecorder recorder(2, 64);
+    host::RayRecorder recorder(2, 64, 8);
     job.recordRays(&recorder);
     host::RenderStats stats;
     const host::ImageBuffer recorded = render(job, &stats);
