@@ -25,12 +25,14 @@ if ((quick)); then
   repetitions=1
   timing=(--benchmark_min_time=0.1)
   shot_triangles=300000
-  mode="Quick mode (scripts/performance.sh --quick): 1 repetition, 0.1 s per benchmark, the trace pairs' shot of ${shot_triangles} triangles."
+  shot=(--res 320x180 --spp 2 --triangles "$shot_triangles")
+  mode="Quick mode (scripts/performance.sh --quick): 1 repetition, 0.1 s per benchmark; the shot of ${shot_triangles} triangles, and orv-bench-shot's frame 320x180 at 2 samples."
 else
   repetitions=3
   timing=()
   shot_triangles=1500000
-  mode="The trace pairs' shot has ${shot_triangles} triangles."
+  shot=()
+  mode="The shot has ${shot_triangles} triangles; orv-bench-shot renders it at 1280x720, 16 samples."
 fi
 callgrind_triangles=100000
 
@@ -39,6 +41,7 @@ for program in build/release/bin/orv-bench-*; do
   name="$(basename "$program")"
   extra=()
   [ "$name" = orv-bench-trace ] && extra=(--shot_triangles="$shot_triangles")
+  [ "$name" = orv-bench-shot ] && extra=("${shot[@]}")
   echo "performance: running $name" >&2
   "$program" --benchmark_repetitions="$repetitions" "${timing[@]}" "${extra[@]}" \
     --benchmark_out="$results/$name.json" --benchmark_out_format=json >"$results/$name.txt"

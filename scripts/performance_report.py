@@ -109,6 +109,36 @@ def parse_console(text):
     return ratios, heap
 
 
+# Aims on lines of programs that print their own report (orv-bench-shot): what, program, a
+# pattern whose group "value" is the measure, comparison, bound.
+LINE_AIMS = [
+    ("the shot: the render ÷ its rays replayed through raw `rtcIntersect1`/`rtcOccluded1` "
+     "(shading, nodes and sampling included; CPU time)", "orv-bench-shot",
+     r"replayed rays.*ratio\s+(?P<value>[\d.]+)", "<=", 1.8),
+    ("the shot: the host's ray calls (`AiMakeRay` + `AiTrace`/`AiTraceProbe`) ÷ raw Embree on "
+     "the same rays", "orv-bench-shot", r"host ray calls.*ratio\s+(?P<value>[\d.]+)", "<=",
+     1.3),
+    ("the shot: the OBJ reader's speed ÷ tinyobjloader's on the same file", "orv-bench-shot",
+     r"reader / tinyobjloader: ratio\s+(?P<value>[\d.]+)", ">=", 1.0),
+]
+# Programs whose whole output goes into the report.
+VERBATIM = {"orv-bench-shot": "The shot (`orv-bench-shot`)"}
+
+
+def line_rows(texts):
+    """Rows (what, value, aim, met?) for LINE_AIMS."""
+    rows = []
+    for what, program, pattern, comparison, bound in LINE_AIMS:
+        match = re.search(pattern, ANSI_ESCAPE.sub("", texts.get(program, "")))
+        if not match:
+            rows.append((what, "not measured", aim_text(comparison, bound), "—"))
+            continue
+        value = float(match["value"])
+        rows.append((what, f"{value:.2f}", aim_text(comparison, bound),
+                     met(value, comparison, bound)))
+    return rows
+
+
 def parse_figures(text):
     """(what, value, unit) from the "figure:" lines."""
     figures = []
@@ -367,6 +397,10 @@ SIZE_NAMES = {
     "BM_UnnamedObjects": "unnamed objects in the scene",
     "BM_LinkChain": "links in a chain",
     "BM_ObjectEdit": "objects in the scene (an edit moves one)",
+    "BM_ShotTriangles": "triangles in the shot (96x54, 1 sample)",
+    "BM_ShotLights": "lights with blockers in the shot",
+    "BM_ShotGlossyFamily": "glossy family size in the shot",
+    "BM_ShotBuild": "triangles in the shot read, built and set up",
 }
 
 
@@ -462,7 +496,7 @@ def main():
                 if len(points) >= 2:
                     curves[(program, family)] = points
 
-    rows = ratio_rows(consoles) + figure_rows(texts)
+    rows = ratio_rows(consoles) + line_rows(texts) + figure_rows(texts)
     tools_load = None
     if args.bin:
         tools_load = current_load()
@@ -520,6 +554,11 @@ def main():
             lines += table(["pair", "baseline", "ns", "baseline ns", "time ratio",
                             "instructions", "baseline instructions", "instruction ratio"],
                            counted)
+    for program, title in VERBATIM.items():
+        if program in texts:
+            lines += ["", f"## {title}", "", "Its own output, as it printed it:", "", "```"]
+            lines += ANSI_ESCAPE.sub("", texts[program]).rstrip().splitlines()
+            lines += ["```"]
     lines += ["", "## How cost grows", "",
               "The growth exponent is the least-squares slope of log(CPU time) against "
               "log(size): 1 for a cost linear in the size, 0 for one that does not grow.", ""]
