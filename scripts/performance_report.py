@@ -63,6 +63,13 @@ RATIO_AIMS = [
      r"by address", None, None),
     ("a render with every film channel ÷ the beauty alone (the demo, one thread)",
      "orv-bench-film", r"^every channel$", "<=", 1.2),
+    ("the shot: the render ÷ its rays replayed through raw `rtcIntersect1`/`rtcOccluded1` "
+     "(shading, nodes and sampling included; CPU time)", "orv-bench-shot", r"replayed rays",
+     "<=", 1.8),
+    ("the shot: the host's ray calls (`AiMakeRay` + `AiTrace`/`AiTraceProbe`) ÷ raw Embree on "
+     "the same rays", "orv-bench-shot", r"^host ray calls", "<=", 1.3),
+    ("the shot: OBJ reading time, the scene reader ÷ tinyobjloader on the same file",
+     "orv-bench-shot", r"^OBJ reading", "<=", 1.0),
     ("live: full refinement after an edit ÷ a batch render of the same samples (process CPU "
      "time; demo, 640x480, 2 threads)", "orv-bench-live", r"^live refinement \(CPU\)", "<=", 1.1),
     ("live: the same in real time", "orv-bench-live", r"^live refinement \(real time\)", "<=",
@@ -109,34 +116,8 @@ def parse_console(text):
     return ratios, heap
 
 
-# Aims on lines of programs that print their own report (orv-bench-shot): what, program, a
-# pattern whose group "value" is the measure, comparison, bound.
-LINE_AIMS = [
-    ("the shot: the render ÷ its rays replayed through raw `rtcIntersect1`/`rtcOccluded1` "
-     "(shading, nodes and sampling included; CPU time)", "orv-bench-shot",
-     r"replayed rays.*ratio\s+(?P<value>[\d.]+)", "<=", 1.8),
-    ("the shot: the host's ray calls (`AiMakeRay` + `AiTrace`/`AiTraceProbe`) ÷ raw Embree on "
-     "the same rays", "orv-bench-shot", r"host ray calls.*ratio\s+(?P<value>[\d.]+)", "<=",
-     1.3),
-    ("the shot: the OBJ reader's speed ÷ tinyobjloader's on the same file", "orv-bench-shot",
-     r"reader / tinyobjloader: ratio\s+(?P<value>[\d.]+)", ">=", 1.0),
-]
 # Programs whose whole output goes into the report.
 VERBATIM = {"orv-bench-shot": "The shot (`orv-bench-shot`)"}
-
-
-def line_rows(texts):
-    """Rows (what, value, aim, met?) for LINE_AIMS."""
-    rows = []
-    for what, program, pattern, comparison, bound in LINE_AIMS:
-        match = re.search(pattern, ANSI_ESCAPE.sub("", texts.get(program, "")))
-        if not match:
-            rows.append((what, "not measured", aim_text(comparison, bound), "—"))
-            continue
-        value = float(match["value"])
-        rows.append((what, f"{value:.2f}", aim_text(comparison, bound),
-                     met(value, comparison, bound)))
-    return rows
 
 
 def parse_figures(text):
@@ -496,7 +477,7 @@ def main():
                 if len(points) >= 2:
                     curves[(program, family)] = points
 
-    rows = ratio_rows(consoles) + line_rows(texts) + figure_rows(texts)
+    rows = ratio_rows(consoles) + figure_rows(texts)
     tools_load = None
     if args.bin:
         tools_load = current_load()

@@ -39,8 +39,8 @@ with tempfile.TemporaryDirectory(prefix="orv-performance-test-") as scratch:
         out.write("figure: edit of a blocker parameter to the first refreshed image (demo, "
                   "640x480) = 145 ms\n")
     with open(os.path.join(scratch, "orv-bench-shot.txt"), "w") as out:
-        out.write("render (shading, nodes and sampling included) / replayed rays through raw "
-                  "rtcIntersect1/rtcOccluded1: 3.00 s / 1.50 s CPU, ratio 2.00\n")
+        out.write(ratio.format("render (shading, nodes, sampling) / replayed rays", 3e9,
+                               "raw rtcIntersect1/rtcOccluded1", 1.5e9, 2.0))
     counts = os.path.join(scratch, "callgrind")
     os.mkdir(counts)
     with open(os.path.join(counts, "orv-bench-trace.txt"), "w") as out:
