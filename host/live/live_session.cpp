@@ -223,6 +223,12 @@ struct LiveSession::State {
     EditResult applyLocked(std::unique_lock<std::mutex>& lock, const ordered_json& edited,
                            bool undoable) {
         EditResult result;
+        if (edited == document) {
+            // Nothing to do: no undo step, and the passes go on.
+            result.ok = true;
+            result.generation = generation;
+            return result;
+        }
         pause(lock);
         const ordered_json before = document;
         try {
@@ -264,16 +270,32 @@ struct LiveSession::State {
             std::vector<const Node*> lights, objects;
             for (const SceneLight& light : scene->lights) lights.push_back(light.node);
             for (const Node* object : scene->objects) objects.push_back(object);
-            auto pending = std::make_shared<Film>(w, h, aovs, lights, objects);
+            std::shared_ptr<Film> pending;
             const Camera view = last ? camera : sceneCamera(*scene, w, h);
             rendering = true;
             lock.unlock();
 
-            const RenderStats stats = renderImage(world, view, settings, *pending, &stop);
+            RenderStats stats;
+            std::string failure;
+            bool failed = false;
+            try {
+                pending = std::make_shared<Film>(w, h, aovs, lights, objects);
+                stats = renderImage(world, view, settings, *pending, &stop);
+            } catch (const std::exception& e) {
+                failed = true;
+                failure = e.what();
+            }
 
             lock.lock();
             rendering = false;
             changed.notify_all();
+            if (failed) {
+                // No memory for the film or a thread: this refinement ends; an edit starts another.
+                diagnostics().report(Severity::Error, "live pass failed", Where{},
+                                     "a pass of the live render failed: " + failure);
+                nextPass = passes + 1;
+                continue;
+            }
             if (stats.stopped || gen != generation) continue;
             ++nextPass;
             PassInfo info;

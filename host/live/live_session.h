@@ -68,7 +68,8 @@ class LiveSession {
     ///   {"op":"add",    "section":"nodes"|"objects"|"lights", "entity":{...as in a file...}}
     ///   {"op":"remove", "node":N}                           node, object or light, by name
     /// N may name the camera ("camera" section; its name as read) or "options".
-    /// Each applied edit is one undo step; a refused one changes nothing. The diagnostics sink
+    /// Each applied edit is one undo step; a refused one changes nothing, and one that leaves
+    /// the document as it was is accepted without a step or a new generation. The diagnostics sink
     /// is cleared with each edit tried, and then holds what the scene now showing warns of.
     EditResult apply(const nlohmann::json& edit);
     /// The whole scene replaced by `document` (orv-render --watch): the session diffs it
