@@ -289,7 +289,8 @@ TEST(LiveSession, TheUndoHistoryIsBounded) {
     while (session.undo().ok) {
     }
     EXPECT_EQ(session.redoSteps(), 3u);
-    for (const auto& node : session.document()["nodes"])
+    const nlohmann::ordered_json oldest = session.document();
+    for (const auto& node : oldest["nodes"])
         if (node["name"] == "loose") {
             EXPECT_EQ(node["value"], 3);
         }
