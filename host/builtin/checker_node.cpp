@@ -8,9 +8,9 @@ namespace host {
 namespace {
 
 constexpr std::array kParams{
-    rgbParam("color1", 0.9f, 0.9f, 0.9f),
-    rgbParam("color2", 0.1f, 0.1f, 0.1f),
-    floatParam("frequency", 1.0f),
+    rgbParam("color1", 0.9f, 0.9f, 0.9f).help("the colour of one set of cubes"),
+    rgbParam("color2", 0.1f, 0.1f, 0.1f).help("the colour of the others"),
+    floatParam("frequency", 1.0f).help("cubes per world unit"),
 };
 constexpr int kColor1 = paramIndex(kParams, "color1", kTypeRGB);
 constexpr int kColor2 = paramIndex(kParams, "color2", kTypeRGB);

@@ -13,12 +13,16 @@ namespace host {
 namespace {
 
 constexpr std::array kParams{
-    intParam("mode", 1).named("0 constant color, 1 gradient", "gives the gradient, as 1 does"),
-    rgbParam("color", 0.5f, 0.5f, 0.5f),
-    rgbParam("zenith", 0.2f, 0.4f, 0.9f),
-    rgbParam("nadir", 0.1f, 0.1f, 0.1f),
-    vectorParam("up", 0.0f, 1.0f, 0.0f),
-    boolParam("reflect", false),
+    intParam("mode", 1)
+        .named("0 constant color, 1 gradient", "gives the gradient, as 1 does")
+        .help("one colour everywhere, or a gradient from the horizon up and down"),
+    rgbParam("color", 0.5f, 0.5f, 0.5f).help("the colour, at the horizon for the gradient"),
+    rgbParam("zenith", 0.2f, 0.4f, 0.9f).help("the gradient's colour looking along up"),
+    rgbParam("nadir", 0.1f, 0.1f, 0.1f).help("the gradient's colour looking against up"),
+    vectorParam("up", 0.0f, 1.0f, 0.0f).help("the gradient's zenith direction"),
+    boolParam("reflect", false)
+        .help("looks along the incoming direction mirrored about the normal, as a reflection "
+              "does"),
 };
 constexpr int kMode = paramIndex(kParams, "mode", kTypeInt);
 constexpr int kColor = paramIndex(kParams, "color", kTypeRGB);

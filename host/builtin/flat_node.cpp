@@ -6,7 +6,7 @@ namespace host {
 
 namespace {
 
-constexpr std::array kParams{rgbParam("color", 1.0f, 1.0f, 1.0f)};
+constexpr std::array kParams{rgbParam("color", 1.0f, 1.0f, 1.0f).help("the colour shown, unlit")};
 constexpr int kColor = paramIndex(kParams, "color", kTypeRGB);
 
 void parameters(ParamList* params, NodeEntry*) {

@@ -8,8 +8,8 @@ namespace host {
 namespace {
 
 constexpr std::array kParams{
-    rgbParam("color", 0.8f, 0.8f, 0.8f),
-    floatParam("weight", 1.0f),
+    rgbParam("color", 0.8f, 0.8f, 0.8f).help("the surface's albedo"),
+    floatParam("weight", 1.0f).help("scales the albedo"),
 };
 constexpr int kColor = paramIndex(kParams, "color", kTypeRGB);
 constexpr int kWeight = paramIndex(kParams, "weight", kTypeFloat);

@@ -8,9 +8,10 @@ namespace host {
 namespace {
 
 constexpr std::array kParams{
-    intParam("mode", 0).named(
-        "0 shading point, 1 shading normal, 2 geometric normal, 3 incoming direction",
-        "gives (0, 0, 0)"),
+    intParam("mode", 0)
+        .named("0 shading point, 1 shading normal, 2 geometric normal, 3 incoming direction",
+               "gives (0, 0, 0)")
+        .help("which vector of the sample to give"),
 };
 constexpr int kMode = paramIndex(kParams, "mode", kTypeInt);
 

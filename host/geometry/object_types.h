@@ -14,10 +14,15 @@
 namespace host {
 
 inline constexpr auto kSphereParams =
-    joinParams(kObjectParams, std::array{floatParam("radius", 1.0f)});
+    joinParams(kObjectParams, std::array{floatParam("radius", 1.0f).help("the sphere's radius")});
 inline constexpr auto kPlaneParams =
-    joinParams(kObjectParams, std::array{floatParam("size", 100.0f)});
-inline constexpr auto kMeshParams = joinParams(kObjectParams, std::array{stringParam("file", "")});
+    joinParams(kObjectParams, std::array{floatParam("size", 100.0f)
+                                             .help("the side of the square, in the object's XZ "
+                                                   "plane")});
+inline constexpr auto kMeshParams = joinParams(
+    kObjectParams,
+    std::array{
+        stringParam("file", "").help("a Wavefront OBJ file, found relative to the scene file")});
 inline constexpr int kSphereRadius = paramIndex(kSphereParams, "radius", kTypeFloat);
 inline constexpr int kPlaneSize = paramIndex(kPlaneParams, "size", kTypeFloat);
 inline constexpr int kMeshFile = paramIndex(kMeshParams, "file", kTypeString);

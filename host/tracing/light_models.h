@@ -11,14 +11,17 @@ namespace host {
 
 /// The parameters of the host's light types of each kind: every light's, then the kind's own,
 /// which the kind reads by these indices.
-inline constexpr auto kPointLightParams =
-    joinParams(kLightParams, std::array{vectorParam("position", 0.0f, 0.0f, 0.0f)});
-inline constexpr auto kSpotLightParams =
-    joinParams(kPointLightParams, std::array{
-                                      vectorParam("direction", 0.0f, -1.0f, 0.0f),
-                                      floatParam("coneAngle", 30.0f),     // full opening, degrees
-                                      floatParam("penumbraAngle", 5.0f),  // soft edge inside it
-                                  });
+inline constexpr auto kPointLightParams = joinParams(
+    kLightParams,
+    std::array{
+        vectorParam("position", 0.0f, 0.0f, 0.0f).help("where the light is, in world space")});
+inline constexpr auto kSpotLightParams = joinParams(
+    kPointLightParams,
+    std::array{
+        vectorParam("direction", 0.0f, -1.0f, 0.0f).help("where the spot points"),
+        floatParam("coneAngle", 30.0f).help("the cone's full opening, in degrees"),
+        floatParam("penumbraAngle", 5.0f).help("the soft edge inside the cone, in degrees"),
+    });
 inline constexpr int kLightPosition = paramIndex(kPointLightParams, "position", kTypeVector);
 inline constexpr int kSpotDirection = paramIndex(kSpotLightParams, "direction", kTypeVector);
 inline constexpr int kSpotConeAngle = paramIndex(kSpotLightParams, "coneAngle", kTypeFloat);

@@ -12,10 +12,10 @@
 namespace host {
 
 inline constexpr std::array kCameraParams{
-    vectorParam("position", 0.0f, 0.0f, 5.0f),
-    vectorParam("lookAt", 0.0f, 0.0f, 0.0f),
-    vectorParam("up", 0.0f, 1.0f, 0.0f),
-    floatParam("fov", 40.0f),
+    vectorParam("position", 0.0f, 0.0f, 5.0f).help("where the camera stands, in world space"),
+    vectorParam("lookAt", 0.0f, 0.0f, 0.0f).help("the point at the image's centre"),
+    vectorParam("up", 0.0f, 1.0f, 0.0f).help("the direction towards the image's top"),
+    floatParam("fov", 40.0f).help("the field of view across the image's shorter side, in degrees"),
 };
 inline constexpr int kCameraPosition = paramIndex(kCameraParams, "position", kTypeVector);
 inline constexpr int kCameraLookAt = paramIndex(kCameraParams, "lookAt", kTypeVector);
@@ -23,17 +23,20 @@ inline constexpr int kCameraUp = paramIndex(kCameraParams, "up", kTypeVector);
 inline constexpr int kCameraFov = paramIndex(kCameraParams, "fov", kTypeFloat);
 
 inline constexpr std::array kLightParams{
-    rgbParam("color", 1.0f, 1.0f, 1.0f),
-    floatParam("intensity", 1.0f),
+    rgbParam("color", 1.0f, 1.0f, 1.0f).help("the light's colour"),
+    floatParam("intensity", 1.0f)
+        .help("scales the colour; the light falls off with the square of the distance"),
 };
 inline constexpr int kLightColor = paramIndex(kLightParams, "color", kTypeRGB);
 inline constexpr int kLightIntensity = paramIndex(kLightParams, "intensity", kTypeFloat);
 
 inline constexpr std::array kObjectParams{
-    nodeParam("shader"),                         // shades every hit on the object; none: black
-    vectorParam("translate", 0.0f, 0.0f, 0.0f),  // world-space offset
-    vectorParam("rotate", 0.0f, 0.0f, 0.0f),     // degrees about X, then Y, then Z
-    vectorParam("scale", 1.0f, 1.0f, 1.0f),      // applied first, in object space
+    nodeParam("shader").help("the shader of every hit on the object; none: black"),
+    vectorParam("translate", 0.0f, 0.0f, 0.0f).help("moves the object, in world space"),
+    vectorParam("rotate", 0.0f, 0.0f, 0.0f)
+        .help("turns the object, in degrees about X, then Y, then Z"),
+    vectorParam("scale", 1.0f, 1.0f, 1.0f)
+        .help("scales the object along its own X, Y and Z, before it is turned and moved"),
 };
 inline constexpr int kObjectShader = paramIndex(kObjectParams, "shader", kTypeNode);
 inline constexpr int kObjectTranslate = paramIndex(kObjectParams, "translate", kTypeVector);

@@ -132,6 +132,7 @@ void setParamMetadata(NodeType& type, std::string_view param, std::string_view k
     if (!decl) return;
     if (key == "values") parseNamedValues(text, &decl->values);
     if (key == "otherwise") decl->otherwise = std::string(text);
+    if (key == "help") decl->help = std::string(text);
 }
 
 const NodeType& NodeTypeRegistry::add(const NodeDescriptor& descriptor, const std::string& source,

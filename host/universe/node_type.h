@@ -32,6 +32,7 @@ struct ParamDecl {
     double max = kUnbounded;
     std::vector<NamedValue> values = {};  ///< empty when any value in min .. max is meant
     std::string otherwise = {};           ///< what the node does with another value
+    std::string help = {};                ///< one line: what the parameter does; may be empty
 
     /// Whether the node means `value` (one of `values`, within `min` .. `max`). Values of types
     /// the metadata says nothing about are all meant.

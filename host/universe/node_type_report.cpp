@@ -30,6 +30,16 @@ std::string origin(const NodeType& t) {
     return isHosts(t) ? std::string("the host's own") : "version " + t.version;
 }
 
+/// `text` as one Markdown table cell: a '|' of a plug-in's text would end the cell.
+std::string tableCell(const std::string& text) {
+    std::string cell;
+    for (char c : text) {
+        if (c == '|') cell += '\\';
+        cell += c;
+    }
+    return cell;
+}
+
 constexpr const char* kBlockOpen = "<!-- orv-info ";
 constexpr const char* kBlockClose = "<!-- /orv-info -->";
 
@@ -73,6 +83,7 @@ std::string describeText(const std::vector<const NodeType*>& types) {
             if (d.oncePerUpdate) out << "  once per update";
             if (const std::string meant = d.meantValues(); !meant.empty())
                 out << "  (" << meant << ")";
+            if (!d.help.empty()) out << "  -- " << d.help;
             out << "\n";
         }
     }
@@ -100,6 +111,7 @@ std::string describeJson(const std::vector<const NodeType*>& types) {
                 param["values"] = values;
             }
             if (!d.otherwise.empty()) param["otherwise"] = d.otherwise;
+            param["help"] = d.help;
             params.push_back(param);
         }
         all.push_back({{"index", indexInSource(types, i)},
@@ -124,8 +136,9 @@ std::string describeMarkdown(const NodeType& t, int index) {
     out << ", output `" << typeName(t.outputType) << "` (code " << int(t.outputType) << ")";
     if (!isHosts(t)) out << ", built for " << t.version;
     out << ".\n\n";
-    out << "| # | parameter | type | default | read once per update | meant values |\n"
-           "|---|---|---|---|---|---|\n";
+    out << "| # | parameter | type | default | read once per update | meant values | what it does "
+           "|\n"
+           "|---|---|---|---|---|---|---|\n";
     const ParamDecl* spelt = nullptr;  // the last row that spelt out what other values do
     for (size_t p = 0; p < t.params.size(); ++p) {
         const ParamDecl& d = t.params[p];
@@ -142,7 +155,7 @@ std::string describeMarkdown(const NodeType& t, int index) {
         }
         out << "| " << p << " | `" << d.name << "` | " << typeName(d.defaultValue.type) << " | "
             << formatValue(d.defaultValue) << " | " << (d.oncePerUpdate ? "yes" : "") << " | "
-            << meant << " |\n";
+            << meant << " | " << tableCell(d.help) << " |\n";
     }
     return out.str();
 }

@@ -22,6 +22,7 @@ void declareParams(ParamList* params, const HostParam* rows, size_t count) {
         if (row.names) setParamMetadata(type, row.name, "values", std::string_view(row.names));
         if (row.otherwise)
             setParamMetadata(type, row.name, "otherwise", std::string_view(row.otherwise));
+        if (row.helpText) setParamMetadata(type, row.name, "help", std::string_view(row.helpText));
     }
 }
 

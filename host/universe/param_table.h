@@ -24,12 +24,19 @@ struct HostParam {
     float max = std::numeric_limits<float>::quiet_NaN();  ///< highest meant value; NaN for none
     const char* names = nullptr;      ///< the meaningful values, "0 constant color, 1 gradient"
     const char* otherwise = nullptr;  ///< what the node does with a value outside them
+    const char* helpText = nullptr;   ///< one line for people: what the parameter does
 
     /// Meant values listed as "value name" pairs separated by ", ".
     constexpr HostParam named(const char* list, const char* fallback) const {
         HostParam p = *this;
         p.names = list;
         p.otherwise = fallback;
+        return p;
+    }
+    /// What the parameter does, in one line, for editors and the reference.
+    constexpr HostParam help(const char* line) const {
+        HostParam p = *this;
+        p.helpText = line;
         return p;
     }
 };

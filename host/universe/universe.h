@@ -21,12 +21,17 @@ const Node* nodeBeingSetUp();
 
 /// The options node's parameters: the render's settings and what a missed ray sees.
 inline constexpr std::array kOptionsParams{
-    intParam("threads", 0),  // 0: as many as the machine has
-    intParam("xres", 320),   intParam("yres", 240),
-    intParam("samples", 4),  // camera samples per pixel
-    intParam("rayDepth", 4), rgbParam("backgroundColor", 0.0f, 0.0f, 0.0f),
-    nodeParam("background"),  // shades missed rays in place of the colour; none by default
-    stringParam("aovs", ""),  // the film's channels beside the beauty: "lights,N" (render/film.h)
+    intParam("threads", 0).help("render threads; 0 as many as the machine has"),
+    intParam("xres", 320).help("the image's width in pixels"),
+    intParam("yres", 240).help("the image's height in pixels"),
+    intParam("samples", 4).help("camera samples per pixel"),
+    intParam("rayDepth", 4).help("how many bounces deep traced rays may go"),
+    rgbParam("backgroundColor", 0.0f, 0.0f, 0.0f)
+        .help("what a ray that leaves the scene sees, without a background shader"),
+    nodeParam("background").help("a shader for rays that leave the scene, in place of the colour"),
+    stringParam("aovs", "")
+        .help("the film's channels beside the beauty: lights, "
+              "unfiltered, albedo, N, Z, id, comma-separated, or all"),
 };
 inline constexpr int kOptionThreads = paramIndex(kOptionsParams, "threads", kTypeInt);
 inline constexpr int kOptionXres = paramIndex(kOptionsParams, "xres", kTypeInt);

@@ -14,19 +14,37 @@ namespace {
 /// The parameters in declaration order, which is part of the node's interface: the index of a
 /// row is the index evaluation reads it back by.
 constexpr ParamTableEntry kBlockerParams[] = {
-    boolParam("mute", false).once(),
-    rgbParam("bFilter", 0.0f, 0.0f, 0.0f),
+    boolParam("mute", false).once().help("lets all light through unchanged"),
+    rgbParam("bFilter", 0.0f, 0.0f, 0.0f)
+        .help("the colour light in the blocked zone is multiplied by; may be linked"),
     intParam("bType", 0)
         .once()
         .named("0 card, 1 sphere, 2 box, 3 cylinder",
                "every point is inside both shapes: with bPositive the light is filtered "
-               "everywhere, without it the light passes everywhere"),
-    vectorParam("bScale", 1.0f, 1.0f, 1.0f).once(),
-    vectorParam("bRot", 0.0f, 0.0f, 0.0f).once(),
-    vectorParam("bTransl", 0.0f, 0.0f, 0.0f).once(),
-    boolParam("bPositive", true).once(),
-    floatParam("bExtraScale", 1.0f).once(),
-    intParam("bDecayPower", 1).once().range(0.0f, kNoLimit, "takes the linear ramp, as 1 does"),
+               "everywhere, without it the light passes everywhere")
+        .help("the unit shape that blocks the light"),
+    vectorParam("bScale", 1.0f, 1.0f, 1.0f)
+        .once()
+        .help("scales the shape along its X, Y and Z (card and box of side 1, sphere and "
+              "cylinder of radius 1)"),
+    vectorParam("bRot", 0.0f, 0.0f, 0.0f)
+        .once()
+        .help("turns the shape, in degrees about X, then Y, then Z"),
+    vectorParam("bTransl", 0.0f, 0.0f, 0.0f)
+        .once()
+        .help("places the shape's centre in world space"),
+    boolParam("bPositive", true)
+        .once()
+        .help("filters the light inside the shape; off, the light outside it"),
+    floatParam("bExtraScale", 1.0f)
+        .once()
+        .help("the size of the outer copy of the shape, as a multiple of the shape, where the "
+              "ramp ends"),
+    intParam("bDecayPower", 1)
+        .once()
+        .range(0.0f, kNoLimit, "takes the linear ramp, as 1 does")
+        .help("the ramp between the shape and its outer copy: 0 a hard edge, 1 linear, 2 and "
+              "above an s-curve"),
 };
 
 constexpr int kParamMute = paramIndex(kBlockerParams, "mute", kTypeBoolean);

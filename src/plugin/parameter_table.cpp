@@ -50,6 +50,7 @@ void declareParam(ParamList* params, const ParamTableEntry& entry, const char* n
     if (entry.max == entry.max) AiMetaDataSetFlt(params, name, "max", entry.max);
     if (entry.names) AiMetaDataSetStr(params, name, "values", entry.names);
     if (entry.otherwise) AiMetaDataSetStr(params, name, "otherwise", entry.otherwise);
+    if (entry.helpText) AiMetaDataSetStr(params, name, "help", entry.helpText);
 }
 
 namespace parameter_table_detail {

@@ -15,7 +15,8 @@ constexpr float kNoLimit = std::numeric_limits<float>::quiet_NaN();
 
 /// One parameter as a node type declares it. The row's place in its table is its index. The
 /// columns after the default are what the renderer may check scenes against and show users;
-/// they are set with the modifiers below: intParam("bType", 0).once().named("0 card, ...", "...").
+/// they are set with the modifiers below: intParam("bType", 0).once().named("0 card, ...", "...")
+/// .help("the shape that blocks").
 struct ParamTableEntry {
     const char* name;
     uint8_t type;     ///< kTypeBoolean, kTypeInt, kTypeFloat, kTypeRGB, kTypeRGBA or kTypeVector
@@ -26,6 +27,7 @@ struct ParamTableEntry {
     float max = kNoLimit;             ///< highest value the node means; NaN for none
     const char* names = nullptr;      ///< the meaningful values, "0 card, 1 sphere, ..."
     const char* otherwise = nullptr;  ///< what the node does with a value outside them
+    const char* helpText = nullptr;   ///< one line for people: what the parameter does
 
     constexpr ParamTableEntry once() const {
         ParamTableEntry e = *this;
@@ -45,6 +47,12 @@ struct ParamTableEntry {
         ParamTableEntry e = *this;
         e.names = list;
         e.otherwise = fallback;
+        return e;
+    }
+    /// What the parameter does, in one line, for editors and the reference.
+    constexpr ParamTableEntry help(const char* line) const {
+        ParamTableEntry e = *this;
+        e.helpText = line;
         return e;
     }
 };

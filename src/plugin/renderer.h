@@ -256,6 +256,7 @@ void AiNodeParamVec(ParamList* params, int position, const char* name, float x, 
 ///  - "min", "max" (float): the lowest and highest value the node means.
 ///  - "values" (string): the values the node means, each with its meaning: "0 card, 1 sphere".
 ///  - "otherwise" (string): what the node does with a value outside "min" .. "max" or "values".
+///  - "help" (string): what the parameter does, in one line, for editors and references.
 void AiMetaDataSetBool(ParamList* params, const char* param, const char* key, bool value);
 void AiMetaDataSetFlt(ParamList* params, const char* param, const char* key, float value);
 void AiMetaDataSetStr(ParamList* params, const char* param, const char* key, const char* value);

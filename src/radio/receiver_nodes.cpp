@@ -11,12 +11,14 @@ namespace {
 // their indices in it by name and type.
 constexpr ParamTableEntry kFrequency =
     intParam("frequency", 0)
-        .range(0.0f, 10.0f, "tunes to no channel: the receiver gives its own value, as at 0");
+        .range(0.0f, 10.0f, "tunes to no channel: the receiver gives its own value, as at 0")
+        .help("the channel, 1 to 10, heard from a station around the node; 0 hears none");
 
 struct ColorKind {
     using Value = RGBA;
-    static constexpr ParamTableEntry params[] = {rgbaParam("color", 1.0f, 1.0f, 1.0f, 1.0f),
-                                                 kFrequency};
+    static constexpr ParamTableEntry params[] = {
+        rgbaParam("color", 1.0f, 1.0f, 1.0f, 1.0f).help("the colour given when nothing is heard"),
+        kFrequency};
     static constexpr int valueParam = paramIndex(params, "color", kTypeRGBA);
     static Value read(ShaderGlobals* sg, const Node* n) {
         return AiShaderEvalParamFuncRGBA(sg, n, valueParam);
@@ -29,7 +31,8 @@ struct ColorKind {
 
 struct ScalarKind {
     using Value = float;
-    static constexpr ParamTableEntry params[] = {floatParam("scalar", 0.0f), kFrequency};
+    static constexpr ParamTableEntry params[] = {
+        floatParam("scalar", 0.0f).help("the float given when nothing is heard"), kFrequency};
     static constexpr int valueParam = paramIndex(params, "scalar", kTypeFloat);
     static Value read(ShaderGlobals* sg, const Node* n) {
         return AiShaderEvalParamFuncFlt(sg, n, valueParam);
@@ -41,7 +44,8 @@ struct ScalarKind {
 
 struct IntegerKind {
     using Value = int32_t;
-    static constexpr ParamTableEntry params[] = {intParam("integer", 0), kFrequency};
+    static constexpr ParamTableEntry params[] = {
+        intParam("integer", 0).help("the integer given when nothing is heard"), kFrequency};
     static constexpr int valueParam = paramIndex(params, "integer", kTypeInt);
     static Value read(ShaderGlobals* sg, const Node* n) {
         return AiShaderEvalParamFuncInt(sg, n, valueParam);
@@ -53,7 +57,8 @@ struct IntegerKind {
 
 struct BooleanKind {
     using Value = bool;
-    static constexpr ParamTableEntry params[] = {boolParam("boolean", false), kFrequency};
+    static constexpr ParamTableEntry params[] = {
+        boolParam("boolean", false).help("the boolean given when nothing is heard"), kFrequency};
     static constexpr int valueParam = paramIndex(params, "boolean", kTypeBoolean);
     static Value read(ShaderGlobals* sg, const Node* n) {
         return AiShaderEvalParamFuncBool(sg, n, valueParam);
@@ -66,8 +71,9 @@ struct BooleanKind {
 
 struct VectorKind {
     using Value = Vector;
-    static constexpr ParamTableEntry params[] = {vectorParam("vector", 1.0f, 1.0f, 1.0f),
-                                                 kFrequency};
+    static constexpr ParamTableEntry params[] = {
+        vectorParam("vector", 1.0f, 1.0f, 1.0f).help("the vector given when nothing is heard"),
+        kFrequency};
     static constexpr int valueParam = paramIndex(params, "vector", kTypeVector);
     static Value read(ShaderGlobals* sg, const Node* n) {
         return AiShaderEvalParamFuncVec(sg, n, valueParam);

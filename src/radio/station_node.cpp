@@ -13,7 +13,9 @@ namespace orv {
 namespace {
 
 /// `color`, the input the station passes through: index 0, before the slots.
-constexpr ParamTableEntry kStationInput = rgbaParam("color", 1.0f, 1.0f, 1.0f, 1.0f);
+constexpr ParamTableEntry kStationInput =
+    rgbaParam("color", 1.0f, 1.0f, 1.0f, 1.0f)
+        .help("the input passed through; the receivers in its network hear the broadcasts");
 constexpr int kStationColorParam = 0;
 static_assert(kStationInput.type == kTypeRGBA, "the station reads its input with alpha");
 static_assert(stationValueParam(0, 0) == kStationColorParam + 1, "the slots follow `color`");

@@ -26,18 +26,31 @@ struct StationSlotKind {
 /// In declaration order. A frequency is an integer, 0 (off) by default, 1 to 10 a channel, read
 /// once per update.
 constexpr StationSlotKind kStationSlotKinds[] = {
-    {"colors", "color", rgbaParam(nullptr, 1.0f, 1.0f, 1.0f, 1.0f)},
-    {"scalars", "scalar", floatParam(nullptr, 0.0f)},
-    {"integers", "integer", intParam(nullptr, 0)},
-    {"booleans", "boolean", boolParam(nullptr, false)},
-    {"vectors", "vector", vectorParam(nullptr, 0.0f, 0.0f, 0.0f)},
+    {"colors", "color",
+     rgbaParam(nullptr, 1.0f, 1.0f, 1.0f, 1.0f)
+         .help("a colour broadcast to the color receivers on the channel of its frequency")},
+    {"scalars", "scalar",
+     floatParam(nullptr, 0.0f)
+         .help("a float broadcast to the scalar receivers on the channel of its frequency")},
+    {"integers", "integer",
+     intParam(nullptr, 0)
+         .help("an integer broadcast to the integer receivers on the channel of its frequency")},
+    {"booleans", "boolean",
+     boolParam(nullptr, false)
+         .help("a boolean broadcast to the boolean receivers on the channel of its frequency")},
+    {"vectors", "vector",
+     vectorParam(nullptr, 0.0f, 0.0f, 0.0f)
+         .help("a vector broadcast to the vector receivers on the channel of its frequency")},
 };
 constexpr ParamTableEntry kStationFrequency =
     intParam(nullptr, 0)
         .once()
         .range(0.0f, 10.0f,
                "above 10 the slot's value is evaluated but broadcast on no channel; below 0 the "
-               "slot is off, as at 0");
+               "slot is off, as at 0")
+        .help(
+            "the channel, 1 to 10, the value of the same kind and number is broadcast on; 0 "
+            "off");
 static_assert(kStationFrequency.type == kTypeInt, "frequencies are read as integers");
 constexpr int kStationKindCount = sizeof(kStationSlotKinds) / sizeof(kStationSlotKinds[0]);
 

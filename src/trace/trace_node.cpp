@@ -19,25 +19,47 @@ constexpr ParamTableEntry kTraceParams[] = {
     intParam("rayType", 0)
         .once()
         .named("0 probe, 1 traced (ray type 4), 2 traced (ray type 8), 3 environment",
-               "casts nothing and gives onNoHitColor"),
-    boolParam("onHitOverride", false).once(),    ///< traced rays: a hit gives onHitColor
-    rgbParam("onHitColor", 0.0f, 1.0f, 0.0f),    ///< read per sample, as the other colours
-    boolParam("onNoHitOverride", false).once(),  ///< traced rays: a miss gives onNoHitColor
-    rgbParam("onNoHitColor", 1.0f, 0.0f, 0.0f),
+               "casts nothing and gives onNoHitColor")
+        .help("what is cast: a probe for any hit, a traced ray whose colour comes back, or a "
+              "lookup of the object's environment"),
+    boolParam("onHitOverride", false)
+        .once()
+        .help("a traced ray that hits gives onHitColor instead of the colour it brings back"),
+    // Read per sample, as the other colours.
+    rgbParam("onHitColor", 0.0f, 1.0f, 0.0f)
+        .help("the colour of a probe that hits, and of a traced ray that hits with "
+              "onHitOverride"),
+    boolParam("onNoHitOverride", false)
+        .once()
+        .help("a traced ray that misses gives onNoHitColor instead of the background"),
+    rgbParam("onNoHitColor", 1.0f, 0.0f, 0.0f)
+        .help("the colour of a miss: a probe's, a traced ray's with onNoHitOverride, or a "
+              "lookup with no environment"),
     intParam("origin", 0)
         .once()
-        .named("0 shading point, 1 customOrigin", "takes the shading point, as 0 does"),
-    vectorParam("customOrigin", 0.0f, 0.0f, 0.0f),
+        .named("0 shading point, 1 customOrigin", "takes the shading point, as 0 does")
+        .help("where the rays start"),
+    vectorParam("customOrigin", 0.0f, 0.0f, 0.0f)
+        .help("the rays' start in world space, with origin 1"),
     intParam("direction", 0)
         .once()
         .named("0 incoming, 1 mirror, 2 refraction, 3 customDirection",
-               "takes the incoming direction, as 0 does"),
-    vectorParam("customDirection", 0.0f, 0.0f, 0.0f),  ///< normalised
-    floatParam("ior", 1.0f),                           ///< of the side refracted into
-    boolParam("glossy", false).once(),
-    intParam("samples", 4).once(),  ///< also sizes the sampler at every update
+               "takes the incoming direction, as 0 does")
+        .help("which way the rays go, from the incoming direction or customDirection"),
+    vectorParam("customDirection", 0.0f, 0.0f, 0.0f)  // normalised
+        .help("the rays' direction in world space, with direction 3"),
+    floatParam("ior", 1.0f)
+        .help("index of refraction of the side refracted into, with direction 2"),
+    boolParam("glossy", false)
+        .once()
+        .help("averages a family of samples rays spread over a cone around the direction"),
+    intParam("samples", 4)  // also sizes the sampler at every update
+        .once()
+        .help("rays in a glossy family; below 1, one ray as without glossy"),
     // The family test reads it once per update; a family reads it again at every sample.
-    floatParam("spread", 0.1f).once(),  ///< cone half-angle, 1 = 90 degrees
+    floatParam("spread", 0.1f)
+        .once()
+        .help("the glossy cone's half-angle, 1 being 90 degrees; below 0.001, one ray"),
 };
 
 constexpr int kTraceRayType = paramIndex(kTraceParams, "rayType", kTypeInt);

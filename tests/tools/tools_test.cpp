@@ -267,6 +267,19 @@ TEST_F(ToolsTest, InfoListsThePluginsTypesThenTheHostsOwn) {
     EXPECT_TRUE(bType["oncePerUpdate"].get<bool>());
     EXPECT_EQ(bType["values"][1]["meaning"], "sphere");
     EXPECT_EQ(types["orv_radio_station"]["parameters"][11]["max"], 10.0);
+    // Every parameter, the library's and the host's, says in one line what it does.
+    for (const auto& [name, type] : types)
+        for (const json& param : type["parameters"]) {
+            const std::string help = param["help"];
+            EXPECT_TRUE(!help.empty() && help.find('\n') == std::string::npos)
+                << name << "." << param["name"].get<std::string>();
+        }
+    const ToolRun text = run(kBin + "orv-info");
+    ASSERT_EQ(text.status, 0) << text.output;
+    EXPECT_NE(text.output.find("bType  int  0  once per update  (0 card, 1 sphere, 2 box, 3 "
+                               "cylinder)  -- the unit shape"),
+              std::string::npos)
+        << text.output;
 }
 
 }  // namespace
