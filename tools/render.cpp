@@ -3,10 +3,13 @@
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 
 #include "command_line.h"
+#include "live/file_watch.h"
+#include "live/live_session.h"
 #include "render/bucket_renderer.h"
 #include "render/film.h"
 #include "render/image_encoder.h"
@@ -15,9 +18,11 @@
 #include "render/progress_bar.h"
 #include "render/render_memory.h"
 #include "render/scene_render.h"
+#include "scene/json_reader.h"
 #include "scene/scene_error.h"
 #include "universe/host_error.h"
 #include "universe/plugin_search.h"
+#include "universe/text_file.h"
 
 namespace {
 
@@ -42,6 +47,125 @@ std::string countsText(const host::Diagnostics::Counts& counts) {
         text += ", " + std::to_string(counts.errors) + (counts.errors == 1 ? " error" : " errors");
     return text;
 }
+
+/// orv-render --watch: renders `scenePath` to `output` and again after every change to the
+/// file, until a stop request; gives the exit status.
+class SceneWatch {
+  public:
+    SceneWatch(const std::string& scenePath, const std::string& output,
+               const host::LiveOptions& options, bool quiet)
+        : path_(scenePath),
+          quiet_(quiet),
+          // Watched before it is read, so that a change made while it is read is seen.
+          watch_(scenePath),
+          session_(scenePath, options),
+          file_(output) {
+        if (file_.replaces(scenePath))
+            throw host::HostError("cannot write '" + output + "': it is the scene file");
+        try {
+            text_ = host::readTextFile(scenePath);
+        } catch (const host::HostError&) {
+            // Gone already: the next change brings it back.
+        }
+    }
+
+    int run() {
+        using Clock = std::chrono::steady_clock;
+        diagnostics_.print();
+        session_.start();
+        if (!quiet_)
+            tools::say("orv-render", "watching " + path_ + "; each finished render goes to " +
+                                         file_.path() + " (Ctrl-C ends)");
+        bool pending = false;
+        Clock::time_point lastChange;
+        while (!tools::gStopRequested.load()) {
+            if (watch_.wait(50)) {
+                pending = true;
+                lastChange = Clock::now();
+                continue;
+            }
+            // Read once the writes have stopped for a moment, not at every write of an editor
+            // that writes in pieces.
+            if (pending && Clock::now() - lastChange >= std::chrono::milliseconds(100)) {
+                pending = false;
+                reload();
+            }
+            writeFinished();
+            diagnostics_.print();
+        }
+        tools::say("orv-render", "stopped; " + file_.path() + " holds the last finished render");
+        return 130;
+    }
+
+  private:
+    /// Brings the file's new contents into the session; a file it cannot take leaves the last
+    /// good scene rendering and says why, once.
+    void reload() {
+        std::string text;
+        try {
+            text = host::readTextFile(path_);
+        } catch (const host::HostError& e) {
+            refuse(e.what());
+            return;
+        }
+        if (text == text_) return;
+        text_ = text;
+        try {
+            // The strict reader's checks, with their places; then the same text, keys in the
+            // file's order, which the session keeps.
+            host::parseJsonText(text, path_);
+            const nlohmann::ordered_json document = nlohmann::ordered_json::parse(text);
+            if (document == session_.document()) {
+                problem_.clear();
+                return;
+            }
+            const host::EditResult result = session_.replaceDocument(document);
+            if (!result.ok) {
+                refuse(result.message);
+                return;
+            }
+        } catch (const host::HostError& e) {
+            refuse(e.what());
+            return;
+        }
+        problem_.clear();
+        if (!quiet_) tools::say("orv-render", path_ + " changed; rendering it again");
+    }
+
+    void refuse(const std::string& problems) {
+        if (problems == problem_) return;
+        problem_ = problems;
+        std::fprintf(stderr, "%s\n", host::printable(problems).c_str());
+        tools::say("orv-render",
+                   path_ + ": not taken; " + file_.path() + " keeps the last good render");
+    }
+
+    /// Writes the newest refinement once it is complete, and each one once.
+    void writeFinished() {
+        host::PassInfo info;
+        const std::shared_ptr<const host::Film> film = session_.latestFilm(&info);
+        if (!film || !info.final || (written_ && info.generation == writtenGeneration_)) return;
+        host::ImageFacts facts;
+        facts.scene = path_;
+        facts.samples = info.samples;
+        facts.seconds = info.seconds;
+        file_.write(*film, facts);
+        written_ = true;
+        writtenGeneration_ = info.generation;
+        tools::say("orv-render", "wrote " + file_.path());
+    }
+
+    std::string path_;
+    bool quiet_;
+    host::FileWatch watch_;
+    host::LiveSession session_;
+    host::ImageFile file_;
+    tools::DiagnosticsPrinter diagnostics_{"orv-render"};
+    std::string text_;     ///< the file's contents last read
+    std::string problem_;  ///< what was said about them, when they were not taken
+    bool written_ = false;
+    uint64_t writtenGeneration_ = 0;
+};
 
 }  // namespace
 
@@ -81,6 +205,14 @@ int main(int argc, char** argv) {
         ->type_name("LIST");
     app.add_option("--plugin", plugins, "load another plug-in module (repeatable)");
     app.add_flag("-q,--quiet", quiet, "no progress bar and no summary");
+    bool watch = false;
+    auto watchFlag = app.add_flag(
+        "--watch", watch,
+        "render, then render again whenever the scene file changes, rewriting the output after "
+        "each finished render, until Ctrl-C");
+    // A watched render is the scene's own frame and samples, as the file says.
+    for (const char* flag : {"--res", "--spp", "--crop", "--bucket"})
+        watchFlag->excludes(app.get_option(flag));
     if (const auto stop = tools::parseCommandLine(app, argc, argv, "orv-render")) return *stop;
 
     int width = resolution.first, height = resolution.second;
@@ -109,6 +241,15 @@ int main(int argc, char** argv) {
         host::imageEncoder();
         host::SceneReadOptions readOptions;
         readOptions.plugins = plugins;
+        if (watch) {
+            host::LiveOptions options;
+            options.read = readOptions;
+            options.threads = threads;
+            if (app.count("--aov") > 0) options.aovs = aovs;
+            SceneWatch watching(scenePath, output, options, quiet);
+            tools::armStops();
+            return watching.run();
+        }
         host::RenderOverrides overrides;
         overrides.width = width;
         overrides.height = height;

@@ -278,6 +278,8 @@ std::vector<ToolCase> cases() {
              usage("ResolutionWithoutGridOrPixel", "orv-shade", {"-n", "f", "--res", "8x8"},
                    {"--res needs --grid or --pixel"}),
              usage("NeitherNodeNorPixel", "orv-shade", {}, {"--node NAME or --pixel X,Y"}),
+             usage("WatchWithCrop", "orv-render", {"--watch", "--crop", "0,0,4,4"},
+                   {"--crop excludes --watch"}),
              usage("EmptyOutput", "orv-render", {"-o", ""}, {"orv-render: --output: is empty"}),
              usage("EmptyObject", "orv-shade", {"-n", "f", "--object", ""}, {"--object: is empty"}),
              usage("EmptyPoints", "orv-shade", {"-n", "f", "--points", ""}, {"--points: is empty"}),

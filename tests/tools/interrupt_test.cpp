@@ -68,12 +68,20 @@ class Tool {
         close(err_);
     }
 
-    /// Reads stderr until it holds `text`; false at the end of the output or after 60 s.
-    bool waitFor(const std::string& text) {
+    /// Reads stderr until it holds `text` `times` times; false at the end of the output or
+    /// after 60 s.
+    bool waitFor(const std::string& text, int times = 1) {
         const auto end = std::chrono::steady_clock::now() + 60s;
-        while (stderr_.find(text) == std::string::npos)
+        while (count(text) < times)
             if (std::chrono::steady_clock::now() > end || readSome(1000) < 0) return false;
         return true;
+    }
+    int count(const std::string& text) const {
+        int found = 0;
+        for (size_t at = stderr_.find(text); at != std::string::npos;
+             at = stderr_.find(text, at + 1))
+            ++found;
+        return found;
     }
     void send(int signal) { kill(pid_, signal); }
     /// Waits for the end; gives the wait status.
@@ -172,6 +180,51 @@ class ToolRuns : public ::testing::Test {
     fs::path out_;
     std::string scene_;
 };
+
+TEST_F(ToolRuns, WatchRendersEachChangeAndKeepsTheLastGoodRenderThroughABrokenFile) {
+    const fs::path scene = root_ / "watched.json", image = out_ / "watched.png";
+    // As editors save: a new file renamed over the old one.
+    auto save = [&](const std::string& text) {
+        std::ofstream(root_ / "watched.json.new") << text;
+        fs::rename(root_ / "watched.json.new", scene);
+    };
+    auto ball = [](const char* color) {
+        return std::string(R"({"options": {"xres": 16, "yres": 12, "samples": 1},
+            "camera": {"position": [0, 0, 5], "lookAt": [0, 0, 0], "fov": 30},
+            "objects": [{"type": "sphere", "shader": "f"}],
+            "nodes": [{"type": "flat", "name": "f", "color": )") +
+               color + "}]}";
+    };
+    save(ball("[1, 0, 0]"));
+    Tool tool("orv-render", {"--watch", scene.string(), "-o", image.string(), "-t", "1"});
+    ASSERT_TRUE(tool.waitFor("wrote ")) << tool.errors();
+    const std::string red = contents(image);
+    EXPECT_NEAR(host::readImage(image.string()).at(8, 6).r, 1.0f, 1e-6f);
+
+    save(ball("[0, 0, 1]"));
+    ASSERT_TRUE(tool.waitFor("wrote ", 2)) << tool.errors();
+    const std::string blue = contents(image);
+    EXPECT_NEAR(host::readImage(image.string()).at(8, 6).b, 1.0f, 1e-6f);
+
+    // Half written, then saved again as it was: its problem is told once.
+    save(R"({"nodes": [)");
+    ASSERT_TRUE(tool.waitFor("not taken")) << tool.errors();
+    std::this_thread::sleep_for(400ms);
+    save(R"({"nodes": [)");
+    std::this_thread::sleep_for(400ms);
+    save(ball("[0, 0, 1], \"colr\": 1"));
+    ASSERT_TRUE(tool.waitFor("not taken", 2)) << tool.errors();
+    EXPECT_EQ(tool.count("malformed JSON"), 1) << tool.errors();
+    EXPECT_NE(tool.errors().find("unknown parameter 'colr'"), std::string::npos) << tool.errors();
+    EXPECT_EQ(tool.count("wrote "), 2) << tool.errors();
+    EXPECT_EQ(contents(image), blue);
+
+    tool.send(SIGINT);
+    EXPECT_EQ(exitCode(tool.finishWithin(30)), 130) << tool.errors();
+    EXPECT_EQ(contents(image), blue);
+    EXPECT_NE(red, blue);
+    EXPECT_EQ(leftInOut(), std::set<std::string>{"watched.png"});
+}
 
 TEST_F(ToolRuns, InterruptedOrKilledWhileRenderingLeavesTheOldImageAlone) {
     const std::string old = oldImage("frame.exr");
