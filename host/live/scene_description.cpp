@@ -50,6 +50,7 @@ json describeNode(const Node& node, const char* section) {
             param["values"] = values;
         }
         if (!decl.otherwise.empty()) param["otherwise"] = decl.otherwise;
+        if (!decl.help.empty()) param["help"] = decl.help;
         params.push_back(param);
     }
     return {

@@ -9,10 +9,10 @@
 namespace host {
 
 /// {"nodes":[{"name","type","section","params":[{"name","type","value","link","min","max",
-/// "values":[{"value","meaning"}],"otherwise","oncePerUpdate"}]}]}: the options, the camera,
+/// "values":[{"value","meaning"}],"otherwise","help","oncePerUpdate"}]}]}: the options, the camera,
 /// the objects (with their "user" parameters), the lights (with their "filters") and the
 /// shader nodes, each in scene order. A value is written as a scene file writes it (a node by
-/// its name); "min", "max", "values" and "otherwise" only where the table gives them.
+/// its name); "min", "max", "values", "otherwise" and "help" only where the table gives them.
 nlohmann::json describeScene(const Scene& scene);
 
 }  // namespace host

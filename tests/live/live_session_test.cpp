@@ -272,6 +272,7 @@ TEST(LiveSession, DifferencesFromTheFileAndTheDescriptionFollowTheEdits) {
                 EXPECT_EQ(param["value"], 2);
                 EXPECT_EQ(param["type"], "int");
                 EXPECT_FALSE(param["values"].empty());
+                EXPECT_FALSE(param["help"].get<std::string>().empty());
             }
     EXPECT_TRUE(found);
 
