@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the fuzz preset (clang's libFuzzer with ASan and UBSan) and runs each fuzz target of
 # tests/fuzz in turn from its kept inputs, stopping at the first failure:
-#   scripts/fuzz.sh                 60 seconds per target (what CI runs)
+#   scripts/fuzz.sh                 60 seconds per target (CI runs 30)
 #   scripts/fuzz.sh 3600            an hour per target
 #   scripts/fuzz.sh 1000000x        a million executions per target
 #   scripts/fuzz.sh 600 nodes       one target: scene or nodes
