@@ -19,9 +19,10 @@ import sys
 import tempfile
 import time
 
-# One line per pair, as bench/support/ratio_reporter.cpp prints it.
+# One line per pair, as bench/support/ratio_reporter.cpp prints it (ms where a program times in
+# real milliseconds).
 RATIO_LINE = re.compile(
-    r"^(?P<label>\S.*?)\s+(?P<ns>[\d.]+) ns\s+(?P<base>\S.*?)\s+(?P<base_ns>[\d.]+) ns"
+    r"^(?P<label>\S.*?)\s+(?P<ns>[\d.]+) [nm]s\s+(?P<base>\S.*?)\s+(?P<base_ns>[\d.]+) [nm]s"
     r"\s+ratio\s+(?P<ratio>\S+)\s*$")
 ANSI_ESCAPE = re.compile(r"\x1b\[[0-9;]*m")
 # Under callgrind (scripts/performance.sh): each timed loop's dump, and the pairs' benchmarks.
@@ -93,6 +94,7 @@ FIGURE_AIMS = [
     ("live: undo steps kept after 1,100 edits (the bound)", "orv-bench-live", r"^undo steps",
      "<=", 100),
 ]
+HEAP_PER_SAMPLE = ("orv-bench-blocker", "orv-bench-radio", "orv-bench-trace")
 TIME_UNITS = {"ns": 1e-9, "us": 1e-6, "ms": 1e-3, "s": 1.0}
 
 
@@ -255,7 +257,9 @@ def ratio_rows(consoles):
         text = f"{low:.2f}" if low == high else f"{low:.2f} – {high:.2f}"
         worst = high if comparison in (None, "<=") else low
         rows.append((what, text, aim_text(comparison, bound), met(worst, comparison, bound)))
-    heaps = [heap for _, heap in consoles.values() if heap is not None]
+    # Programs whose iterations are samples (the film's are whole renders).
+    heaps = [heap for program, (_, heap) in consoles.items()
+             if heap is not None and program in HEAP_PER_SAMPLE]
     if heaps:
         most = max(heaps)
         rows.append(("heap allocations per sample after warm-up (most of any benchmark)",
