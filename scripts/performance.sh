@@ -26,7 +26,7 @@ if ((quick)); then
   timing=(--benchmark_min_time=0.1)
   shot_triangles=300000
   shot=(--res 320x180 --spp 2 --triangles "$shot_triangles")
-  mode="Quick mode (scripts/performance.sh --quick): 1 repetition, 0.1 s per benchmark; the shot of ${shot_triangles} triangles, and orv-bench-shot's frame 320x180 at 2 samples."
+  mode="Quick mode (scripts/performance.sh --quick, for a machine too loaded for the full run): 1 repetition, 0.1 s per benchmark; the shot of ${shot_triangles} triangles, and orv-bench-shot's frame 320x180 at 2 samples."
 else
   repetitions=3
   timing=()

@@ -505,7 +505,8 @@ def main():
 
     lines = ["# Performance", "",
              "Written by `scripts/performance.sh` from one run of every benchmark program "
-             f"(Google Benchmark, CPU time, {args.repetitions} repetitions; each ratio and each "
+             f"(Google Benchmark, CPU time, {args.repetitions} "
+             f"repetition{'' if args.repetitions == 1 else 's'}; each ratio and each "
              "point from the least CPU time over the repetitions) and of the tools. Nothing here "
              "is typed in by hand: run the script again to measure again."
              + (f" {args.mode}" if args.mode else ""), "", "## Machine", ""]
