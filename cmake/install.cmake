@@ -1,9 +1,11 @@
 # What `cmake --install` lays out, and the packages `cpack` makes from the same rules:
-#   bin/                     orv-render, orv-info, orv-shade (they find lib/ through $ORIGIN)
+#   bin/                     orv-render, orv-info, orv-shade, orv-live (they find lib/ through
+#                            $ORIGIN)
 #   lib/orv_shaders/         the host libraries and the bundled module, orv_shaders.so
 #   lib/cmake/orv_shaders/   the CMake package: orv::interface, orv_add_plugin, the module path
 #   include/orv/renderer.h   the renderer interface, to build more node plug-ins against
-#   share/orv_shaders/       the bundled scenes, and examples/: a plug-in to build against the package
+#   share/orv_shaders/       the bundled scenes, live/: orv-live's page, and examples/: a plug-in
+#                            to build against the package
 #   share/doc/orv-shaders/   the README, and beside it docs/ (node reference, performance report,
 #                            their images) as in the source tree, so the README's links hold;
 #                            the package's copyright file
@@ -25,6 +27,8 @@ install(TARGETS orv_host_core orv_host_embree orv_host_scene orv_host_render orv
 install(FILES ${PROJECT_SOURCE_DIR}/src/plugin/renderer.h
         DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/orv)
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/scenes DESTINATION ${ORV_DATA_DIR})
+# orv-live's page: plain HTML, CSS and JavaScript, found beside the scenes.
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/tools/live/page/ DESTINATION ${ORV_DATA_DIR}/live)
 install(FILES ${PROJECT_SOURCE_DIR}/examples/CMakeLists.txt
         ${PROJECT_SOURCE_DIR}/examples/example_nodes.cpp ${PROJECT_SOURCE_DIR}/examples/example.json
         DESTINATION ${ORV_DATA_DIR}/examples)

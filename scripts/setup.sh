@@ -9,6 +9,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   gnuplot-nox valgrind
+  libcpp-httplib-dev
+  python3-selenium chromium chromium-driver
 )
 
 missing=()
