@@ -121,6 +121,21 @@ void addPluginRows(std::vector<ToolCase>& rows) {
     rows.push_back(info);
 }
 
+/// orv-live refuses what it cannot serve before it listens: nothing is served, exit 1.
+void addLiveRows(std::vector<ToolCase>& rows) {
+    auto live = [](std::string name, std::string scene, std::vector<std::string> args,
+                   std::vector<std::string> say) {
+        args.insert(args.begin(), "scene.json");
+        return ToolCase{std::move(name), "orv-live", {{"scene.json", std::move(scene)}},
+                        std::move(args), 1, std::move(say)};
+    };
+    rows.push_back(live("LivePortOutOfRange", kFlatScene, {"--port", "65536"},
+                        {"orv-live: --port", "'65536'", "1 to 65535"}));
+    rows.push_back(live("LiveSceneWithAProblem",
+                        R"({"nodes": [{"type": "flat", "name": "f", "colour": 1}]})", {},
+                        {"scene.json", "node 'f' (flat)", "'colour'", "nothing served"}));
+}
+
 std::vector<ToolCase> cases() {
     std::vector<ToolCase> rows = {
         render("NumberBeyondDouble", "{\n  \"camera\": {\"fov\": 1e400}\n}", 1,
@@ -369,6 +384,7 @@ std::vector<ToolCase> cases() {
     }
 
     addPluginRows(rows);
+    addLiveRows(rows);
 
     ToolCase integer = render("IntegerShaderOnAnObjectWarns", R"({
         "objects": [{"type": "sphere", "name": "ball", "shader": "i",
