@@ -71,6 +71,11 @@ def main(tool, source, screenshot):
             img = browser.find_element(By.ID, "image")
             return img.get_attribute("data-generation"), browser.execute_script(IMAGE_TEXT)
 
+        def differences(changed):
+            """Waits for the differences panel to say the session differs from the file, or not."""
+            wait.until(lambda b: b.find_element(By.ID, "differences-count").get_attribute(
+                "data-changed") == ("1" if changed else "0"))
+
         generation, before = final_image()
 
         # The blocker's editor: type a new bExtraScale and commit it.
@@ -81,6 +86,7 @@ def main(tool, source, screenshot):
         field.send_keys("1.2", Keys.ENTER)
         generation, edited = final_image(generation)
         assert edited != before, "the image did not change with bExtraScale"
+        differences(True)
 
         # A pixel on the floor, lit by the key light through shadowCard.
         scene_size = browser.execute_script("return [state.scene.width, state.scene.height]")
@@ -101,14 +107,15 @@ def main(tool, source, screenshot):
         browser.find_element(By.ID, "undo").click()
         generation, undone = final_image(generation)
         assert undone == before, "undo did not bring back the image of before the edit"
-        wait.until(lambda b: b.find_element(By.ID, "differences-count").text == "saved")
+        differences(False)
         assert json.load(open(scene)) == original
 
         # Redo and save: the file holds the edit, and only it.
         browser.find_element(By.ID, "redo").click()
         final_image(generation)
+        differences(True)
         browser.find_element(By.ID, "save").click()
-        wait.until(lambda b: b.find_element(By.ID, "differences-count").text == "saved")
+        differences(False)
         saved = json.load(open(scene))
         expected = json.loads(json.dumps(original))
         for node in expected["nodes"]:

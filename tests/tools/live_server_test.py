@@ -50,8 +50,8 @@ class Live:
         for name, value in sent.items():
             connection.putheader(name, value)
         data = body.encode() if isinstance(body, str) else body
-        if data is not None:
-            connection.putheader("Content-Length", str(len(data)))
+        if data is not None or method == "POST":
+            connection.putheader("Content-Length", str(len(data or b"")))
         connection.endheaders(data)
         response = connection.getresponse()
         payload = response.read()

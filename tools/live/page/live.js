@@ -342,7 +342,7 @@ function linkControls(node, p, row) {
   const menu = nodeMenu(null, false);
   menu.className = "link-select";
   menu.title = "link to a node";
-  menu.insertBefore(new Option("link to\u2026", ""), menu.firstChild);
+  menu.insertBefore(new Option("\u21e2", ""), menu.firstChild);
   menu.value = "";
   menu.dataset.link = p.name;
   menu.addEventListener("change", () => {
@@ -371,7 +371,8 @@ function showInspector() {
     const label = document.createElement("span");
     label.className = "label";
     label.textContent = p.name;
-    label.title = `${p.name} (${p.type})${p.help ? ": " + p.help : ""}`;
+    label.title = `${p.name} (${p.type}${p.oncePerUpdate ? ", read once per update" : ""})` +
+      (p.help ? `: ${p.help}` : "");
     row.append(label);
     if (p.link) {
       row.classList.add("linked");
@@ -386,7 +387,6 @@ function showInspector() {
     const notes = [];
     if (p.help) notes.push(p.help);
     if (p.otherwise) notes.push(`otherwise: ${p.otherwise}`);
-    if (p.oncePerUpdate) notes.push("read once per update");
     if (notes.length) {
       const help = document.createElement("div");
       help.className = "help";
@@ -616,7 +616,8 @@ async function refreshDifferences() {
       return li;
     });
     $("differences").replaceChildren(...items);
-    $("differences-count").textContent = d.changed ? `${d.entries.length} unsaved` : "saved";
+    $("differences-count").textContent = d.changed ? `${d.entries.length} unsaved` : "none: all saved";
+    $("differences-count").dataset.changed = d.changed ? "1" : "0";
     if (state.scene) fillOutliner();
   } catch (e) { /* shown on the next pass */ }
 }
