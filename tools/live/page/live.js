@@ -321,35 +321,38 @@ function nodeMenu(current, allowNone) {
 
 // A link is shown as a link to the node (click: select it), with a menu to relink and a
 // button to unlink; a parameter that can be linked has the menu alone.
-function linkControls(node, p, row) {
-  const box = document.createElement("div");
-  box.className = "editor";
-  if (p.link) {
-    const to = document.createElement("a");
-    to.textContent = `\u2192 ${p.link}`;
-    to.title = `linked to ${p.link}: show it`;
-    to.addEventListener("click", () => select(p.link));
-    box.append(to);
-    const unlink = document.createElement("button");
-    unlink.className = "unlink";
-    unlink.textContent = "\u00d7";
-    unlink.title = "unlink";
-    unlink.dataset.unlink = p.name;
-    unlink.addEventListener("click", () => sendEdit({ op: "unlink", node, param: p.name }, true));
-    row.append(box, unlink);
-    return true;
-  }
+function linkMenu(node, p) {
   const menu = nodeMenu(null, false);
   menu.className = "link-select";
-  menu.title = "link to a node";
+  menu.title = p.link ? `link to another node than ${p.link}` : "link to a node";
   menu.insertBefore(new Option("\u21e2", ""), menu.firstChild);
   menu.value = "";
   menu.dataset.link = p.name;
   menu.addEventListener("change", () => {
     if (menu.value) sendEdit({ op: "set", node, param: p.name, value: { link: menu.value } }, true);
   });
-  row.append(menu);
-  return false;
+  return menu;
+}
+
+function linkControls(node, p, row) {
+  if (!p.link) {
+    row.append(linkMenu(node, p));
+    return;
+  }
+  const box = document.createElement("div");
+  box.className = "editor";
+  const to = document.createElement("a");
+  to.textContent = `\u2192 ${p.link}`;
+  to.title = `linked to ${p.link}: show it`;
+  to.addEventListener("click", () => select(p.link));
+  const unlink = document.createElement("button");
+  unlink.className = "unlink";
+  unlink.textContent = "\u00d7";
+  unlink.title = "unlink";
+  unlink.dataset.unlink = p.name;
+  unlink.addEventListener("click", () => sendEdit({ op: "unlink", node, param: p.name }, true));
+  box.append(to, unlink);
+  row.append(box, linkMenu(node, p));
 }
 
 function showInspector() {
