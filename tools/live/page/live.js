@@ -546,7 +546,7 @@ function fieldLine(key, value) {
 
 function treeNode(record, fallback, depth) {
   const details = document.createElement("details");
-  details.open = depth < 3;
+  details.open = depth < 6;
   const summary = document.createElement("summary");
   const [kind, what] = headline(record, fallback);
   const k = document.createElement("span");
@@ -565,7 +565,10 @@ function treeNode(record, fallback, depth) {
   }
   details.append(summary);
   for (const [key, value] of Object.entries(record)) {
-    if (["node", "light", "ray", "object"].includes(key) && typeof value === "string" && key === kind) continue;
+    // What the headline says already.
+    if (key === kind && typeof value === "string") continue;
+    if (kind === "node" && key === "type") continue;
+    if (kind === "ray" && key === "cast") continue;
     if (Array.isArray(value) && value.some((v) => v && typeof v === "object" && !Array.isArray(v))) {
       for (const child of value)
         details.append(child && typeof child === "object" ? treeNode(child, key, depth + 1) : fieldLine(key, child));
