@@ -26,13 +26,15 @@ except ImportError as missing:
     print("SKIPPED: selenium is not installed for /usr/bin/python3 (%s)" % missing)
     sys.exit(77)
 
-# The image as the page shows it, as a data URL drawn from the <img>: equal images, equal text.
-IMAGE_TEXT = """
+# The image showing, with its generation, when it is a finished one: read in one script, so
+# that no newer image can come between. Equal images, equal data URLs.
+FINISHED_IMAGE = """
 const img = document.getElementById('image');
+if (img.dataset.final !== '1' || !img.complete || img.naturalWidth === 0) return null;
 const canvas = document.createElement('canvas');
 canvas.width = img.naturalWidth; canvas.height = img.naturalHeight;
 canvas.getContext('2d').drawImage(img, 0, 0);
-return canvas.toDataURL();"""
+return [img.dataset.generation, canvas.toDataURL()];"""
 
 
 def start_browser():
@@ -64,12 +66,11 @@ def main(tool, source, screenshot):
         browser.get(address)
 
         def final_image(generation_not=None):
-            """Waits for the finished image of a newer generation, and gives it."""
-            wait.until(lambda b: b.find_element(By.ID, "image").get_attribute("data-final") == "1"
-                       and b.find_element(By.ID, "image").get_attribute("data-generation")
-                       != generation_not)
-            img = browser.find_element(By.ID, "image")
-            return img.get_attribute("data-generation"), browser.execute_script(IMAGE_TEXT)
+            """Waits for the finished image of a newer generation: its generation, its pixels."""
+            def shown(b):
+                image = b.execute_script(FINISHED_IMAGE)
+                return image if image and image[0] != generation_not else None
+            return wait.until(shown)
 
         def differences(changed):
             """Waits for the differences panel to say the session differs from the file, or not."""

@@ -465,7 +465,10 @@ function listenForPasses() {
   events.addEventListener("pass", (e) => {
     const pass = JSON.parse(e.data);
     showPass(pass);
-    loadImage();
+    // The stream starts with the newest pass, which may be the one showing already.
+    const img = $("image");
+    if (img.dataset.generation !== String(pass.generation) || img.dataset.pass !== String(pass.pass))
+      loadImage();
     if (pass.generation !== state.generation) {
       state.generation = pass.generation;
       refreshDifferences();
