@@ -127,7 +127,7 @@ void addLiveRows(std::vector<ToolCase>& rows) {
                    std::vector<std::string> say) {
         args.insert(args.begin(), "scene.json");
         return ToolCase{std::move(name), "orv-live", {{"scene.json", std::move(scene)}},
-                        std::move(args), 1, std::move(say)};
+                        std::move(args), 1,          std::move(say)};
     };
     rows.push_back(live("LivePortOutOfRange", kFlatScene, {"--port", "65536"},
                         {"orv-live: --port", "'65536'", "1 to 65535"}));

@@ -77,9 +77,10 @@ void addRoutes(httplib::Server& server, host::LiveSession& session, PassEvents& 
         server.Get(file.route, [&file, &guard](const httplib::Request&, httplib::Response& res) {
             addSafetyHeaders(res);
             // Nothing but the page's own files, scripts and images, and no framing.
-            res.set_header("Content-Security-Policy",
-                           "default-src 'self'; img-src 'self' blob: data:; frame-ancestors 'none'; "
-                           "base-uri 'none'; form-action 'none'");
+            res.set_header(
+                "Content-Security-Policy",
+                "default-src 'self'; img-src 'self' blob: data:; frame-ancestors 'none'; "
+                "base-uri 'none'; form-action 'none'");
             if (file.route == "/") res.set_header("Set-Cookie", guard.cookie());
             res.set_content(file.text, file.contentType.c_str());
         });
