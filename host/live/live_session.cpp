@@ -11,6 +11,7 @@
 #include "builtin/host_node_types.h"
 #include "live/document_diff.h"
 #include "live/film_png.h"
+#include "live/relative_paths.h"
 #include "live/scene_description.h"
 #include "live/scene_edit.h"
 #include "live/scene_sync.h"
@@ -20,6 +21,7 @@
 #include "render/scene_camera.h"
 #include "render/world_builder.h"
 #include "scene/scene_error.h"
+#include "scene/scene_reader.h"
 #include "universe/diagnostics.h"
 #include "universe/file_replacement.h"
 #include "universe/host_error.h"
@@ -421,13 +423,38 @@ size_t LiveSession::redoSteps() const {
 }
 
 void LiveSession::save(const std::string& path) {
-    std::string text;
-    {
-        std::lock_guard<std::mutex> lock(state_->mutex);
-        text = state_->document.dump(2) + "\n";
+    State& s = *state_;
+    std::unique_lock<std::mutex> lock(s.mutex);
+    if (path.empty()) {
+        const std::string text = s.document.dump(2) + "\n";
+        const std::string own = s.path;
+        lock.unlock();
+        FileReplacement file(own);
+        file.commit(text);
+        return;
     }
-    FileReplacement file(path.empty() ? state_->path : path);
-    file.commit(text);
+    FileReplacement file(path);
+    if (file.replaces(s.path)) {
+        file.commit(s.document.dump(2) + "\n");
+        return;
+    }
+    // Save as: the file written names the same files from its own folder, and the session goes
+    // on with it, as an editor does; its history is moved along, so undo still reads.
+    const fs::path parent = fs::path(path).parent_path();
+    const std::string baseDir = parent.empty() ? "." : parent.string();
+    const FolderMove move(s.baseDir, baseDir);
+    ordered_json moved = s.document;
+    move.move(moved, "");
+    file.commit(moved.dump(2) + "\n");
+    s.path = path;
+    s.baseDir = baseDir;
+    s.scene->path = path;
+    s.document = std::move(moved);
+    for (ordered_json& step : s.undo) move.movePatch(step);
+    for (ordered_json& step : s.redo) move.movePatch(step);
+    for (auto& [key, value] : s.unlinked)
+        if (value.is_string() && isFileParameter(key.substr(key.rfind('/') + 1)))
+            value = move.rebased(value.get<std::string>());
 }
 
 ordered_json LiveSession::document() const {
@@ -441,10 +468,16 @@ json LiveSession::describe() const {
 }
 
 json LiveSession::differences() const {
-    const ordered_json session = document();
+    ordered_json session;
+    std::string path;
+    {
+        std::lock_guard<std::mutex> lock(state_->mutex);
+        session = state_->document;
+        path = state_->path;
+    }
     ordered_json disk;
     try {
-        disk = ordered_json::parse(readTextFile(state_->path));
+        disk = ordered_json::parse(readTextFile(path));
     } catch (const HostError& e) {
         json all = documentDifferences(ordered_json(), session);
         all["changed"] = true;
@@ -453,7 +486,7 @@ json LiveSession::differences() const {
     } catch (const ordered_json::exception&) {
         json all = documentDifferences(ordered_json(), session);
         all["changed"] = true;
-        all["disk"] = state_->path + ": not a well-formed JSON document";
+        all["disk"] = path + ": not a well-formed JSON document";
         return all;
     }
     return documentDifferences(disk, session);
@@ -522,7 +555,8 @@ int LiveSession::height() const {
     return state_->height;
 }
 
-const std::string& LiveSession::path() const {
+std::string LiveSession::path() const {
+    std::lock_guard<std::mutex> lock(state_->mutex);
     return state_->path;
 }
 

@@ -83,7 +83,10 @@ class LiveSession {
 
     /// Writes the document atomically (through the image write path: a temporary beside it,
     /// then a rename), to the scene's own file when `path` is empty. Throws HostError; a
-    /// failure leaves the old file whole.
+    /// failure leaves the old file whole. Saved as another file, the session goes on with that
+    /// one (path(), differences(), the next save()); in another folder, the document's relative
+    /// paths ("plugins", file parameters) are rewritten to name the same files from there, in
+    /// the undo history too, so the saved file renders the same picture.
     void save(const std::string& path = {});
 
     /// The scene as it would be saved.
@@ -117,7 +120,8 @@ class LiveSession {
     /// The frame's size.
     int width() const;
     int height() const;
-    const std::string& path() const;
+    /// The scene's file: the one it was opened from, or the last one it was saved as.
+    std::string path() const;
 
     /// Blocks until the newest refinement is final (or `seconds` pass); true when it is.
     bool waitFinal(double seconds) const;

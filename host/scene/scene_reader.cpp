@@ -78,10 +78,6 @@ std::vector<std::string> reservedKeys(Role role) {
     return {};
 }
 
-bool isFileParam(const std::string& name) {
-    return name == "file" || (name.size() > 4 && name.compare(name.size() - 4, 4, "File") == 0);
-}
-
 /// Vectors in double, so that the squares of finite floats neither overflow nor vanish.
 struct Vec3 {
     double x, y, z;
@@ -495,7 +491,7 @@ class SceneReader {
         } else if (type == kTypeString) {
             if (value.is_string()) {
                 std::string text = value.get<std::string>();
-                if (isFileParam(param)) {
+                if (isFileParameter(param)) {
                     const std::string path = resolvePath(text);
                     std::error_code ec;
                     const fs::file_status status = fs::status(path, ec);
@@ -989,6 +985,10 @@ std::unique_ptr<Scene> readSceneFile(const std::string& path, const SceneReadOpt
     }
     const fs::path parent = fs::path(path).parent_path();
     return readSceneText(text, path, parent.empty() ? "." : parent.string(), options);
+}
+
+bool isFileParameter(const std::string& name) {
+    return name == "file" || (name.size() > 4 && name.compare(name.size() - 4, 4, "File") == 0);
 }
 
 }  // namespace host

@@ -47,4 +47,8 @@ std::unique_ptr<Scene> readSceneText(const std::string& text, const std::string&
                                      const std::string& baseDir,
                                      const SceneReadOptions& options = {});
 
+/// True for the string parameters that name files ("file", or ending in "File"): the reader
+/// takes them relative to the scene's folder.
+bool isFileParameter(const std::string& name);
+
 }  // namespace host

@@ -203,6 +203,42 @@ TEST(LiveSession, EditsAndAnUndoRenderAsABatchRenderOfTheSavedScene) {
     EXPECT_THROW(session.explainPixel(48, 0), host::HostError);
 }
 
+TEST(LiveSession, SavedIntoAnotherFolderTheSceneStillNamesItsFilesAndUndoFollows) {
+    test::ScratchDir dir;
+    dir.write("big.obj", "v -2 0 0\nv 2 0 0\nv 0 3 0\nf 1 2 3\n");
+    dir.write("small.obj", "v -1 0.5 1\nv 1 0.5 1\nv 0 1.5 1\nf 1 2 3\n");
+    json scene = json::parse(std::ifstream(demoScene(dir)));
+    scene["objects"].push_back(
+        {{"type", "mesh"}, {"name", "tri"}, {"file", "big.obj"}, {"shader", "cardSurface"}});
+    host::LiveSession session(dir.write("demo.json", scene.dump(1)), liveOptions());
+    ASSERT_TRUE(session.apply(set("tri", "file", "small.obj")).ok);
+    session.start();
+    const std::string edited = finalBeauty(session);
+
+    // The copy in a subfolder names the same meshes; the session goes on from there.
+    const std::string moved = dir.path("shots/a/saved.json").string();
+    session.save(moved);
+    EXPECT_EQ(session.path(), moved);
+    EXPECT_EQ(session.differences()["changed"], false);
+    host::SceneReadOptions read;
+    read.registerTypes = registerCounted;
+    const auto batch = [&] {
+        const host::SceneRender render(moved, {}, read);
+        host::Film film = render.makeFilm(render.aovs());
+        render.render(film);
+        return bytesOf(film.beauty());
+    };
+    EXPECT_TRUE(edited == batch());
+    EXPECT_EQ(session.document()["objects"].back()["file"], "../../small.obj");
+
+    // Undone, the mesh it had is named from the new folder too.
+    ASSERT_TRUE(session.undo().ok);
+    EXPECT_EQ(session.document()["objects"].back()["file"], "../../big.obj");
+    session.save();
+    EXPECT_TRUE(finalBeauty(session) == batch());
+    EXPECT_FALSE(edited == batch());
+}
+
 TEST(LiveSession, ARefusedEditChangesNothingAndSaysWhatTheReaderSays) {
     test::ScratchDir dir;
     const std::string path = demoScene(dir);

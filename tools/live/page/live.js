@@ -644,6 +644,12 @@ async function save(asOther) {
   try {
     const done = await api("POST", "/api/save", path ? { path } : {});
     toast(`saved ${done.saved}`, "info");
+    if (asOther) {
+      // The session goes on with the file saved as: further saves and differences are its.
+      state.scene.path = done.saved;
+      $("scene-path").textContent = done.saved;
+      document.title = `orv-live: ${done.saved}`;
+    }
     refreshDifferences();
   } catch (e) { toast(`not saved: ${e.message}`); }
 }
