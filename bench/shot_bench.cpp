@@ -27,6 +27,7 @@
 #include "render/scene_render.h"
 #include "shading/node_timing.h"
 #include "shading/sample_state.h"
+#include "support/embree_ray.h"
 #include "support/shot_scene.h"
 #include "tracing/ray_recorder.h"
 #include "universe/node.h"
@@ -232,22 +233,8 @@ const char* kindName(int kind) {
 inline void castRaw(RTCScene scene, const host::RecordedRay& r) {
     RTCIntersectContext context;
     rtcInitIntersectContext(&context);
-    RTCRayHit rh;
-    rh.ray.org_x = r.origin.x;
-    rh.ray.org_y = r.origin.y;
-    rh.ray.org_z = r.origin.z;
-    rh.ray.dir_x = r.direction.x;
-    rh.ray.dir_y = r.direction.y;
-    rh.ray.dir_z = r.direction.z;
-    rh.ray.tnear = r.tnear;
-    rh.ray.tfar = r.tfar;
-    rh.ray.time = 0;
-    rh.ray.mask = 0xFFFFFFFFu;
-    rh.ray.id = 0;
-    rh.ray.flags = 0;
+    RTCRayHit rh = embreeRayHit(r.origin, r.direction, r.tnear, r.tfar);
     if (r.traced) {
-        rh.hit.geomID = RTC_INVALID_GEOMETRY_ID;
-        rh.hit.instID[0] = RTC_INVALID_GEOMETRY_ID;
         rtcIntersect1(scene, &context, &rh);
     } else {
         rtcOccluded1(scene, &context, &rh.ray);

@@ -35,6 +35,7 @@
 #include "scene/scene_reader.h"
 #include "shading/network.h"
 #include "shading/sample_state.h"
+#include "support/embree_ray.h"
 #include "support/heap_counter.h"
 #include "support/network.h"
 #include "support/ratio_reporter.h"
@@ -383,23 +384,11 @@ void embreeLoop(benchmark::State& state, Bench& b, const char* family) {
         for (const Ray& r : rays[i]) {
             RTCIntersectContext context;
             rtcInitIntersectContext(&context);
-            RTCRayHit rh;
-            rh.ray.org_x = r.origin.x;
-            rh.ray.org_y = r.origin.y;
-            rh.ray.org_z = r.origin.z;
-            rh.ray.dir_x = r.direction.x;
-            rh.ray.dir_y = r.direction.y;
-            rh.ray.dir_z = r.direction.z;
-            rh.ray.tnear = 1e-5f;
-            rh.ray.tfar = static_cast<float>(r.maxDistance);
-            rh.ray.time = 0;
-            rh.ray.mask = 0xFFFFFFFFu;
-            rh.ray.id = 0;
-            rh.ray.flags = 0;
+            RTCRayHit rh =
+                embreeRayHit(r.origin, r.direction, 1e-5f, static_cast<float>(r.maxDistance));
             if (occluded) {
                 rtcOccluded1(scene, &context, &rh.ray);
             } else {
-                rh.hit.geomID = RTC_INVALID_GEOMETRY_ID;
                 rtcIntersect1(scene, &context, &rh);
             }
             benchmark::DoNotOptimize(rh);
