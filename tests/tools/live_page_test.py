@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """orv-live's page in a real headless Chromium: the image arrives, a blocker's bExtraScale moved
-with its editor changes it, a clicked pixel's explanation names the blocker, undo brings the
-very same image back, and a save writes the edit to the file. Exit 77 (skipped) when no
+with its editor changes it, a clicked pixel's explanation names the blocker, taking the blocker
+off its light changes the image and undo puts it back, undo brings the very same image back,
+and a save writes the edit to the file. Exit 77 (skipped) when no
 browser can start. With ORV_UPDATE_SCREENSHOT=1 it writes docs/images/live.png.
 
 Usage: live_page_test.py ORV_LIVE SCENE SCREENSHOT"""
@@ -103,6 +104,19 @@ def main(tool, source, screenshot):
         if os.environ.get("ORV_UPDATE_SCREENSHOT") == "1":
             browser.save_screenshot(screenshot)
             print("wrote", screenshot)
+
+        # The key light's filter taken off with its editor lights the floor under the blocker;
+        # undone, the blocker is back.
+        browser.find_element(By.CSS_SELECTOR, "#entities li[data-name='key']").click()
+        wait.until(lambda b: b.find_element(
+            By.CSS_SELECTOR, "#params button[data-filter='shadowCard']")).click()
+        generation, unfiltered = final_image(generation)
+        assert unfiltered != edited, "the image did not change without the key light's filter"
+        browser.find_element(By.ID, "undo").click()
+        generation, refiltered = final_image(generation)
+        assert refiltered == edited, "undo did not put the filter back"
+        wait.until(lambda b: b.find_elements(
+            By.CSS_SELECTOR, "#params button[data-filter='shadowCard']"))
 
         # Undo: the very image of before the edit, and nothing differs from the file.
         browser.find_element(By.ID, "undo").click()

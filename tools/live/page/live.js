@@ -296,7 +296,7 @@ function makeEditor(node, p, row, label) {
     menu.addEventListener("change", () => set(menu.value === "" ? null : menu.value));
     editor.append(menu);
   } else {
-    // Anything else (a string, a list of filters, user data) as the JSON it is written as.
+    // Anything else (a string, user data) as the JSON it is written as.
     const text = document.createElement("input");
     text.type = "text";
     text.value = type === "string" && typeof p.value === "string" ? p.value : JSON.stringify(p.value);
@@ -398,7 +398,54 @@ function showInspector() {
     }
     rows.push(row);
   }
+  if (n.section === "lights") rows.push(filtersRow(n));
   box.replaceChildren(...rows);
+}
+
+// A light's filters, in order: each a link to its node with a button to take it off the light,
+// and a menu to add another. The scene reader checks the names, as for any edit.
+function filtersRow(n) {
+  const filters = n.filters || [];
+  const setFilters = (list) =>
+    sendEdit({ op: "set", node: n.name, param: "filters", value: list }, true);
+  const row = document.createElement("div");
+  row.className = "param";
+  row.dataset.param = "filters";
+  const label = document.createElement("span");
+  label.className = "label static";
+  label.textContent = "filters";
+  label.title = "filters: the blocker and filter nodes this light's light passes through";
+  const box = document.createElement("div");
+  box.className = "editor filters";
+  filters.forEach((name, i) => {
+    const to = document.createElement("a");
+    to.textContent = name;
+    to.title = `${name}: show it`;
+    to.addEventListener("click", () => select(name));
+    const remove = document.createElement("button");
+    remove.className = "unlink";
+    remove.textContent = "\u00d7";
+    remove.title = `take ${name} off ${n.name}`;
+    remove.dataset.filter = name;
+    remove.addEventListener("click", () => setFilters(filters.filter((_, j) => j !== i)));
+    box.append(to, remove);
+  });
+  if (filters.length === 0) {
+    const none = document.createElement("span");
+    none.className = "dim";
+    none.textContent = "(none)";
+    box.append(none);
+  }
+  const add = nodeMenu(null, false);
+  for (const option of [...add.options]) if (filters.includes(option.value)) option.remove();
+  add.className = "link-select";
+  add.title = `add a filter to ${n.name}`;
+  add.dataset.addFilter = "1";
+  add.insertBefore(new Option("+", ""), add.firstChild);
+  add.value = "";
+  add.addEventListener("change", () => { if (add.value) setFilters([...filters, add.value]); });
+  row.append(label, box, add);
+  return row;
 }
 
 // ---- the image -----------------------------------------------------------------------------
