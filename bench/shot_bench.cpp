@@ -144,7 +144,8 @@ void printRatio(const char* label, double seconds, const char* baseLabel, double
                 baseSeconds * 1e9, seconds / baseSeconds);
 }
 
-/// MB/s of the scene reader and of tinyobjloader (as the scene reader calls it) on one file.
+/// MB/s of the scene reader and of tinyobjloader (as the scene reader called it before it had
+/// its own reader) on one file.
 void objReading(const std::string& path, uint64_t bytes) {
     {  // In the page cache for both.
         std::ifstream in(path, std::ios::binary);

@@ -24,15 +24,15 @@ struct TriangleMesh {
 TriangleMesh planeMesh(float size);
 /// The cube of side 1 about the origin, faces outward.
 TriangleMesh boxMesh();
-/// The most corners of one OBJ face. The loader triangulates a face in time growing as the
-/// square of its corners (a face of 150,000 took a minute), so a larger one is refused.
+/// The most corners of one OBJ face. Ear clipping cuts a face in time growing as the square of
+/// its corners (a face of 150,000 took a minute), so a larger one is refused.
 constexpr size_t kMaxFaceCorners = 1024;
 
 /// Loads a Wavefront OBJ (polygons are triangulated). Throws HostError naming `objectName` and
-/// the path when the file is not a regular file, is larger than a scene may be, does not load
+/// the path when the file is not a regular file, is larger than a scene may be, cannot be read
 /// or does not fit in memory, holds no triangle, or has (with its line) a vertex or normal
-/// coordinate that is not a decimal number finite as a float, or a face of more than
-/// kMaxFaceCorners corners.
+/// coordinate that is not a decimal number finite as a float, an index of 0, a face naming a
+/// vertex out of range or a face of more than kMaxFaceCorners corners.
 TriangleMesh loadObjMesh(const std::string& path, const std::string& objectName);
 
 /// Moves `mesh` into world space: positions by `toWorld`, normals by the inverse transpose. A

@@ -462,6 +462,15 @@ std::vector<ToolCase> cases() {
     rows.push_back(render("ObjFaceOfTooManyCorners", kMesh, 1,
                           {"object 'm'", "line 1101", "more than 1024 corners"},
                           {{"m.obj", polygon + "\n"}}));
+    // It dropped a quad naming a vertex out of range without a word, read 0e999 as NaN, and
+    // said of an index of 0 only that the file did not load.
+    rows.push_back(render("ObjQuadVertexOutOfRange", kMesh, 1,
+                          {"object 'm'", "line 5", "vertex index out of range"},
+                          {{"m.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\nf 1 2 3 9\n"}}));
+    rows.push_back(render("ObjZeroTimesHugeExponent", kMesh, 1, {"object 'm'", "line 2", "'0e999'"},
+                          {{"m.obj", "v 0 0 0\r\nv 0e999 1 0\r\nv 0 1 0\r\nf 1 2 3\r\n"}}));
+    rows.push_back(render("ObjFaceIndexZero", kMesh, 1, {"object 'm'", "line 4", "index is 0"},
+                          {{"m.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 0 1 2\n"}}));
     // Names of a thousand characters, misspelt: found in bounded time, shown by their beginning.
     std::string longNames = R"({"nodes": [)";
     for (int i = 0; i < 200; ++i)
