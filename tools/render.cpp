@@ -143,12 +143,9 @@ class SceneWatch {
     /// Writes the newest refinement once it is complete, and each one once.
     void writeFinished() {
         host::PassInfo info;
-        const std::shared_ptr<const host::Film> film = session_.latestFilm(&info);
-        if (!film || !info.final || (written_ && info.generation == writtenGeneration_)) return;
         host::ImageFacts facts;
-        facts.scene = path_;
-        facts.samples = info.samples;
-        facts.seconds = info.seconds;
+        const std::shared_ptr<const host::Film> film = session_.latestFilm(&info, &facts);
+        if (!film || !info.final || (written_ && info.generation == writtenGeneration_)) return;
         file_.write(*film, facts);
         written_ = true;
         writtenGeneration_ = info.generation;

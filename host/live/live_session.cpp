@@ -16,6 +16,7 @@
 #include "live/scene_edit.h"
 #include "live/scene_sync.h"
 #include "render/bucket_renderer.h"
+#include "render/image_facts.h"
 #include "render/node_setup.h"
 #include "render/pixel_explain.h"
 #include "render/scene_camera.h"
@@ -85,6 +86,7 @@ struct LiveSession::State {
 
     std::shared_ptr<const Film> film;  ///< the newest finished pass
     PassInfo latest;
+    RenderStats latestStats;  ///< its render's
 
     // ---- with the mutex held ----
 
@@ -311,6 +313,7 @@ struct LiveSession::State {
             info.final = last;
             film = std::move(pending);
             latest = info;
+            latestStats = stats;
             changed.notify_all();
             if (onPass) {
                 const auto call = onPass;
@@ -522,10 +525,15 @@ PassInfo LiveSession::latestPass() const {
     return state_->latest;
 }
 
-std::shared_ptr<const Film> LiveSession::latestFilm(PassInfo* info) const {
-    std::lock_guard<std::mutex> lock(state_->mutex);
-    if (info) *info = state_->latest;
-    return state_->film;
+std::shared_ptr<const Film> LiveSession::latestFilm(PassInfo* info, ImageFacts* facts) const {
+    const State& s = *state_;
+    std::lock_guard<std::mutex> lock(s.mutex);
+    if (info) *info = s.latest;
+    if (facts && s.film) {
+        *facts = renderFacts(*s.scene, s.latestStats, s.path, s.latest.samples);
+        facts->seconds = s.latest.seconds;
+    }
+    return s.film;
 }
 
 ordered_json LiveSession::explainPixel(int x, int y) {

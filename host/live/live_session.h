@@ -20,7 +20,8 @@
 
 namespace host {
 
-class Film;  // render/film.h
+class Film;         // render/film.h
+struct ImageFacts;  // render/image_facts.h
 
 struct LiveOptions {
     /// Plug-ins; the session registers the host's node types, then any `read.registerTypes` adds.
@@ -111,8 +112,10 @@ class LiveSession {
     std::vector<std::string> channels() const;
     PassInfo latestPass() const;
     /// The newest finished pass's film itself (null when none is finished yet), which stays as
-    /// it is while later passes render: for writing it out, as orv-render --watch does.
-    std::shared_ptr<const Film> latestFilm(PassInfo* info = nullptr) const;
+    /// it is while later passes render: for writing it out, as orv-render --watch does, with
+    /// `facts` as a batch render's image carries (its time: since the refinement started).
+    std::shared_ptr<const Film> latestFilm(PassInfo* info = nullptr,
+                                           ImageFacts* facts = nullptr) const;
 
     /// The explanation of pixel (x, y) of the full frame, its first camera sample: the same tree
     /// orv-shade --pixel prints (host/render/pixel_explain.h). Throws HostError outside the frame.

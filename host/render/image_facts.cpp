@@ -14,15 +14,11 @@ std::string sampleText(const SampleOrigin& origin) {
            " sample " + std::to_string(origin.sampleIndex);
 }
 
-ImageFacts renderFacts(const SceneRender& job, const RenderStats& stats,
-                       const std::string& scenePath) {
+ImageFacts renderFacts(const Scene& scene, const RenderStats& stats, const std::string& scenePath,
+                       int samples) {
     ImageFacts facts;
-    facts.frameWidth = job.width();
-    facts.frameHeight = job.height();
-    facts.originX = job.window().x0;
-    facts.originY = job.window().y0;
     facts.scene = scenePath;
-    facts.samples = job.settings().samples;
+    facts.samples = samples;
     facts.threads = stats.threads;
     facts.seconds = stats.seconds;
     facts.nonFiniteSamples = stats.nonFinite.count;
@@ -31,11 +27,21 @@ ImageFacts renderFacts(const SceneRender& job, const RenderStats& stats,
     facts.warnings = given.warnings;
     facts.errors = given.errors;
     std::map<std::string, std::string> versions;  // by module, each once
-    for (const NodeType* type : job.scene().universe->registry().all())
+    for (const NodeType* type : scene.universe->registry().all())
         if (type->source != "built-in") versions.emplace(type->source, type->version);
     for (const auto& [module, version] : versions)
         facts.plugins += (facts.plugins.empty() ? "" : ", ") +
                          std::filesystem::path(module).filename().string() + " " + version;
+    return facts;
+}
+
+ImageFacts renderFacts(const SceneRender& job, const RenderStats& stats,
+                       const std::string& scenePath) {
+    ImageFacts facts = renderFacts(job.scene(), stats, scenePath, job.settings().samples);
+    facts.frameWidth = job.width();
+    facts.frameHeight = job.height();
+    facts.originX = job.window().x0;
+    facts.originY = job.window().y0;
     return facts;
 }
 

@@ -8,6 +8,7 @@
 namespace host {
 
 class SceneRender;
+struct Scene;
 struct RenderStats;
 struct SampleOrigin;
 
@@ -32,5 +33,11 @@ std::string sampleText(const SampleOrigin& origin);
 /// The facts of `job`'s render of `scenePath`, the frame and the crop it rendered.
 ImageFacts renderFacts(const SceneRender& job, const RenderStats& stats,
                        const std::string& scenePath);
+
+/// The facts of a render of `scene`, read from `scenePath`, at `samples` per pixel, whatever
+/// the frame: the samples, threads, time and non-finite samples of `stats`, the diagnostics'
+/// counts now and the plug-ins loaded. The batch render's and the live one's alike.
+ImageFacts renderFacts(const Scene& scene, const RenderStats& stats, const std::string& scenePath,
+                       int samples);
 
 }  // namespace host

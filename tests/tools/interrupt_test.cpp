@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <set>
 #include <string>
 #include <thread>
@@ -127,6 +128,22 @@ std::string contents(const fs::path& file) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+/// The image's "orv:" attributes by name, as oiiotool lists them.
+std::map<std::string, std::string> orvAttributes(const fs::path& image) {
+    std::map<std::string, std::string> found;
+    FILE* pipe = popen(("oiiotool --info -v '" + image.string() + "' 2>&1").c_str(), "r");
+    if (!pipe) return found;
+    char line[1024];
+    while (fgets(line, sizeof(line), pipe)) {
+        const std::string text(line);
+        const size_t at = text.find("orv:");
+        const size_t colon = at == std::string::npos ? at : text.find(": ", at);
+        if (colon != std::string::npos) found[text.substr(at, colon - at)] = text.substr(colon + 2);
+    }
+    pclose(pipe);
+    return found;
+}
+
 /// Nodes e0 to e`levels`, each linking the one below twice: e`levels` takes 2^levels
 /// evaluations.
 std::string diamondNetwork(int levels) {
@@ -182,7 +199,8 @@ class ToolRuns : public ::testing::Test {
 };
 
 TEST_F(ToolRuns, WatchRendersEachChangeAndKeepsTheLastGoodRenderThroughABrokenFile) {
-    const fs::path scene = root_ / "watched.json", image = out_ / "watched.png";
+    // An .exr, which holds every fact of the render (a PNG only its text ones).
+    const fs::path scene = root_ / "watched.json", image = out_ / "watched.exr";
     // As editors save: a new file renamed over the old one.
     auto save = [&](const std::string& text) {
         std::ofstream(root_ / "watched.json.new") << text;
@@ -200,6 +218,15 @@ TEST_F(ToolRuns, WatchRendersEachChangeAndKeepsTheLastGoodRenderThroughABrokenFi
     ASSERT_TRUE(tool.waitFor("wrote ")) << tool.errors();
     const std::string red = contents(image);
     EXPECT_NEAR(host::readImage(image.string()).at(8, 6).r, 1.0f, 1e-6f);
+    // It says how it was made as a batch render's image does, but for the time taken.
+    const fs::path batch = root_ / "batch.exr";
+    Tool render("orv-render", {scene.string(), "-q", "-t", "1", "-o", batch.string()});
+    ASSERT_EQ(exitCode(render.finishWithin(30)), 0) << render.errors();
+    std::map<std::string, std::string> watched = orvAttributes(image),
+                                       batched = orvAttributes(batch);
+    EXPECT_EQ(watched.erase("orv:renderTime") + batched.erase("orv:renderTime"), 2u);
+    EXPECT_EQ(batched.count("orv:plugins") + batched.count("orv:threads"), 2u);
+    EXPECT_EQ(watched, batched);
 
     save(ball("[0, 0, 1]"));
     ASSERT_TRUE(tool.waitFor("wrote ", 2)) << tool.errors();
@@ -223,7 +250,7 @@ TEST_F(ToolRuns, WatchRendersEachChangeAndKeepsTheLastGoodRenderThroughABrokenFi
     EXPECT_EQ(exitCode(tool.finishWithin(30)), 130) << tool.errors();
     EXPECT_EQ(contents(image), blue);
     EXPECT_NE(red, blue);
-    EXPECT_EQ(leftInOut(), std::set<std::string>{"watched.png"});
+    EXPECT_EQ(leftInOut(), std::set<std::string>{"watched.exr"});
 }
 
 TEST_F(ToolRuns, InterruptedOrKilledWhileRenderingLeavesTheOldImageAlone) {
