@@ -2,9 +2,21 @@
 // shape and in the ramp between, for each shape, beside the cost of the renderer calls that its
 // algorithm makes there (local data, one parameter read, and its point and vector transforms),
 // measured in one run.
+//
+// Run under callgrind, each benchmark's timed loop is dumped on its own with its iteration
+// count (scripts/performance.sh turns them into instructions per evaluation).
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
 #include <string>
+
+#if __has_include(<valgrind/callgrind.h>)
+#include <valgrind/callgrind.h>
+#else
+#define CALLGRIND_ZERO_STATS
+#define CALLGRIND_DUMP_STATS_AT(label)
+#define RUNNING_ON_VALGRIND 0
+#endif
 
 #include "plugin/renderer.h"
 #include "shading/network.h"
@@ -27,6 +39,14 @@ const Vector kPoints[4][3] = {
     {{3, 0.5f, 0}, {0.2f, 0, 0.1f}, {1.5f, 0.2f, 0}},        // cylinder
 };
 
+/// The callgrind dump of a timed loop, labelled with its benchmark's name and iterations.
+void dumpInstructions(const benchmark::State& state, const std::string& name) {
+    if (!RUNNING_ON_VALGRIND) return;  // the label allocates, which the heap counts would see
+    const std::string label =
+        name + " iterations " + std::to_string(static_cast<long long>(state.iterations()));
+    CALLGRIND_DUMP_STATS_AT(label.c_str());
+}
+
 void addBlocker(test::Network& net, int kind, int decayPower) {
     net.add("orv_blocker", "b");
     net.set("b.bType", kind).set("b.bExtraScale", 2.0f).set("b.bDecayPower", decayPower);
@@ -46,11 +66,14 @@ void BM_Blocker(benchmark::State& state) {
     sg.lightIntensity = RGB{1, 1, 1};
     host::evaluateNode(b, &sg);  // set-up
     bench::HeapAllocationScope heap(state);
+    CALLGRIND_ZERO_STATS;
     for (auto _ : state) {
         sg.lightIntensity = RGB{1, 1, 1};
         host::evaluateNode(b, &sg);
         benchmark::DoNotOptimize(sg.lightIntensity);
     }
+    dumpInstructions(state, "BM_Blocker/" + std::to_string(kind) + "/" + std::to_string(zone) +
+                                "/" + std::to_string(state.range(2)));
 }
 
 // The calls the algorithm makes: the local data and bFilter, and one point transform outside
@@ -68,6 +91,7 @@ void BM_BlockerHostCalls(benchmark::State& state) {
     AiM4RotationX(&m, 30);
     const int points = zone == kOutside ? 1 : zone == kInside ? 2 : 4;
     const int vectors = zone == kRamp ? 2 : 0;
+    CALLGRIND_ZERO_STATS;
     for (auto _ : state) {
         benchmark::DoNotOptimize(AiNodeGetLocalData(b));
         benchmark::DoNotOptimize(AiShaderEvalParamFuncRGB(&sg, b, 1));
@@ -81,6 +105,7 @@ void BM_BlockerHostCalls(benchmark::State& state) {
             benchmark::DoNotOptimize(out);
         }
     }
+    dumpInstructions(state, "BM_BlockerHostCalls/" + std::to_string(zone));
 }
 
 void blockerArgs(benchmark::internal::Benchmark* b) {
@@ -92,14 +117,23 @@ void blockerArgs(benchmark::internal::Benchmark* b) {
 BENCHMARK(BM_Blocker)->Apply(blockerArgs)->Unit(benchmark::kNanosecond);
 BENCHMARK(BM_BlockerHostCalls)->DenseRange(0, 2)->Unit(benchmark::kNanosecond);
 
+/// A ratio line; under callgrind also the pair's benchmark names, which
+/// scripts/performance_report.py matches with the dumps' instruction counts.
+void pair(const bench::RatioReporter& r, const std::string& label, const std::string& name,
+          const std::string& base) {
+    r.printRatio(label, name, "host calls", base);
+    if (RUNNING_ON_VALGRIND)
+        std::printf("callgrind pair: %s | host calls | %s | %s\n", label.c_str(), name.c_str(),
+                    base.c_str());
+}
+
 void ratioTable(const bench::RatioReporter& r) {
     for (int kind = 0; kind < 4; ++kind)
         for (int zone = 0; zone < 3; ++zone)
-            r.printRatio(std::string(kKindNames[kind]) + ", " + kZoneNames[zone],
-                         "BM_Blocker/" + std::to_string(kind) + "/" + std::to_string(zone) + "/1",
-                         "host calls", "BM_BlockerHostCalls/" + std::to_string(zone));
-    r.printRatio("sphere, ramp, bDecayPower 3", "BM_Blocker/1/2/3", "host calls",
-                 "BM_BlockerHostCalls/2");
+            pair(r, std::string(kKindNames[kind]) + ", " + kZoneNames[zone],
+                 "BM_Blocker/" + std::to_string(kind) + "/" + std::to_string(zone) + "/1",
+                 "BM_BlockerHostCalls/" + std::to_string(zone));
+    pair(r, "sphere, ramp, bDecayPower 3", "BM_Blocker/1/2/3", "BM_BlockerHostCalls/2");
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the release preset, runs every benchmark program (3 repetitions, CPU time), counts the
-# trace pairs' instructions with callgrind, and writes docs/performance.md, with the growth
-# curves drawn in docs/images/performance/.
+# trace and blocker pairs' instructions with callgrind, and writes docs/performance.md, with the
+# growth curves drawn in docs/images/performance/.
 #
 #   scripts/performance.sh [--quick]
 #
@@ -47,16 +47,20 @@ for program in build/release/bin/orv-bench-*; do
     --benchmark_out="$results/$name.json" --benchmark_out_format=json >"$results/$name.txt"
 done
 
-# Instructions per evaluation of the trace pairs: each timed loop dumps its own counts.
+# Instructions per evaluation of the trace and blocker pairs: each timed loop dumps its own
+# counts.
 callgrind=()
 if command -v valgrind >/dev/null; then
-  echo "performance: counting the trace pairs' instructions under callgrind" >&2
+  echo "performance: counting the trace and blocker pairs' instructions under callgrind" >&2
   mkdir -p "$results/callgrind"
   valgrind --tool=callgrind --callgrind-out-file="$results/callgrind/orv-bench-trace.out" \
     build/release/bin/orv-bench-trace --shot_triangles="$callgrind_triangles" \
     --benchmark_filter='^BM_(Shot)?(Trace|TraceHostCalls|HostCalls|Embree)/' \
     --benchmark_repetitions=1 --benchmark_min_time=0.02 \
     >"$results/callgrind/orv-bench-trace.txt" 2>"$results/callgrind.log"
+  valgrind --tool=callgrind --callgrind-out-file="$results/callgrind/orv-bench-blocker.out" \
+    build/release/bin/orv-bench-blocker --benchmark_repetitions=1 --benchmark_min_time=0.02 \
+    >"$results/callgrind/orv-bench-blocker.txt" 2>>"$results/callgrind.log"
   callgrind=(--callgrind "$results/callgrind")
   mode="$mode Instructions were counted on the shot of ${callgrind_triangles} triangles."
 else

@@ -531,7 +531,7 @@ def main():
     if args.callgrind and os.path.isdir(args.callgrind):
         counted = instruction_rows(args.callgrind, args.results)
         if counted:
-            lines += ["", "## The trace pairs in instructions", "",
+            lines += ["", "## The trace and blocker pairs in instructions", "",
                       "Instructions per evaluation counted by callgrind, which the machine's load "
                       "does not change, beside the CPU times of the timed run. Each benchmark's "
                       "timed loop is dumped on its own (the dump of the most iterations is "
