@@ -105,24 +105,71 @@ void finish(Node* node) {
     AiNodeSetLocalData(node, nullptr);
 }
 
-void evaluate(Node* node, ShaderGlobals* sg) {
-    auto* data = static_cast<BlockerData*>(AiNodeGetLocalData(node));
-    if (!data) return;
+/// The set-up, for an evaluation that found it not done. Out of line, so that the evaluations
+/// that find it done keep node and sg in registers, with nothing in memory for the set-up to
+/// reach: for speed (bench/README.md).
+__attribute__((noinline, cold)) void setUp(Node* node, ShaderGlobals* sg, BlockerData* data) {
     OneTimeSetup(
         data->ready, data->lock, [&] { return readBlockerSetupParams(node, sg); },
         [&](const BlockerParams& snapshot) { data->field.setUp(snapshot); });
-    // The shapes answer through pure matrix calls, so the value comes before bFilter is read
-    // and nothing has to be kept across them. A muted blocker passes the light.
-    const BlockerField& field = data->field;
-    const float v = field.muted ? 1.0f : field.value(sg->point);
-    // bFilter may be driven per sample, so it is read on every evaluation, muted or not.
+}
+
+/// Reads bFilter, as every evaluation does (it may be driven per sample), and gives the light
+/// the blocker's value v there. Where the light passes or is fully filtered it is not blended,
+/// so that a NaN or infinite intensity passes through untouched and is not turned into NaN by a
+/// product with 0.
+inline void filterLight(Node* node, ShaderGlobals* sg, float v) {
     const Float3 filter(AiShaderEvalParamFuncRGB(sg, node, kParamFilter));
-    // Where the light passes or is fully filtered it is not blended, so that a NaN or infinite
-    // intensity passes through untouched and is not turned into NaN by a product with 0.
     if (v == 1.0f) return;
     const Float3 light(sg->lightIntensity);
     const Float3 filtered = mul(light, filter);
     sg->lightIntensity = (v == 0.0f ? filtered : lerp(filtered, light, v)).toRGB();
+}
+
+// The rest of an evaluation at a point inside the outer shape, in the ramp of shapes that share
+// their placement (at `local` in the inner shape's space) or anywhere for shapes that do not
+// (at `outerLocal` in the outer one's). Out of line, so that the evaluations outside the outer
+// shape, most of them, keep no more than node, sg and the local data in registers: for speed
+// (bench/README.md).
+ORV_OUT_OF_LINE void evaluateInRamp(Node* node, ShaderGlobals* sg, const BlockerField& field,
+                                    Float3 local) {
+    filterLight(node, sg, field.zone.rampValueAt(field.inner, field.outer, sg->point, local));
+}
+ORV_OUT_OF_LINE void evaluateWithinOuter(Node* node, ShaderGlobals* sg, const BlockerField& field,
+                                         Float3 outerLocal) {
+    filterLight(node, sg,
+                field.zone.valueWithinOuter(field.inner, field.outer, sg->point, outerLocal));
+}
+
+void evaluate(Node* node, ShaderGlobals* sg) {
+    auto* data = static_cast<BlockerData*>(AiNodeGetLocalData(node));
+    if (!data) return;
+    if (data->ready.load(std::memory_order_acquire) == 0) setUp(node, sg, data);
+    // The steps of FalloffZone::value, taken here so that a point outside the outer shape,
+    // where the light passes with bPositive, ends the evaluation on the bFilter read, a tail
+    // call: for speed (bench/README.md). The shapes answer through pure matrix calls, so the
+    // value comes before bFilter is read and nothing has to be kept across them. A muted
+    // blocker passes the light.
+    const BlockerField& field = data->field;
+    if (!field.muted) {
+        const FalloffZone& zone = field.zone;
+        if (!field.outer.isUnitShape()) return filterLight(node, sg, 1.0f - zone.passing);
+        Vector outerLocal;
+        // Most samples of a light fall outside its blockers.
+        if (__builtin_expect(field.outer.unitShapeContains(sg->point, &outerLocal), 0)) {
+            // FalloffZone::valueWithinOuter, the inner shape's test inline where one transform
+            // serves both shapes.
+            if (!zone.sharedPlacement)
+                return evaluateWithinOuter(node, sg, field, Float3(outerLocal));
+            const Float3 local = zone.innerLocal(field.inner, sg->point, Float3(outerLocal));
+            if (BlockerShape::insideUnitShape(field.inner.kind, local))
+                return filterLight(node, sg, 1.0f - zone.passing);
+            if (!zone.ramp) return filterLight(node, sg, zone.passing);
+            return evaluateInRamp(node, sg, field, local);
+        }
+        if (!zone.positive) return filterLight(node, sg, zone.passing);
+    }
+    static_cast<void>(AiShaderEvalParamFuncRGB(sg, node, kParamFilter));
 }
 
 const CommonNodeMethods kCommon = {parameters, initialize, update, finish};

@@ -139,6 +139,12 @@ struct BlockerShape {
         AiM4PointByMatrixMult(&local, &inverse, &world);
         return Float3(local);
     }
+    /// contains for a placed unit shape, leaving p's local coordinates in `local` for the
+    /// caller to go on from.
+    bool unitShapeContains(const Vector& p, Vector* local) const {
+        AiM4PointByMatrixMult(local, &inverse, &p);
+        return insideUnitShape(kind, Float3(*local));
+    }
     /// Whether local point l is inside the unit shape of `kind`, which must be one.
     static bool insideUnitShape(int32_t kind, const Float3& l) {
         return withShapeKind(kind, [&](auto k) { return kBlockerShapes[k].inside(l); });

@@ -41,6 +41,7 @@ float falloff(float dIn, float dOut, float x, bool smooth, float exponent) {
 FalloffZone FalloffZone::from(bool positive, int32_t decayPower, float extraScale,
                               const BlockerShape& inner, const BlockerShape& outer) {
     FalloffZone zone;
+    zone.positive = positive;
     zone.passing = positive ? 1.0f : 0.0f;
     zone.ramp = decayPower != 0;
     // Signed, so that a negative power takes the linear ramp; the difference cannot overflow

@@ -26,6 +26,7 @@ float falloff(float dIn, float dOut, float x, bool smooth, float exponent);
 /// What bPositive, bDecayPower and bExtraScale make of the zone between the shapes, worked
 /// out once per set-up so that a sample does no more than its shapes need.
 struct FalloffZone {
+    bool positive;         ///< bPositive: the light passes outside the outer shape
     float passing;         ///< the value where the light passes: 1 with bPositive, else 0
     bool ramp;             ///< bDecayPower is not 0: the zone blends rather than passes
     bool smooth;           ///< bDecayPower above 1: the s-curve
@@ -48,13 +49,31 @@ struct FalloffZone {
     /// space for both shapes.
     float value(const BlockerShape& inner, const BlockerShape& outer, const Vector& point) const {
         if (!outer.isUnitShape()) return 1.0f - passing;
-        const Float3 outerLocal = outer.toLocal(point);
+        Vector outerLocal;
         // Most samples of a light fall outside its blockers.
-        if (__builtin_expect(!BlockerShape::insideUnitShape(outer.kind, outerLocal), 1))
-            return passing;
-        const Float3 local = sharedPlacement ? mul(outerLocal, outerToInner) : inner.toLocal(point);
+        if (__builtin_expect(!outer.unitShapeContains(point, &outerLocal), 1)) return passing;
+        return valueWithinOuter(inner, outer, point, Float3(outerLocal));
+    }
+
+    /// value for a world `point` inside `outer`, a unit shape, at `outerLocal` in its space.
+    float valueWithinOuter(const BlockerShape& inner, const BlockerShape& outer,
+                           const Vector& point, const Float3& outerLocal) const {
+        const Float3 local = innerLocal(inner, point, outerLocal);
         if (BlockerShape::insideUnitShape(inner.kind, local)) return 1.0f - passing;
         if (!ramp) return passing;
+        return rampValueAt(inner, outer, point, local);
+    }
+
+    /// A world `point` inside `outer`, at `outerLocal` in its space, in the inner shape's space.
+    Float3 innerLocal(const BlockerShape& inner, const Vector& point,
+                      const Float3& outerLocal) const {
+        return sharedPlacement ? mul(outerLocal, outerToInner) : inner.toLocal(point);
+    }
+
+    /// The ramp for a world `point` inside `outer` and outside `inner`, at `local` in inner's
+    /// space as innerLocal gave it.
+    float rampValueAt(const BlockerShape& inner, const BlockerShape& outer, const Vector& point,
+                      const Float3& local) const {
         // The ramp's surface distance follows every bit of the point's coordinates in the inner
         // shape's space, so the ramp has the inner shape place the point itself.
         return rampValue(inner, outer, Float3(point),

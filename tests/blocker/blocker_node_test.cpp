@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "blocker/blocker_shape.h"
+#include "blocker/falloff.h"
+#include "plugin/float3.h"
 #include "shading/network.h"
 #include "shading/sample_state.h"
 #include "support/network.h"
@@ -263,6 +265,56 @@ TEST(BlockerNode, DegenerateOuterShapeLeavesNoRamp) {
         b.net.set("b.bType", 1).set("b.bExtraScale", extra);
         for (float d : {0.0f, 0.5f, 1.5f, 3.0f}) expectRGB(b.at({d, 0, 0}), kLight, 0);
     }
+}
+
+// evaluate takes the steps of BlockerField::value itself, so that a sample outside the outer
+// shape ends on the bFilter read; the two must agree to the bit everywhere.
+TEST(BlockerNode, EvaluationAgreesWithTheFieldItSetUp) {
+    struct Placement {
+        Vector scale;
+        float extra;
+    };
+    // The last inner shape cannot be inverted where the outer one can: no shared placement.
+    const Placement placements[] = {
+        {{1, 1, 1}, 2}, {{0.7f, 1.3f, 2}, 1.5f}, {{1e-39f, 1, 1}, 1e38f}};
+    const Vector points[] = {{0, 0, 0},       {0.2f, 0, 0.1f},     {0.8f, 0.0015f, 0.1f},
+                             {1.5f, 0.2f, 0}, {0.75f, 0.2f, 0},    {0.01f, 0.4f, -0.3f},
+                             {3, 0.5f, 0},    {0.3f, -1.7f, 1.1f}, {kNaN, 0, 0}};
+    for (int kind = 0; kind <= orv::kBlockerShapeCount; ++kind)
+        for (const Placement& at : placements)
+            for (int decay : {0, 1, 3})
+                for (bool positive : {true, false}) {
+                    const orv::BlockerParams p{false,
+                                               kind,
+                                               orv::Float3(at.scale),
+                                               orv::Float3(0, 30, 45),
+                                               orv::Float3(0, 0, 0),
+                                               positive,
+                                               at.extra,
+                                               decay};
+                    orv::BlockerField field;
+                    field.setUp(p);
+                    Blocker b;
+                    b.net.set("b.bType", kind)
+                        .set("b.bScale", at.scale)
+                        .set("b.bRot", Vector{0, 30, 45});
+                    b.net.set("b.bExtraScale", at.extra).set("b.bDecayPower", decay);
+                    b.net.set("b.bPositive", positive);
+                    for (const Vector& point : points) {
+                        const float v = field.value(point);
+                        const orv::Float3 light(kLight),
+                            filtered = mul(light, orv::Float3(kFilter));
+                        const RGB want = (v == 1.0f   ? light
+                                          : v == 0.0f ? filtered
+                                                      : lerp(filtered, light, v))
+                                             .toRGB();
+                        const RGB got = b.at(point);
+                        EXPECT_TRUE(got.r == want.r && got.g == want.g && got.b == want.b)
+                            << "kind " << kind << " scale " << at.scale.x << " decay " << decay
+                            << " positive " << positive << " at " << point.x << " " << point.y
+                            << " " << point.z << ": v " << v;
+                    }
+                }
 }
 
 // Counting nodes, one per value type, feed every parameter so that evaluations can be counted.
