@@ -159,9 +159,13 @@ std::string generatedObj(uint32_t seed) {
     // Odd but read: a NUL ending a line's text, lone CR line breaks, spaces and tabs about,
     // a slash with nothing after it, exponents past a double's, degenerate faces, lines and
     // points, skin weights, empty groups.
-    text += std::string("v 1 2 3\0 7 junk\n", 17) + "\tv\t1e-400  -0\t0.0000000001e+10 \r" +
+    text += std::string("v 1 2 3\0 7 junk\n", 16) + "\tv\t1e-400  -0\t0.0000000001e+10 \r" +
             "vn -0 0 1\rvw 1 0 0.5\n l 1 2\np 1\nf 1 2\ng\ns off\nf  -1/ -2 -3//1  \n" +
             "f 3 2 1 \t\n# the end\n";
+    // A quad naming a vertex and a normal yet to come: cut once they are read, and the faces
+    // after it kept in order.
+    text += "f 1 2 " + std::to_string(vertices + 3) + "//" + std::to_string(normals + 2) +
+            " 3\nf 3 2 1\nv 0.5 0.5 0.5\nvn 0 1 0\n";
     return text + "f 1 2 3";  // no line break at the end
 }
 
