@@ -2,6 +2,8 @@
 // host's ray calls with Embree's own. Not for shading code: use GeometryScene's interface.
 #pragma once
 
+#include <unordered_map>
+
 #include <embree3/rtcore.h>
 
 #include <memory>
@@ -32,6 +34,8 @@ struct Shape {
 struct GeometryScene::Impl {
     EmbreeDevice device;
     std::vector<std::unique_ptr<Shape>> shapes;  ///< by Embree geometry ID
+    /// Each object's geometry ID, so that one object is found again without a walk of all.
+    std::unordered_map<const Node*, unsigned> ids;
     EmbreeScene scene;
     explicit Impl(const char* config) : device(config) {}
 };

@@ -268,6 +268,7 @@ GeometryScene::GeometryScene(const Universe& universe, const std::string& meshDi
         if (!shape) continue;
         const auto id = static_cast<unsigned>(impl_->shapes.size());
         Shape& kept = *impl_->shapes.emplace_back(std::move(shape));
+        impl_->ids.emplace(node.get(), id);
         const EmbreeGeometry geometry = makeEmbreeGeometry(device.get(), kept);
         const std::string what = "building object '" + node->name + "'";
         device.check(what);
@@ -287,13 +288,11 @@ bool GeometryScene::rebuildObjects(const std::vector<const Node*>& objects,
     std::vector<unsigned> ids;
     std::vector<std::unique_ptr<Shape>> built;
     for (const Node* object : objects) {
-        const auto found = std::find_if(
-            impl_->shapes.begin(), impl_->shapes.end(),
-            [&](const std::unique_ptr<Shape>& shape) { return shape->object == object; });
-        if (found == impl_->shapes.end()) return false;
+        const auto found = impl_->ids.find(object);
+        if (found == impl_->ids.end()) return false;
         std::unique_ptr<Shape> shape = buildShape(*object, meshDirectory);
         if (!shape) return false;
-        ids.push_back(static_cast<unsigned>(found - impl_->shapes.begin()));
+        ids.push_back(found->second);
         built.push_back(std::move(shape));
     }
     EmbreeDevice& device = impl_->device;

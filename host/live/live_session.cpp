@@ -7,6 +7,9 @@
 #include <filesystem>
 #include <mutex>
 #include <thread>
+#include <unordered_map>
+
+#include <time.h>
 
 #include "builtin/host_node_types.h"
 #include "live/document_diff.h"
@@ -45,6 +48,20 @@ int chosenDivisor(int width, int height) {
     return divisor;
 }
 
+/// The calling thread's CPU time, in seconds.
+double threadSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return double(now.tv_sec) + double(now.tv_nsec) * 1e-9;
+}
+
+/// "~" and "/" as a JSON pointer's token writes them.
+std::string pointerToken(const std::string& key) {
+    std::string token;
+    for (const char c : key) token += c == '~' ? "~0" : c == '/' ? "~1" : std::string(1, c);
+    return token;
+}
+
 int optionInt(const Universe& universe, int param) {
     return universe.options()->values[param].integer;
 }
@@ -72,6 +89,20 @@ struct LiveSession::State {
     /// costs what it changed, not a copy of the scene.
     std::deque<ordered_json> undo, redo;
     UnlinkedValues unlinked;
+
+    /// Each entry's place in the document by name (as findEntity finds it), built when first
+    /// asked for after the document's entries changed.
+    std::unordered_map<std::string, EntityPlace> places;
+    std::vector<Node*> unobjects;  ///< every node but the objects, in the universe's order
+    std::vector<Node*> shaders;    ///< the shader nodes, in the universe's order
+    std::unordered_map<const Node*, size_t> order;  ///< each node's place in the universe
+    bool placesStale = true;
+    /// What the sink held after the newest whole read of the document, just after a clear: what
+    /// a read of a document that one parameter edit changed reports, when the edit's entry warns
+    /// of nothing. Unset: not known (the session's first read did not start from a clear).
+    std::optional<Diagnostics::Held> readReports;
+    /// The thread CPU time the newest edit spent committing the ray-tracing scene.
+    double geometrySeconds = 0;
 
     mutable std::mutex mutex;
     mutable std::condition_variable changed;
@@ -134,6 +165,14 @@ struct LiveSession::State {
         camera = sceneCamera(*scene, width, height);
     }
 
+    /// Rebuilds `objects` (edited in place) alone, or the whole ray-tracing scene when it
+    /// cannot; times it.
+    void rebuildGeometry(const std::vector<const Node*>& objects, bool whole) {
+        const double start = threadSeconds();
+        if (whole || !geometry->rebuildObjects(objects)) buildGeometry();
+        geometrySeconds = threadSeconds() - start;
+    }
+
     void buildGeometry() {
         try {
             geometry = std::make_unique<GeometryScene>(*scene->universe);
@@ -145,7 +184,11 @@ struct LiveSession::State {
 
     /// The whole state from `text`, as a batch render reads it.
     void load(const ordered_json& from) {
+        // What the read reports is known when the sink held nothing before it.
+        const Diagnostics::Counts held = diagnostics().counts();
+        const bool clean = held.warnings == 0 && held.errors == 0 && held.unkept == 0;
         std::unique_ptr<Scene> fresh = read(from);
+        if (clean) readReports = diagnostics().held();
         // The old nodes are finished before the new ones are initialised.
         geometry.reset();
         world = World{};
@@ -156,6 +199,7 @@ struct LiveSession::State {
         readSettings();
         setUpNodes(*scene, world);
         document = from;
+        placesStale = true;
     }
 
     std::unique_ptr<Scene> read(const ordered_json& from) const {
@@ -174,17 +218,20 @@ struct LiveSession::State {
         // it again, and a refused one's read gives way to the good document's.
         diagnostics().clear();
         std::unique_ptr<Scene> fresh;
+        readReports.reset();
         try {
             fresh = read(edited);
         } catch (const HostError&) {
             diagnostics().clear();
             try {
                 read(document);
+                readReports = diagnostics().held();
             } catch (const HostError&) {
                 // It was read before; nothing to add.
             }
             throw;
         }
+        readReports = diagnostics().held();
         if (edited.value("plugins", ordered_json()) != document.value("plugins", ordered_json())) {
             fresh.reset();
             load(edited);
@@ -205,18 +252,220 @@ struct LiveSession::State {
                 std::vector<const Node*> inPlace;
                 for (const Node* object : scene->objects)
                     if (changes.changed.count(object)) inPlace.push_back(object);
-                if (changes.objectList || !geometry->rebuildObjects(inPlace)) buildGeometry();
+                rebuildGeometry(inPlace, changes.objectList);
             }
             placeLights(*scene, world);
             if (changes.camera || changes.options) readSettings();
             setUpNodes(*scene, world);
             document = edited;
+            placesStale = true;
         } catch (const HostError&) {
             // Half brought in line: the last good document is read again whole.
+            readReports.reset();
             const ordered_json good = document;
             load(good);
             throw;
         }
+    }
+
+    /// The entry called `name`, found as findEntity finds it, without a walk of the document.
+    EntityPlace placeOf(const std::string& name) {
+        indexEntries();
+        const auto found = places.find(name);
+        return found == places.end() ? EntityPlace{} : found->second;
+    }
+
+    /// The entries by name and the nodes by kind, made again after the document's entries
+    /// changed.
+    void indexEntries() {
+        if (placesStale) {
+            places.clear();
+            unobjects.clear();
+            shaders.clear();
+            order.clear();
+            for (const auto& node : scene->universe->nodes()) {
+                order.emplace(node.get(), order.size());
+                if (node->type->kind != kNodeShape) unobjects.push_back(node.get());
+                if (node->type->kind == kNodeShader) shaders.push_back(node.get());
+            }
+            const auto add = [&](const std::string& key, EntityPlace place) {
+                places.emplace(key, std::move(place));
+            };
+            add("options", {"options", 0});
+            if (scene->camera) add(scene->camera->name, {"camera", 0});
+            for (size_t i = 0; i < scene->objects.size(); ++i)
+                add(scene->objects[i]->name, {"objects", i});
+            for (size_t i = 0; i < scene->lights.size(); ++i)
+                add(scene->lights[i].node->name, {"lights", i});
+            if (document.contains("nodes") && document["nodes"].is_array()) {
+                const ordered_json& nodes = document["nodes"];
+                for (size_t i = 0; i < nodes.size(); ++i)
+                    if (nodes[i].is_object() && nodes[i].contains("name") &&
+                        nodes[i]["name"].is_string())
+                        add(nodes[i]["name"].get<std::string>(), {"nodes", i});
+            }
+            placesStale = false;
+        }
+    }
+
+    /// The node an entry of the document is, or null.
+    Node* nodeAt(const EntityPlace& place) {
+        if (place.section == "options") return scene->universe->options();
+        if (place.section == "camera") return scene->camera;
+        if (place.section == "objects" && place.index < scene->objects.size())
+            return scene->objects[place.index];
+        if (place.section == "lights" && place.index < scene->lights.size())
+            return scene->lights[place.index].node;
+        if (place.section == "nodes" && document.contains("nodes") &&
+            document["nodes"].is_array() && place.index < document["nodes"].size()) {
+            const ordered_json& entry = document["nodes"][place.index];
+            if (entry.is_object() && entry.contains("name") && entry["name"].is_string())
+                return scene->universe->findNode(entry["name"].get<std::string>());
+        }
+        return nullptr;
+    }
+
+    /// The entry's object in the document, or null when it has none (an options or camera
+    /// section the file leaves out).
+    ordered_json* bodyOf(const EntityPlace& place) {
+        if (!document.contains(place.section)) return nullptr;
+        ordered_json& section = document[place.section];
+        if (place.section == "options" || place.section == "camera")
+            return section.is_object() ? &section : nullptr;
+        if (!section.is_array() || place.index >= section.size()) return nullptr;
+        return section[place.index].is_object() ? &section[place.index] : nullptr;
+    }
+
+    /// One parameter of one entry set to `value` (null: the key removed), the common edit,
+    /// made without reading the whole document again: the reader checks the parameter and its
+    /// entry alone, the document is changed at that one key, and only what the entry feeds is
+    /// built again. `inverse` receives the patch that undoes it. Nothing (the render goes on)
+    /// when the edit needs the whole document read (see setCheckedParam), with the mutex held.
+    std::optional<EditResult> applyParam(std::unique_lock<std::mutex>& lock,
+                                         const EntityPlace& place, const std::string& param,
+                                         const ordered_json* value, ordered_json* inverse) {
+        if (place.section.empty() || param == "name" || !readReports) return std::nullopt;
+        indexEntries();
+        Node* node = nodeAt(place);
+        ordered_json* body = bodyOf(place);
+        if (!node || !body) return std::nullopt;
+        const int index = node->type->findParam(param);
+        if (index < 0) return std::nullopt;
+        const auto slot = body->find(param);
+        const bool had = slot != body->end();
+        EditResult result;
+        result.generation = generation;
+        if (value ? had && *slot == *value : !had) {
+            // The document as it was: no undo step, and the passes go on.
+            result.ok = true;
+            return result;
+        }
+        const nlohmann::json checked = value ? nlohmann::json::parse(value->dump()) : nullptr;
+        pause(lock);
+        // The sink, as after a whole read of the edited document (which warns as the last one
+        // did, or the edit is read whole).
+        diagnostics().restore(*readReports);
+        const ParamValue before = node->values[static_cast<size_t>(index)];
+        const bool stale = node->needsUpdate;
+        try {
+            if (setCheckedParam(*scene, *node, param, value ? &checked : nullptr, path, baseDir) ==
+                ParamEdit::Whole) {
+                resume();
+                return std::nullopt;
+            }
+        } catch (const HostError& e) {
+            resume();
+            result.message = e.what();
+            return result;
+        }
+        const bool moved = !sameValue(before, node->values[static_cast<size_t>(index)]);
+        if (!moved) node->needsUpdate = stale;
+        try {
+            const int32_t kind = node->type->kind;
+            // What the set-up pass samples moves with an object, a light or the camera (an
+            // object's origin, a light's, the view, what probes and shadow rays hit), so every
+            // node but the objects is set up again, as after a fresh read; the other objects are
+            // only geometry, built apart. Options update everything through prepare. Only those
+            // nodes and the edited one can be stale, and objects feed no node: they alone are
+            // prepared, in the universe's order.
+            if (moved && (kind == kNodeShape || kind == kNodeLight || kind == kNodeCamera))
+                for (Node* each : unobjects) each->needsUpdate = true;
+            if (kind == kNodeShape) {
+                std::vector<Node*> candidates = unobjects;
+                candidates.insert(std::upper_bound(candidates.begin(), candidates.end(), node,
+                                                   [&](const Node* a, const Node* b) {
+                                                       return order.at(a) < order.at(b);
+                                                   }),
+                                  node);
+                scene->universe->prepare(candidates);
+            } else {
+                scene->universe->prepare(unobjects);
+            }
+            if (moved && kind == kNodeShape) rebuildGeometry({node}, false);
+            placeLights(*scene, world);
+            if (kind == kNodeCamera || kind == kNodeOptions) readSettings();
+            setUpNodes(*scene, world, &shaders);
+        } catch (const HostError& e) {
+            // Half brought in line: the last good document is read again whole.
+            node->values[static_cast<size_t>(index)] = before;
+            readReports.reset();
+            const ordered_json good = document;
+            load(good);
+            resume();
+            result.message = e.what();
+            result.generation = generation;
+            return result;
+        }
+        std::string pointer = "/" + place.section;
+        if (place.section != "options" && place.section != "camera")
+            pointer += "/" + std::to_string(place.index);
+        pointer += "/" + pointerToken(param);
+        if (had)
+            *inverse = ordered_json::array(
+                {{{"op", "replace"}, {"path", pointer}, {"value", std::move(*slot)}}});
+        else
+            *inverse = ordered_json::array({{{"op", "remove"}, {"path", pointer}}});
+        if (value)
+            (*body)[param] = *value;
+        else
+            body->erase(param);
+        restartPasses();
+        resume();
+        result.ok = true;
+        result.generation = generation;
+        return result;
+    }
+
+    /// `patch` (an undo or redo step) made through applyParam when it sets or removes one
+    /// parameter of one entry; nothing when it is another kind of patch or needs a whole read.
+    std::optional<EditResult> applyStep(std::unique_lock<std::mutex>& lock,
+                                        const ordered_json& patch, ordered_json* inverse) {
+        if (!patch.is_array() || patch.size() != 1 || !patch[0].is_object()) return std::nullopt;
+        const ordered_json& op = patch[0];
+        const std::string kind = op.value("op", "");
+        if (kind != "replace" && kind != "add" && kind != "remove") return std::nullopt;
+        if ((kind == "remove") == op.contains("value")) return std::nullopt;
+        const ordered_json::json_pointer pointer(op.value("path", ""));
+        std::vector<std::string> tokens;
+        for (ordered_json::json_pointer at = pointer; !at.empty(); at = at.parent_pointer())
+            tokens.insert(tokens.begin(), at.back());
+        EntityPlace place;
+        std::string param;
+        if (tokens.size() == 2 && (tokens[0] == "options" || tokens[0] == "camera")) {
+            place = {tokens[0], 0};
+            param = tokens[1];
+        } else if (tokens.size() == 3 &&
+                   (tokens[0] == "objects" || tokens[0] == "lights" || tokens[0] == "nodes") &&
+                   !tokens[1].empty() &&
+                   tokens[1].find_first_not_of("0123456789") == std::string::npos &&
+                   tokens[1].size() < 10) {
+            place = {tokens[0], std::stoul(tokens[1])};
+            param = tokens[2];
+        } else {
+            return std::nullopt;
+        }
+        const ordered_json* value = kind == "remove" ? nullptr : &op["value"];
+        return applyParam(lock, place, param, value, inverse);
     }
 
     EditResult applyDocument(const ordered_json& edited, bool undoable) {
@@ -375,6 +624,23 @@ void LiveSession::start(std::function<void(const PassInfo&)> onPass) {
 EditResult LiveSession::apply(const json& edit) {
     State& s = *state_;
     std::unique_lock<std::mutex> lock(s.mutex);
+    if (edit.is_object() && edit.value("op", json()) == "set" && edit.contains("value") &&
+        edit.contains("node") && edit["node"].is_string() && edit.contains("param") &&
+        edit["param"].is_string()) {
+        const ordered_json value = edit["value"];
+        ordered_json inverse;
+        const std::optional<EditResult> done =
+            s.applyParam(lock, s.placeOf(edit["node"].get<std::string>()),
+                         edit["param"].get<std::string>(), &value, &inverse);
+        if (done) {
+            if (done->ok && !inverse.is_null()) {
+                s.undo.push_back(std::move(inverse));
+                while (s.undo.size() > s.options.undoLimit) s.undo.pop_front();
+                s.redo.clear();
+            }
+            return *done;
+        }
+    }
     ordered_json edited;
     try {
         edited = editedDocument(s.document, *s.scene, edit, s.unlinked);
@@ -392,6 +658,14 @@ EditResult LiveSession::undo() {
     State& s = *state_;
     std::unique_lock<std::mutex> lock(s.mutex);
     if (s.undo.empty()) return EditResult{false, "nothing to undo", s.generation};
+    ordered_json inverse;
+    if (const std::optional<EditResult> done = s.applyStep(lock, s.undo.back(), &inverse)) {
+        if (done->ok) {
+            s.undo.pop_back();
+            s.redo.push_back(inverse.is_null() ? ordered_json::array() : std::move(inverse));
+        }
+        return *done;
+    }
     const ordered_json before = s.document;
     EditResult result = s.applyLocked(lock, s.document.patch(s.undo.back()), false);
     if (result.ok) {
@@ -405,6 +679,15 @@ EditResult LiveSession::redo() {
     State& s = *state_;
     std::unique_lock<std::mutex> lock(s.mutex);
     if (s.redo.empty()) return EditResult{false, "nothing to redo", s.generation};
+    ordered_json inverse;
+    if (const std::optional<EditResult> done = s.applyStep(lock, s.redo.back(), &inverse)) {
+        if (done->ok) {
+            s.redo.pop_back();
+            s.undo.push_back(inverse.is_null() ? ordered_json::array() : std::move(inverse));
+            while (s.undo.size() > s.options.undoLimit) s.undo.pop_front();
+        }
+        return *done;
+    }
     const ordered_json before = s.document;
     EditResult result = s.applyLocked(lock, s.document.patch(s.redo.back()), false);
     if (result.ok) {
@@ -566,6 +849,11 @@ int LiveSession::height() const {
 std::string LiveSession::path() const {
     std::lock_guard<std::mutex> lock(state_->mutex);
     return state_->path;
+}
+
+double LiveSession::lastGeometrySeconds() const {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    return state_->geometrySeconds;
 }
 
 bool LiveSession::waitFinal(double seconds) const {

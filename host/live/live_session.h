@@ -2,9 +2,13 @@
 // background thread, for look development (a page, orv-render --watch).
 //
 // The scene document (the JSON of the file, as edited) is the truth: saves, undo and the
-// differences from the file are made from it. Every edit is made to a copy of the document,
-// which the scene reader checks whole; only a document it accepts is brought into the
-// universe, node by node, so that only the nodes that changed (and those they feed) are updated.
+// differences from the file are made from it. An edit that sets one parameter of one entry (the
+// common one) is checked by the scene reader's own checks of that parameter and entry and made
+// to the document in place, its undo step that one key's old value: its cost does not grow with
+// the scene (but for the ray tracer's commit of a moved object). Any other edit is made to a
+// copy of the document, which the scene reader checks whole; only a document it accepts is
+// brought into the universe, node by node, so that only the nodes that changed (and those they
+// feed) are updated.
 #pragma once
 
 #include <cstddef>
@@ -125,6 +129,10 @@ class LiveSession {
     int height() const;
     /// The scene's file: the one it was opened from, or the last one it was saved as.
     std::string path() const;
+
+    /// The calling thread's CPU time the newest edit that rebuilt geometry spent on it (the
+    /// ray tracer's scene commit, which spans every object): to tell it from the session's own.
+    double lastGeometrySeconds() const;
 
     /// Blocks until the newest refinement is final (or `seconds` pass); true when it is.
     bool waitFinal(double seconds) const;

@@ -18,7 +18,39 @@ ParamValue carried(const ParamValue& value, Universe& live) {
     return out;
 }
 
-bool same(const ParamValue& a, const ParamValue& b) {
+/// Copies what differs of `from` (fresh) onto `to` (live); true when anything did.
+bool copyNode(const Node& from, Node& to, Universe& live) {
+    bool changed = false;
+    for (size_t i = 0; i < from.values.size(); ++i) {
+        const ParamValue value = carried(from.values[i], live);
+        if (!sameValue(value, to.values[i])) {
+            to.values[i] = value;
+            changed = true;
+        }
+        Node* source = from.links[i] ? live.findNode(from.links[i]->name) : nullptr;
+        if (source != to.links[i]) {
+            to.links[i] = source;
+            changed = true;
+        }
+    }
+    bool userSame = from.userParams.size() == to.userParams.size();
+    for (size_t i = 0; userSame && i < from.userParams.size(); ++i)
+        userSame = from.userParams[i].name == to.userParams[i].name &&
+                   sameValue(carried(from.userParams[i].value, live), to.userParams[i].value);
+    if (!userSame) {
+        to.userIndex.clear();
+        to.userParams.clear();
+        for (const UserParamEntry& user : from.userParams)
+            to.addUserParam(user.name, carried(user.value, live));
+        changed = true;
+    }
+    if (changed) to.needsUpdate = true;
+    return changed;
+}
+
+}  // namespace
+
+bool sameValue(const ParamValue& a, const ParamValue& b) {
     if (a.type != b.type) return false;
     switch (a.type) {
         case kTypeBoolean:
@@ -43,38 +75,6 @@ bool same(const ParamValue& a, const ParamValue& b) {
             return std::memcmp(&a.rgba, &b.rgba, sizeof a.rgba) == 0;
     }
 }
-
-/// Copies what differs of `from` (fresh) onto `to` (live); true when anything did.
-bool copyNode(const Node& from, Node& to, Universe& live) {
-    bool changed = false;
-    for (size_t i = 0; i < from.values.size(); ++i) {
-        const ParamValue value = carried(from.values[i], live);
-        if (!same(value, to.values[i])) {
-            to.values[i] = value;
-            changed = true;
-        }
-        Node* source = from.links[i] ? live.findNode(from.links[i]->name) : nullptr;
-        if (source != to.links[i]) {
-            to.links[i] = source;
-            changed = true;
-        }
-    }
-    bool userSame = from.userParams.size() == to.userParams.size();
-    for (size_t i = 0; userSame && i < from.userParams.size(); ++i)
-        userSame = from.userParams[i].name == to.userParams[i].name &&
-                   same(carried(from.userParams[i].value, live), to.userParams[i].value);
-    if (!userSame) {
-        to.userIndex.clear();
-        to.userParams.clear();
-        for (const UserParamEntry& user : from.userParams)
-            to.addUserParam(user.name, carried(user.value, live));
-        changed = true;
-    }
-    if (changed) to.needsUpdate = true;
-    return changed;
-}
-
-}  // namespace
 
 SceneChanges syncScene(Scene& live, const Scene& fresh) {
     SceneChanges changes;

@@ -20,6 +20,9 @@ struct SceneChanges {
     bool any() const { return !changed.empty() || objects || lights || camera || order; }
 };
 
+/// Whether two values of a parameter are the same, bit for bit.
+bool sameValue(const ParamValue& a, const ParamValue& b);
+
 /// Makes `live` hold what `fresh` holds, matching nodes by name: a node `fresh` lacks, or has
 /// with another type, is removed (finished); one it adds is created (and initialised by the
 /// next prepare); every parameter, link and user parameter that differs is copied and marks its

@@ -37,11 +37,18 @@ Vector negated(const Vector& v) {
 
 class SetUpPass {
   public:
-    SetUpPass(const Scene& scene, const World& world) : scene_(scene), world_(world) {
+    SetUpPass(const Scene& scene, const World& world, const std::vector<Node*>* shaders)
+        : scene_(scene), world_(world) {
         // Traced rays are not cast, so no node is set up on a hit another node's ray found.
         world_.maxRayDepth = 0;
-        const auto& nodes = scene.universe->nodes();
-        for (size_t i = 0; i < nodes.size(); ++i) order_.emplace(nodes[i].get(), i);
+        // Only shader nodes are evaluated: the rest (thousands of objects) are not looked at.
+        if (shaders) {
+            shaders_ = *shaders;
+        } else {
+            for (const auto& node : scene.universe->nodes())
+                if (node->type->kind == kNodeShader) shaders_.push_back(node.get());
+        }
+        for (size_t i = 0; i < shaders_.size(); ++i) order_.emplace(shaders_[i], i);
         camera_ = vectorOr(scene.camera, "position", Vector{0, 0, 0});
         const Vector lookAt = vectorOr(scene.camera, "lookAt", Vector{0, 0, -1});
         view_ = unitOr(toVec3d(lookAt) - toVec3d(camera_), Vector{0, 0, -1});
@@ -51,12 +58,11 @@ class SetUpPass {
         // Networks nested too deep are refused here as in a render, but the warning is the
         // render's to give: the pass's own evaluations, from nodes a render never starts at,
         // would name nodes a render never refuses.
-        const auto& nodes = scene_.universe->nodes();
         std::vector<uint32_t> warned;
-        warned.reserve(nodes.size());
-        for (const auto& node : nodes) warned.push_back(node->nestingWarned.silence());
+        warned.reserve(shaders_.size());
+        for (Node* node : shaders_) warned.push_back(node->nestingWarned.silence());
         setUpAll();
-        for (size_t i = 0; i < nodes.size(); ++i) nodes[i]->nestingWarned.restore(warned[i]);
+        for (size_t i = 0; i < shaders_.size(); ++i) shaders_[i]->nestingWarned.restore(warned[i]);
     }
 
   private:
@@ -71,6 +77,8 @@ class SetUpPass {
             for (Node* filter : light.filters) setUp(filter, sg);
         }
         for (Node* object : scene_.objects) {
+            // Once every shader node is reached, the remaining objects' roots are passed over.
+            if (reached_.size() == shaders_.size()) break;
             const Vector centre = vectorOr(object, "translate", Vector{0, 0, 0});
             const Vector seen = unitOr(toVec3d(centre) - toVec3d(camera_), view_);
             const ShaderGlobals sg =
@@ -88,9 +96,8 @@ class SetUpPass {
         ShaderGlobals nowhere = surfaceGlobals(Vector{0, 0, 0}, Vector{0, 0, 1}, Vector{0, 0, 1},
                                                Vector{0, 0, -1}, nullptr);
         nowhere.lightIntensity = RGB{1, 1, 1};
-        for (const auto& node : scene_.universe->nodes())
-            if (node->type->kind == kNodeShader && reached_.insert(node.get()).second)
-                evaluate(node.get(), nowhere);
+        for (Node* node : shaders_)
+            if (reached_.insert(node).second) evaluate(node, nowhere);
     }
 
     /// Evaluates `root` on `sample`, then, on the same sample and in scene order, every node of
@@ -122,7 +129,8 @@ class SetUpPass {
 
     const Scene& scene_;
     World world_;
-    std::unordered_map<const Node*, size_t> order_;
+    std::unordered_map<const Node*, size_t> order_;  ///< of the shader nodes, in scene order
+    std::vector<Node*> shaders_;
     std::unordered_set<const Node*> reached_;
     ThreadContext thread_{0};
     Vector camera_{0, 0, 0};
@@ -131,8 +139,8 @@ class SetUpPass {
 
 }  // namespace
 
-void setUpNodes(const Scene& scene, const World& world) {
-    SetUpPass(scene, world).run();
+void setUpNodes(const Scene& scene, const World& world, const std::vector<Node*>* shaders) {
+    SetUpPass(scene, world, shaders).run();
 }
 
 }  // namespace host

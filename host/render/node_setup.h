@@ -7,6 +7,8 @@
 // shades, on a sample that only the scene decides.
 #pragma once
 
+#include <vector>
+
 #include "scene/scene.h"
 #include "tracing/world.h"
 
@@ -37,6 +39,11 @@ namespace host {
 /// Set-up samples cast no traced rays (probes and shadow rays are cast): a node is never set up
 /// on the hit of a ray another node traced. Nothing of the pass reaches a render's image or its
 /// counts: its samples, rays, messages and memory are its own, and nothing is explained.
-void setUpNodes(const Scene& scene, const World& world);
+///
+/// `shaders`, when given, are the scene's shader nodes in scene order, as a caller that keeps
+/// them passes them: the pass then walks no node but those, and no more objects than it takes
+/// to reach every shader node.
+void setUpNodes(const Scene& scene, const World& world,
+                const std::vector<Node*>* shaders = nullptr);
 
 }  // namespace host

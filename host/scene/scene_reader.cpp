@@ -108,7 +108,8 @@ class SceneReader {
                  "objects, lights, nodes and plugins; found " +
                  quoteJson(root));
 
-        scene_ = std::make_unique<Scene>();
+        owned_ = std::make_unique<Scene>();
+        scene_ = owned_.get();
         scene_->path = fileName_;
         scene_->universe = std::make_unique<Universe>();
         universe_ = scene_->universe.get();
@@ -136,7 +137,59 @@ class SceneReader {
         for (Entity& entity : entities_)
             if (entity.node) validate(entity);
         if (problemCount_ > 0) fail();
-        return std::move(scene_);
+        return std::move(owned_);
+    }
+
+    /// One parameter of one entry of an accepted scene, checked as read() checks it in a file:
+    /// see setCheckedParam.
+    ParamEdit setParam(Scene& scene, Node& node, const std::string& param, const json* value) {
+        scene_ = &scene;
+        universe_ = scene.universe.get();
+        Entity entity{roleOf(node), nullptr, &node, node.name};
+        if (entity.role == Role::Camera && &node != scene.camera) return ParamEdit::Whole;
+        entity.label = entity.role == Role::Camera ? std::string("camera")
+                       : entity.role == Role::Options
+                           ? std::string("options")
+                           : std::string(roleWord(entity.role)) + " '" + node.name + "' (" +
+                                 node.type->name + ")";
+        const std::vector<std::string> reserved = reservedKeys(entity.role);
+        const int index = node.type->findParam(param);
+        if (index < 0 || std::find(reserved.begin(), reserved.end(), param) != reserved.end())
+            return ParamEdit::Whole;
+        const ParamDecl& decl = node.type->params[static_cast<size_t>(index)];
+        // A node or a link changes networks, which other entries' checks walk.
+        if (decl.defaultValue.type == kTypeNode || node.links[static_cast<size_t>(index)] ||
+            (value && value->is_object() && value->contains("link")))
+            return ParamEdit::Whole;
+        // Whether a node looks up the environment is a check across the objects.
+        if (looksUpEnvironment(&node)) return ParamEdit::Whole;
+        // Warnings are kept per kind across the scene: only an entry that warns of nothing
+        // before and after is sure to leave them as they are.
+        quiet_ = true;
+        validate(entity);
+        if (quietWarnings_ > 0 || problemCount_ > 0) return ParamEdit::Whole;
+
+        const ParamValue before = node.values[static_cast<size_t>(index)];
+        const bool stale = node.needsUpdate;
+        auto restore = [&] {
+            node.values[static_cast<size_t>(index)] = before;
+            node.needsUpdate = stale;
+        };
+        // As a fresh read holds it: the default, then what the file says.
+        node.values[static_cast<size_t>(index)] = decl.defaultValue;
+        if (value) readParam(entity, param, decl.defaultValue.type, *value);
+        entity.refused = problemCount_ > 0;
+        validate(entity);
+        if (problemCount_ > 0) {
+            restore();
+            fail();
+        }
+        if (quietWarnings_ > 0 || looksUpEnvironment(&node)) {
+            restore();
+            return ParamEdit::Whole;
+        }
+        node.needsUpdate = true;
+        return ParamEdit::Applied;
     }
 
   private:
@@ -928,6 +981,10 @@ class SceneReader {
     /// The first of a kind gives the message; the others are counted under the same key.
     void warn(const std::string& kind, const Node* node, const std::string& parameter,
               const std::string& where, const std::string& what) {
+        if (quiet_) {
+            ++quietWarnings_;
+            return;
+        }
         Where place;
         place.file = fileName_;
         if (node) place.node = node->name;
@@ -946,9 +1003,27 @@ class SceneReader {
         std::string where;
     };
 
+    static Role roleOf(const Node& node) {
+        switch (node.type->kind) {
+            case kNodeShape:
+                return Role::Object;
+            case kNodeLight:
+                return Role::Light;
+            case kNodeCamera:
+                return Role::Camera;
+            case kNodeOptions:
+                return Role::Options;
+            default:
+                return Role::Node;
+        }
+    }
+
     std::string fileName_;
     std::string baseDir_;
-    std::unique_ptr<Scene> scene_;
+    std::unique_ptr<Scene> owned_;  ///< the scene read() makes
+    Scene* scene_ = nullptr;        ///< the scene checked
+    bool quiet_ = false;            ///< warnings are counted, not reported
+    size_t quietWarnings_ = 0;
     Universe* universe_ = nullptr;
     std::vector<std::string> problems_;  ///< the first kMaxProblems found
     size_t problemCount_ = 0;            ///< all found
@@ -974,6 +1049,12 @@ std::unique_ptr<Scene> readSceneText(const std::string& text, const std::string&
         // The reader asks before it takes, so this is a slip of the reader's, still the file's.
         throw SceneError({fileName + ": cannot be read as a scene: " + e.what()});
     }
+}
+
+ParamEdit setCheckedParam(Scene& scene, Node& node, const std::string& param,
+                          const nlohmann::json* value, const std::string& fileName,
+                          const std::string& baseDir) {
+    return SceneReader(fileName, baseDir).setParam(scene, node, param, value);
 }
 
 std::unique_ptr<Scene> readSceneFile(const std::string& path, const SceneReadOptions& options) {

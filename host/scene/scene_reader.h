@@ -17,6 +17,7 @@
 
 #include <functional>
 #include <memory>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
@@ -50,5 +51,23 @@ std::unique_ptr<Scene> readSceneText(const std::string& text, const std::string&
 /// True for the string parameters that name files ("file", or ending in "File"): the reader
 /// takes them relative to the scene's folder.
 bool isFileParameter(const std::string& name);
+
+/// What setCheckedParam made of an edit.
+enum class ParamEdit {
+    Applied,  ///< the node holds the new value; a read of the edited file would accept it and
+              ///< report nothing other than a read of the file before
+    Whole,    ///< nothing changed: the edit may change what the reader says of other entries, or
+              ///< what it warns of, so the whole edited file is to be read
+};
+
+/// Sets parameter `param` of `node`, an entry of `scene` (which the reader accepted from
+/// `fileName`, with relative paths from `baseDir`), to `value` written as in a scene file, or
+/// back to its default when `value` is null (the key removed). The parameter and its entry go
+/// through the reader's own checks, so a refusal throws SceneError with the very messages a read
+/// of the edited file gives, and leaves the node as it was. Links, node names and keys that are
+/// not parameters are left to a whole read (Whole). Nothing is reported to the diagnostics sink.
+ParamEdit setCheckedParam(Scene& scene, Node& node, const std::string& param,
+                          const nlohmann::json* value, const std::string& fileName,
+                          const std::string& baseDir);
 
 }  // namespace host

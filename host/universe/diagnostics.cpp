@@ -1,5 +1,7 @@
 #include "universe/diagnostics.h"
 
+#include <new>
+
 namespace host {
 
 namespace {
@@ -81,6 +83,24 @@ void Diagnostics::clear() noexcept {
     uint32_t next = generation_.load(std::memory_order_relaxed) + 1;
     if (next == 0) next = 1;  // 0 is what a site that never reported holds
     generation_.store(next, std::memory_order_relaxed);
+}
+
+Diagnostics::Held Diagnostics::held() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return Held{entries_, unkeptCounts_};
+}
+
+void Diagnostics::restore(const Held& held) noexcept {
+    clear();
+    std::lock_guard<std::mutex> lock(mutex_);
+    try {
+        entries_ = held.entries;
+        for (size_t i = 0; i < entries_.size(); ++i) index_.emplace(entries_[i].key, i);
+        unkeptCounts_ = held.unkept;
+    } catch (const std::bad_alloc&) {
+        entries_.clear();
+        index_.clear();
+    }
 }
 
 Diagnostics& diagnostics() {

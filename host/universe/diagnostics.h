@@ -76,6 +76,16 @@ class Diagnostics {
     /// Forgets every entry and starts a new generation, in which every ReportOnce reports again:
     /// between renders of one session.
     void clear() noexcept;
+    /// What the sink holds, to be given back by restore.
+    struct Held {
+        std::vector<Diagnostic> entries;
+        Counts unkept;
+    };
+    Held held() const;
+    /// Clears (a new generation, as clear) and then holds `held` again: what a pass that would
+    /// report the same as the one that left `held` leaves, without running it. Never throws: what
+    /// cannot be kept (no memory) is dropped.
+    void restore(const Held& held) noexcept;
 
     /// Changes with each clear; never 0.
     uint32_t generation() const noexcept { return generation_.load(std::memory_order_relaxed); }

@@ -227,11 +227,26 @@ void Universe::setUserParam(Node* node, const std::string& name, const ParamValu
 }
 
 void Universe::prepare() {
-    for (const auto& node : nodes_)
+    std::vector<Node*> all;
+    all.reserve(nodes_.size());
+    for (const auto& node : nodes_) all.push_back(node.get());
+    prepareOver(all);
+}
+
+void Universe::prepare(const std::vector<Node*>& nodes) {
+    if (options_->needsUpdate) {
+        prepare();
+        return;
+    }
+    prepareOver(nodes);
+}
+
+void Universe::prepareOver(const std::vector<Node*>& nodes) {
+    for (Node* node : nodes)
         if (!node->initialized) {
             if (auto init = node->type->methods->common->initialize) {
-                const SettingUp scope(node.get());
-                init(node.get(), nullptr);
+                const SettingUp scope(node);
+                init(node, nullptr);
             }
             node->initialized = true;
             node->needsUpdate = true;
@@ -241,7 +256,7 @@ void Universe::prepare() {
     bool spread = true;
     while (spread) {
         spread = false;
-        for (const auto& node : nodes_) {
+        for (Node* node : nodes) {
             if (node->needsUpdate) continue;
             for (const Node* source : node->links)
                 if (everything || (source && source->needsUpdate)) {
@@ -252,11 +267,11 @@ void Universe::prepare() {
             if (everything && !node->needsUpdate) node->needsUpdate = spread = true;
         }
     }
-    for (const auto& node : nodes_)
+    for (Node* node : nodes)
         if (node->needsUpdate) {
             if (auto update = node->type->methods->common->update) {
-                const SettingUp scope(node.get());
-                update(node.get(), nullptr);
+                const SettingUp scope(node);
+                update(node, nullptr);
             }
             node->needsUpdate = false;
         }

@@ -100,6 +100,10 @@ class Universe {
     /// last update, every node fed (directly or not) by one that changed, and all nodes when the
     /// options changed.
     void prepare();
+    /// As prepare(), over `nodes` alone (in the universe's order): for a change that marked
+    /// none but these, and where no other node is fed by one of them. A change of the options
+    /// concerns every node: it is prepared whole.
+    void prepare(const std::vector<Node*>& nodes);
     /// Finishes every initialised node (also run by the destructor).
     void finish();
 
@@ -108,6 +112,7 @@ class Universe {
     int renderThreads() const;
 
   private:
+    void prepareOver(const std::vector<Node*>& nodes);
     int paramIndexOrThrow(const Node* node, std::string_view param) const;
     bool dependsOn(const Node* node, const Node* upstream) const;
 

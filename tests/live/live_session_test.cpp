@@ -9,12 +9,14 @@
 #include <fstream>
 #include <map>
 #include <mutex>
+#include <vector>
 
 #include "builtin/host_node_types.h"
 #include "render/scene_render.h"
 #include "scene/scene_error.h"
 #include "scene/scene_reader.h"
 #include "support/scratch_dir.h"
+#include "universe/diagnostics.h"
 #include "universe/node_type.h"
 
 namespace {
@@ -278,6 +280,83 @@ TEST(LiveSession, ARefusedEditChangesNothingAndSaysWhatTheReaderSays) {
     EXPECT_EQ(session.undoSteps(), 1u);
     ASSERT_TRUE(session.undo().ok);
     EXPECT_EQ(session.document(), before);
+}
+
+/// What the reader says of `document` with `edit` made to the entry called `name`: its
+/// message when it refuses it, else "".
+std::string readerOn(nlohmann::ordered_json document, const std::string& section,
+                     const std::string& name, const char* param, const json& value,
+                     const std::string& path, const test::ScratchDir& dir) {
+    if (section == "camera" || section == "options")
+        document[section][param] = value;
+    else
+        for (auto& entry : document[section])
+            if (entry["name"] == name) entry[param] = value;
+    try {
+        host::SceneReadOptions read;
+        read.registerTypes = [](host::NodeTypeRegistry& types) {
+            host::registerHostNodeTypes(types);
+            registerCounted(types);
+        };
+        host::readSceneText(document.dump(), path, dir.root().string(), read);
+    } catch (const host::SceneError& e) {
+        return e.what();
+    }
+    return "";
+}
+
+TEST(LiveSession, AnEditOfOneEntryIsCheckedAndWarnedOfAsAReadOfTheWholeFile) {
+    test::ScratchDir dir;
+    const std::string path = demoScene(dir);
+    host::LiveSession session(path, liveOptions());
+    const host::EditResult moved = session.apply(set("card", "translate", {0.5, 0.8, 2.2}));
+    ASSERT_TRUE(moved.ok) << moved.message;
+    const nlohmann::ordered_json after = session.document();
+    const std::vector<host::Diagnostic> warned = host::diagnostics().snapshot();
+
+    // An object, a light, the camera and the options, each refused as the reader refuses them.
+    const struct {
+        const char* section;
+        const char* name;
+        const char* param;
+        json value;
+    } refusals[] = {{"objects", "card", "size", -1},
+                    {"objects", "card", "translate", {1, 2}},
+                    {"lights", "key", "intensity", -3},
+                    {"camera", "camera", "lookAt", {0, 2.6, 8.5}},
+                    {"options", "options", "samples", 0}};
+    for (const auto& edit : refusals) {
+        const std::string readerSays =
+            readerOn(after, edit.section, edit.name, edit.param, edit.value, path, dir);
+        ASSERT_FALSE(readerSays.empty()) << edit.name << "." << edit.param;
+        const host::EditResult refused = session.apply(set(edit.name, edit.param, edit.value));
+        EXPECT_FALSE(refused.ok);
+        EXPECT_EQ(refused.message, readerSays);
+        EXPECT_EQ(refused.generation, moved.generation);
+        EXPECT_EQ(session.document(), after);
+        EXPECT_EQ(host::diagnostics().snapshot().size(), warned.size());
+    }
+    EXPECT_EQ(session.undoSteps(), 1u);
+
+    // An edit that warns is warned of as the reader warns, and the warning goes with it.
+    auto zeroScale = [] {
+        for (const host::Diagnostic& entry : host::diagnostics().snapshot())
+            if (entry.key.find("zero scale") != std::string::npos) return true;
+        return false;
+    };
+    ASSERT_TRUE(session.apply(set("card", "scale", {1, 0, 1})).ok);
+    EXPECT_TRUE(zeroScale());
+    ASSERT_TRUE(session.apply(set("card", "scale", {1, 1, 1})).ok);
+    EXPECT_FALSE(zeroScale());
+
+    // Undo and redo of such edits: the key back as it was, or gone when it was not there.
+    ASSERT_TRUE(session.undo().ok);
+    ASSERT_TRUE(session.undo().ok);
+    EXPECT_EQ(session.document(), after);
+    ASSERT_TRUE(session.undo().ok);
+    EXPECT_EQ(session.document(), nlohmann::ordered_json::parse(std::ifstream(path)));
+    ASSERT_TRUE(session.redo().ok);
+    EXPECT_EQ(session.document(), after);
 }
 
 TEST(LiveSession, DifferencesFromTheFileAndTheDescriptionFollowTheEdits) {
