@@ -384,12 +384,14 @@ struct LiveSession::State {
             const int32_t kind = node->type->kind;
             // What the set-up pass samples moves with an object, a light or the camera (an
             // object's origin, a light's, the view, what probes and shadow rays hit), so every
-            // node but the objects is set up again, as after a fresh read; the other objects are
-            // only geometry, built apart. Options update everything through prepare. Only those
-            // nodes and the edited one can be stale, and objects feed no node: they alone are
-            // prepared, in the universe's order.
+            // node but the objects and the options (which would update every object) is set up
+            // again, as after a fresh read; the other objects are only geometry, built apart.
+            // Options update everything through prepare. Only those nodes and the edited one can
+            // be stale, and objects feed no node: they alone are prepared, in the universe's
+            // order.
             if (moved && (kind == kNodeShape || kind == kNodeLight || kind == kNodeCamera))
-                for (Node* each : unobjects) each->needsUpdate = true;
+                for (Node* each : unobjects)
+                    if (each != scene->universe->options()) each->needsUpdate = true;
             if (kind == kNodeShape) {
                 std::vector<Node*> candidates = unobjects;
                 candidates.insert(std::upper_bound(candidates.begin(), candidates.end(), node,
