@@ -738,6 +738,8 @@ void LiveSession::save(const std::string& path) {
     s.baseDir = baseDir;
     s.scene->path = path;
     s.document = std::move(moved);
+    // The reader's messages name the file: the next edit learns them again from a whole read.
+    s.readReports.reset();
     for (ordered_json& step : s.undo) move.movePatch(step);
     for (ordered_json& step : s.redo) move.movePatch(step);
     for (auto& [key, value] : s.unlinked)
