@@ -10,17 +10,10 @@
 #include <cstdio>
 #include <string>
 
-#if __has_include(<valgrind/callgrind.h>)
-#include <valgrind/callgrind.h>
-#else
-#define CALLGRIND_ZERO_STATS
-#define CALLGRIND_DUMP_STATS_AT(label)
-#define RUNNING_ON_VALGRIND 0
-#endif
-
 #include "plugin/renderer.h"
 #include "shading/network.h"
 #include "shading/sample_state.h"
+#include "support/callgrind_marks.h"
 #include "support/heap_counter.h"
 #include "support/network.h"
 #include "support/ratio_reporter.h"
@@ -38,14 +31,6 @@ const Vector kPoints[4][3] = {
     {{3, 0.5f, 0}, {0.2f, 0, 0.1f}, {0.75f, 0.2f, 0}},       // box
     {{3, 0.5f, 0}, {0.2f, 0, 0.1f}, {1.5f, 0.2f, 0}},        // cylinder
 };
-
-/// The callgrind dump of a timed loop, labelled with its benchmark's name and iterations.
-void dumpInstructions(const benchmark::State& state, const std::string& name) {
-    if (!RUNNING_ON_VALGRIND) return;  // the label allocates, which the heap counts would see
-    const std::string label =
-        name + " iterations " + std::to_string(static_cast<long long>(state.iterations()));
-    CALLGRIND_DUMP_STATS_AT(label.c_str());
-}
 
 void addBlocker(test::Network& net, int kind, int decayPower) {
     net.add("orv_blocker", "b");
@@ -72,8 +57,8 @@ void BM_Blocker(benchmark::State& state) {
         host::evaluateNode(b, &sg);
         benchmark::DoNotOptimize(sg.lightIntensity);
     }
-    dumpInstructions(state, "BM_Blocker/" + std::to_string(kind) + "/" + std::to_string(zone) +
-                                "/" + std::to_string(state.range(2)));
+    bench::dumpInstructions(state, "BM_Blocker/" + std::to_string(kind) + "/" +
+                                       std::to_string(zone) + "/" + std::to_string(state.range(2)));
 }
 
 // The calls the algorithm makes: the local data and bFilter, and one point transform outside
@@ -105,7 +90,7 @@ void BM_BlockerHostCalls(benchmark::State& state) {
             benchmark::DoNotOptimize(out);
         }
     }
-    dumpInstructions(state, "BM_BlockerHostCalls/" + std::to_string(zone));
+    bench::dumpInstructions(state, "BM_BlockerHostCalls/" + std::to_string(zone));
 }
 
 void blockerArgs(benchmark::internal::Benchmark* b) {

@@ -17,14 +17,6 @@
 #include <string>
 #include <vector>
 
-#if __has_include(<valgrind/callgrind.h>)
-#include <valgrind/callgrind.h>
-#else
-#define CALLGRIND_ZERO_STATS
-#define CALLGRIND_DUMP_STATS_AT(label)
-#define RUNNING_ON_VALGRIND 0
-#endif
-
 #include "builtin/host_node_types.h"
 #include "geometry/embree_scene.h"
 #include "geometry/geometry_scene.h"
@@ -35,6 +27,7 @@
 #include "scene/scene_reader.h"
 #include "shading/network.h"
 #include "shading/sample_state.h"
+#include "support/callgrind_marks.h"
 #include "support/embree_ray.h"
 #include "support/heap_counter.h"
 #include "support/network.h"
@@ -259,10 +252,9 @@ Bench& shot() {
 /// two arguments, if it has them) and iterations.
 void dumpInstructions(const benchmark::State& state, const char* family, bool args = true) {
     if (!RUNNING_ON_VALGRIND) return;  // the label allocates, which the heap counts would see
-    std::string label = family;
-    if (args) label += "/" + std::to_string(state.range(0)) + "/" + std::to_string(state.range(1));
-    label += " iterations " + std::to_string(static_cast<long long>(state.iterations()));
-    CALLGRIND_DUMP_STATS_AT(label.c_str());
+    std::string name = family;
+    if (args) name += "/" + std::to_string(state.range(0)) + "/" + std::to_string(state.range(1));
+    bench::dumpInstructions(state, name);
 }
 
 void traceLoop(benchmark::State& state, Bench& b, const char* family) {
