@@ -19,6 +19,7 @@
 #include "live/scene_edit.h"
 #include "live/scene_sync.h"
 #include "render/bucket_renderer.h"
+#include "render/image_encoder.h"
 #include "render/image_facts.h"
 #include "render/node_setup.h"
 #include "render/pixel_explain.h"
@@ -107,6 +108,9 @@ struct LiveSession::State {
     mutable std::mutex mutex;
     mutable std::condition_variable changed;
     std::thread thread;
+    /// Loads the image encoder beside the first pass: its libraries take about half a second
+    /// to load, which the first image asked for would otherwise wait for.
+    std::thread encoderLoad;
     std::function<void(const PassInfo&)> onPass;
     std::atomic<bool> stop{false};
     bool quit = false;
@@ -610,6 +614,7 @@ LiveSession::~LiveSession() {
         s.changed.notify_all();
     }
     if (s.thread.joinable()) s.thread.join();
+    if (s.encoderLoad.joinable()) s.encoderLoad.join();
     s.geometry.reset();
     if (s.scene) s.scene->universe->finish();
 }
@@ -621,6 +626,13 @@ void LiveSession::start(std::function<void(const PassInfo&)> onPass) {
     s.onPass = std::move(onPass);
     s.started = Clock::now();
     s.thread = std::thread([&s] { s.run(); });
+    s.encoderLoad = std::thread([] {
+        try {
+            imageEncoder();
+        } catch (const HostError&) {
+            // Told when an image is asked for: the next call tries again.
+        }
+    });
 }
 
 EditResult LiveSession::apply(const json& edit) {
