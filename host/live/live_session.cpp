@@ -56,13 +56,6 @@ double threadSeconds() {
     return double(now.tv_sec) + double(now.tv_nsec) * 1e-9;
 }
 
-/// "~" and "/" as a JSON pointer's token writes them.
-std::string pointerToken(const std::string& key) {
-    std::string token;
-    for (const char c : key) token += c == '~' ? "~0" : c == '/' ? "~1" : std::string(1, c);
-    return token;
-}
-
 int optionInt(const Universe& universe, int param) {
     return universe.options()->values[param].integer;
 }
@@ -124,6 +117,12 @@ struct LiveSession::State {
     RenderStats latestStats;  ///< its render's
 
     // ---- with the mutex held ----
+
+    /// `step` kept as the newest undo step, the oldest let go past the limit.
+    void keepUndo(ordered_json step) {
+        undo.push_back(std::move(step));
+        while (undo.size() > options.undoLimit) undo.pop_front();
+    }
 
     /// Stops the passes and waits until no render thread evaluates anything.
     void pause(std::unique_lock<std::mutex>& lock) {
@@ -364,7 +363,7 @@ struct LiveSession::State {
             result.ok = true;
             return result;
         }
-        const nlohmann::json checked = value ? nlohmann::json::parse(value->dump()) : nullptr;
+        const nlohmann::json checked = value ? nlohmann::json(*value) : nullptr;
         pause(lock);
         // The sink, as after a whole read of the edited document (which warns as the last one
         // did, or the edit is read whole).
@@ -422,10 +421,9 @@ struct LiveSession::State {
             result.generation = generation;
             return result;
         }
-        std::string pointer = "/" + place.section;
-        if (place.section != "options" && place.section != "camera")
-            pointer += "/" + std::to_string(place.index);
-        pointer += "/" + pointerToken(param);
+        ordered_json::json_pointer at = ordered_json::json_pointer() / place.section;
+        if (place.section != "options" && place.section != "camera") at /= place.index;
+        const std::string pointer = (at / param).to_string();
         if (had)
             *inverse = ordered_json::array(
                 {{{"op", "replace"}, {"path", pointer}, {"value", std::move(*slot)}}});
@@ -499,8 +497,7 @@ struct LiveSession::State {
             return result;
         }
         if (undoable) {
-            undo.push_back(ordered_json::diff(document, before));
-            while (undo.size() > options.undoLimit) undo.pop_front();
+            keepUndo(ordered_json::diff(document, before));
             redo.clear();
         }
         restartPasses();
@@ -648,8 +645,7 @@ EditResult LiveSession::apply(const json& edit) {
                          edit["param"].get<std::string>(), &value, &inverse);
         if (done) {
             if (done->ok && !inverse.is_null()) {
-                s.undo.push_back(std::move(inverse));
-                while (s.undo.size() > s.options.undoLimit) s.undo.pop_front();
+                s.keepUndo(std::move(inverse));
                 s.redo.clear();
             }
             return *done;
@@ -697,8 +693,7 @@ EditResult LiveSession::redo() {
     if (const std::optional<EditResult> done = s.applyStep(lock, s.redo.back(), &inverse)) {
         if (done->ok) {
             s.redo.pop_back();
-            s.undo.push_back(inverse.is_null() ? ordered_json::array() : std::move(inverse));
-            while (s.undo.size() > s.options.undoLimit) s.undo.pop_front();
+            s.keepUndo(inverse.is_null() ? ordered_json::array() : std::move(inverse));
         }
         return *done;
     }
@@ -706,8 +701,7 @@ EditResult LiveSession::redo() {
     EditResult result = s.applyLocked(lock, s.document.patch(s.redo.back()), false);
     if (result.ok) {
         s.redo.pop_back();
-        s.undo.push_back(ordered_json::diff(s.document, before));
-        while (s.undo.size() > s.options.undoLimit) s.undo.pop_front();
+        s.keepUndo(ordered_json::diff(s.document, before));
     }
     return result;
 }
